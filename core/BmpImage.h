@@ -1,0 +1,125 @@
+// The in-memory picture: a block laid out byte for byte as a 24-bit bottom-up BMP file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "core/Bytes.h"
+
+namespace zorva::core {
+
+// Header field offsets of the 54-byte BMP header (file header + BITMAPINFOHEADER).
+inline constexpr uint32_t kHeaderSize = 54;
+inline constexpr uint32_t kOffFileSize = 2;
+inline constexpr uint32_t kOffPixelOffset = 10;
+inline constexpr uint32_t kOffInfoSize = 14;
+inline constexpr uint32_t kOffWidth = 18;
+inline constexpr uint32_t kOffHeight = 22;
+inline constexpr uint32_t kOffPlanes = 26;
+inline constexpr uint32_t kOffBitCount = 28;
+inline constexpr uint32_t kOffImageSize = 34;
+inline constexpr uint32_t kOffXPelsPerMetre = 38;
+inline constexpr uint32_t kOffYPelsPerMetre = 42;
+
+// The whole system counts columns, rows and strides in 16 bits, so a stride
+// (3 * width rounded up to 4) must stay below 65,536: width at most 21,844.
+inline constexpr uint32_t kMaxWidth = 21844;
+inline constexpr uint32_t kMaxHeight = 65535;
+
+// The New document: 1020 x 680 white, 4724 pixels per metre (120 dpi).
+inline constexpr uint16_t kNewWidth = 1020;
+inline constexpr uint16_t kNewHeight = 680;
+inline constexpr uint32_t kNewBlockSize = 2080854;
+inline constexpr uint32_t kNewPelsPerMetre = 4724;
+
+// 3 * width padded to a multiple of 4: the padding is (width mod 4) bytes.
+constexpr uint32_t StrideFor(uint32_t width) { return 3 * width + (width & 3); }
+
+constexpr uint32_t FileSizeFor(uint32_t width, uint32_t height) {
+    return kHeaderSize + StrideFor(width) * height;
+}
+
+// Non-owning view of a BMP-shaped block. Width, height and stride are read
+// from the header each time, so a view stays right after an operation
+// rewrites the header (crop, undo to a larger picture).
+class BmpView {
+public:
+    BmpView() = default;
+    explicit BmpView(uint8_t* block) : m_block(block) {}
+
+    uint8_t* data() const { return m_block; }
+    bool valid() const { return m_block != nullptr; }
+
+    uint16_t width() const { return uint16_t(Load32(m_block + kOffWidth)); }
+    uint16_t height() const { return uint16_t(Load32(m_block + kOffHeight)); }
+    uint16_t stride() const { return uint16_t(StrideFor(width())); }
+    uint32_t fileSize() const { return Load32(m_block + kOffFileSize); }
+    // The file size rounded up to 8: the size of every whole-image copy.
+    uint32_t blockSize() const { return (fileSize() + 7) & ~7u; }
+
+    uint8_t* pixels() const { return m_block + kHeaderSize; }
+    // Stored row r counts from the bottom of the picture.
+    uint8_t* row(uint32_t r) const { return pixels() + size_t(r) * stride(); }
+    uint8_t* pixel(uint32_t x, uint32_t r) const { return row(r) + 3 * size_t(x); }
+
+    uint32_t at(uint32_t x, uint32_t r) const { return LoadPixel(pixel(x, r)); }
+    void set(uint32_t x, uint32_t r, uint32_t bgr) const { StorePixel(pixel(x, r), bgr); }
+
+private:
+    uint8_t* m_block = nullptr;
+};
+
+// Writes the decoded-image header (no resolution, no palette) for width x height.
+void WriteDecodedHeader(uint8_t* block, uint32_t width, uint32_t height);
+// Writes the header of the New document (1020 x 680, 4724 pixels per metre).
+void WriteNewHeader(uint8_t* block);
+
+// An owning, zero-filled block holding a BmpImage. The block may be larger
+// than the file it holds (decoded images carry 16 spare bytes per row).
+class BmpImage {
+public:
+    BmpImage() = default;
+    // A zero-filled block of `capacity` bytes, or an empty image when the
+    // memory cannot be had.
+    static BmpImage Allocate(size_t capacity);
+    // A width x height picture in the decoded layout: block of file size +
+    // 16 bytes per row, header filled in, pixels and padding zero.
+    static BmpImage Decoded(uint32_t width, uint32_t height);
+    // The New document: exactly 2,080,854 bytes of white.
+    static BmpImage New();
+
+    BmpImage(BmpImage&&) noexcept = default;
+    BmpImage& operator=(BmpImage&&) noexcept = default;
+    ~BmpImage() = default;
+
+    explicit operator bool() const { return m_block != nullptr; }
+    BmpView view() const { return BmpView(m_block.get()); }
+    uint8_t* data() const { return m_block.get(); }
+    size_t capacity() const { return m_capacity; }
+
+private:
+    struct Free {
+        Free() noexcept : size(0) {}
+        explicit Free(size_t bytes) noexcept : size(bytes) {}
+        size_t size;
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t, Free> m_block;
+    size_t m_capacity = 0;
+};
+
+// Copies n bytes rounded up to a multiple of 4, as the program's block moves do;
+// the destination must have room for the rounding.
+void CopyBlock(uint8_t* dst, const uint8_t* src, size_t n);
+
+// Copies header and pixels of `src` into `dst`, changing pure white to
+// blue 254, green 255, red 255 so it stays visible in a floating selection
+// (where 0xFFFFFF means transparent). Padding of `dst` is not written.
+void CopyForFloating(BmpView dst, BmpView src);
+
+// Writes 0xFF over (size - 54) / 4 four-byte units after the header,
+// padding included.
+void FillWhite(BmpView image, uint32_t size);
+
+}  // namespace zorva::core

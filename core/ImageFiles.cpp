@@ -1,0 +1,55 @@
+// Decoded-picture conversion and the BMP file writer.
+#include "core/ImageFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace zorva::core {
+
+BmpImage BuildDecodedImage(uint32_t width, uint32_t height, const RowSource& rows) {
+    BmpImage image = BmpImage::Decoded(width, height);
+    if (!image) return image;
+    const BmpView view = image.view();
+    for (uint32_t r = 0; r < height; ++r) {
+        const uint8_t* s = rows(r);
+        uint8_t* d = view.row(r);
+        for (uint32_t x = 0; x < width; ++x, s += 4, d += 3) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+        }
+        // The padding bytes are already zero: the block was zero-filled.
+    }
+    return image;
+}
+
+bool WriteImageFile(const std::string& path, BmpView image) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const uint8_t* p = image.data();
+    size_t left = image.fileSize();
+    while (left > 0) {
+        const ssize_t n = write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        p += n;
+        left -= size_t(n);
+    }
+    // Only a regular file is ours to remove: a failed write to a device
+    // (or a fifo) must never delete it.
+    struct stat st {};
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    // close() reports delayed write errors (a full disk on some file systems).
+    const bool closed = close(fd) == 0;
+    if (left != 0 || !closed) {
+        if (regular) unlink(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zorva::core

@@ -1,0 +1,27 @@
+// Turning decoded pictures into BmpImage blocks, and writing blocks out as BMP files.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/BmpImage.h"
+
+namespace zorva::core {
+
+// Gives the 32-bit pixels (blue, green, red, ignored) of source row r,
+// counting rows from the bottom of the picture.
+using RowSource = std::function<const uint8_t*(uint32_t rowFromBottom)>;
+
+// Builds the decoded block of a width x height picture: file size + 16 bytes
+// per row, zero-filled, header set, each row the first three bytes of every
+// source pixel followed by (width mod 4) zero bytes. Empty when the memory
+// cannot be had. The caller has checked the size with CheckFit.
+BmpImage BuildDecodedImage(uint32_t width, uint32_t height, const RowSource& rows);
+
+// Writes the first file-size bytes of `image` to `path`, replacing any
+// file there. On any failure after the file was created the partly written
+// file is removed. True when every byte was written.
+bool WriteImageFile(const std::string& path, BmpView image);
+
+}  // namespace zorva::core

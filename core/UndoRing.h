@@ -1,0 +1,85 @@
+// The 16-slot ring of snapshot files and the PixelJournal of single-pixel changes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/BmpImage.h"
+#include "core/WorkArena.h"
+
+namespace zorva::core {
+
+inline constexpr int kUndoSlots = 16;
+inline constexpr uint32_t kJournalRecord = 8;
+inline constexpr uint32_t kJournalHeaderMarker = 0x8F291955;
+
+// Outcome of a snapshot, undo or redo. Failures leave the document exactly
+// as it was; the caller tells the user.
+enum class UndoStatus {
+    Done,
+    NothingToDo,    // no step in that direction
+    WriteFailed,    // a snapshot file could not be written whole
+    ReadFailed,     // a snapshot file could not be read back whole
+};
+
+// The folder for the snapshot files: `programFolder` when a file can be
+// created there, else $XDG_CACHE_HOME/zorva (or ~/.cache/zorva), created on
+// demand. Never the working folder.
+std::string ChooseUndoFolder(const std::string& programFolder);
+
+class UndoRing {
+public:
+    explicit UndoRing(std::string folder = {}) : m_folder(std::move(folder)) {}
+
+    void setFolder(std::string folder) { m_folder = std::move(folder); }
+    const std::string& folder() const { return m_folder; }
+    // "<folder>/$$$grVX<hex digit>.bmp"
+    std::string slotPath(int slot) const;
+
+    // All slots empty, index 0: at every document install.
+    void empty();
+
+    // Records the journal header of a new action and writes the document's
+    // first ImageBlockSize bytes to the file of the current slot. `toolMode`
+    // goes into the header's first word (only its 0x20 bit). A file that
+    // could not be written leaves its slot empty, so undo never brings back
+    // a stale picture.
+    UndoStatus snapshot(BmpView document, WorkArena& arena, uint16_t toolMode);
+
+    // File undo: saves the current picture for redo, then reads the previous
+    // one. Journal undo (`journal` true, a finished selection on the
+    // picture): restores the pixels recorded since the selection began,
+    // newest first, and keeps the index.
+    UndoStatus undo(BmpView document, WorkArena& arena, bool journal);
+    UndoStatus redo(BmpView document, WorkArena& arena, bool journal);
+
+    // Restores every pixel recorded since the current action began and
+    // rewinds the journal to just after its header.
+    void rollBack(BmpView document, WorkArena& arena);
+
+    // Appends one pixel record: byte offset in the document and the 4 bytes
+    // found there before the change.
+    static void Record(WorkArena& arena, uint32_t offset, uint32_t oldBytes);
+
+    int index() const { return m_index; }
+    std::optional<uint32_t> slot(int d) const { return m_slots[size_t(d)]; }
+    uint32_t actionStart() const { return m_actionStart; }
+
+private:
+    bool writeSlotFile(int slot, BmpView document, uint32_t size);
+    bool readSlotFile(int slot, uint32_t size);
+
+    std::string m_folder;
+    std::array<std::optional<uint32_t>, kUndoSlots> m_slots{};
+    // Whether the file of a slot was written whole since the last install.
+    std::array<bool, kUndoSlots> m_fileValid{};
+    // Whether a journal undo stored the end position in the slot's header.
+    std::array<bool, kUndoSlots> m_journalEndSet{};
+    int m_index = 0;
+    uint32_t m_actionStart = 0;
+    BmpImage m_scratch;  // a read lands here first, so a short read changes nothing
+};
+
+}  // namespace zorva::core

@@ -1,0 +1,79 @@
+// The editor: state, document, work arena and undo ring behind one command dispatcher.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/BmpImage.h"
+#include "core/UndoRing.h"
+#include "core/WorkArena.h"
+#include "shell/CommandId.h"
+#include "shell/EditorState.h"
+#include "shell/Host.h"
+
+namespace zorva::shell {
+
+// How a new document arrives; each sets the view and the palette differently.
+enum class InstallKind { Open, New, Navigate };
+
+class Editor {
+public:
+    // `undoFolder` holds the snapshot files (the program's folder, or the
+    // fallback chosen by ChooseUndoFolder).
+    Editor(Host& host, std::string undoFolder);
+
+    // Start-up: reserves the work arena. On failure the message is shown and
+    // false returned; the caller must end the program.
+    bool reserveArena();
+
+    Host& host() { return m_host; }
+    EditorState& state() { return m_state; }
+    const EditorState& state() const { return m_state; }
+    core::WorkArena& arena() { return m_arena; }
+    core::UndoRing& undoRing() { return m_undo; }
+    bool hasDocument() const { return bool(m_document); }
+    core::BmpView document() const { return m_document.view(); }
+
+    // Runs one command to completion: the one implementation behind menus,
+    // keys, the context menu, zorva-cli and the tests. Ids of commands that do
+    // nothing yet are recognised and ignored.
+    void dispatch(CommandId id);
+
+    // Decodes `path` and installs it (Open, navigation, batch runs). On
+    // failure shows the message and keeps the current document.
+    bool loadDocument(const std::string& path, InstallKind kind);
+    // Makes `image` the document: carves the arena, empties the undo ring,
+    // resets tool and segment state.
+    void install(core::BmpImage image, InstallKind kind);
+    // Writes the document to `path`; shows "Нельзя записать файл" on failure.
+    bool saveDocument(const std::string& path);
+
+    // The undo snapshot every pixel-changing command takes first.
+    void takeSnapshot();
+
+    // Writes status-bar field 0..11 (kept in the state and shown by the host).
+    void setStatus(int field, std::string_view text);
+    // Field 11: "T(ms)=" and the milliseconds since `startMs`.
+    void showElapsed(uint32_t startMs);
+    void message(std::string_view text, MessageIcon icon = MessageIcon::None);
+
+    // Recomputes the view layout (scroll bars, view size) for the current
+    // document and client size.
+    void relayout();
+
+private:
+    void openCommand();
+    void newCommand();
+    void saveCommand();
+    void undoCommand();
+    void redoCommand();
+    void setView(CommandId view);
+
+    Host& m_host;
+    EditorState m_state;
+    core::WorkArena m_arena;
+    core::UndoRing m_undo;
+    core::BmpImage m_document;
+};
+
+}  // namespace zorva::shell

@@ -1,0 +1,75 @@
+// The editor's plain state: one struct a test can create fresh.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "shell/CommandId.h"
+
+namespace zorva::shell {
+
+// ToolMode values and bits, tested one by one by the tools and the undo ring.
+namespace tool {
+inline constexpr uint16_t NoDocument = 0x8000;
+inline constexpr uint16_t None = 0;
+inline constexpr uint16_t Pencil = 0x1;
+inline constexpr uint16_t ActionUnderWay = 0x2;
+inline constexpr uint16_t Eraser = 0x8;
+inline constexpr uint16_t Brush = 0x10;
+inline constexpr uint16_t Fill = 0x20;
+inline constexpr uint16_t Line = 0x80;
+inline constexpr uint16_t Rectangle = 0x100;
+inline constexpr uint16_t Polygon = 0x200;
+inline constexpr uint16_t SelectionBit = 0x400;
+inline constexpr uint16_t FreehandSelection = 0x401;
+inline constexpr uint16_t RectangleSelection = 0x500;
+inline constexpr uint16_t PolygonSelection = 0x600;
+inline constexpr uint16_t SelectionOutlined = 0x402;
+inline constexpr uint16_t SelectionFinished = 0x420;
+inline constexpr uint16_t SegmentSelection = 0x2000;
+inline constexpr uint16_t ColourPicker = 0x4000;
+}  // namespace tool
+
+inline constexpr int kStatusFields = 12;
+
+// Parameters and results shared by the colour, segmentation and vector commands.
+struct SegmentState {
+    uint8_t segmentMode = 0;       // 0 colour palette, 1 8-connected map, 3 median-cut map
+    bool segmentsReady = false;    // a segmentation result exists
+    int paletteSize = 32;          // N, lowered by one just before a run
+    int segmentTolerance = 2;
+    int segmentRepetitions = 5;
+    int minSegmentPoints = 5;
+    bool quantiseFirst = true;
+    uint16_t vectorFlags = 0;
+    uint32_t segmentCount = 0;
+    uint32_t segmentTotal = 0;
+};
+
+struct EditorState {
+    int clientWidth = 0;
+    int clientHeight = 0;          // client height less the 20-pixel status bar
+    uint8_t modifierState = 0;     // 0 none, 1 Control held, 2 Shift held
+    uint16_t toolMode = tool::NoDocument;
+    uint16_t savedTool = 0;
+    CommandId viewMode = CommandId::Preview;
+    uint8_t zoomIndex = 3;         // 1..8: 25% .. 1600%
+    uint8_t drawRed = 0, drawGreen = 0, drawBlue = 0;
+    uint8_t lineWidth = 1;
+    uint8_t eraserSize = 8;
+    uint8_t penSize = 4;
+    uint16_t gridStep = 0;
+    bool copyMode = false;
+    std::string currentFilePath;
+    CommandId checkedLine = CommandId::Line1;
+    CommandId checkedEraser = CommandId::EraserLarge;
+    CommandId checkedGrid = CommandId::GridOff;
+    // Selection-outline flags of the selection tools (0x10 primary, secondary).
+    uint8_t outlineFlags = 0;
+    bool secondaryOutline = false;
+    SegmentState segment;
+    std::array<std::string, kStatusFields> status;
+};
+
+}  // namespace zorva::shell

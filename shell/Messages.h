@@ -1,0 +1,24 @@
+// The fixed texts of the editor's message boxes and status bar.
+#pragma once
+
+#include <string_view>
+
+namespace zorva::shell::text {
+
+inline constexpr std::string_view kCaption = "zorva";
+inline constexpr std::string_view kCannotLoad = "Не может загрузить файл";
+inline constexpr std::string_view kCannotWrite = "Нельзя записать файл";
+inline constexpr std::string_view kNoMemory = "Не достаточно оперативной памяти для работы!";
+inline constexpr std::string_view kTooLarge = "Изображение слишком велико";
+// An undo step could not be kept (the snapshot folder is full or gone).
+inline constexpr std::string_view kUndoLost = "Не удалось сохранить шаг отмены";
+// A snapshot file could not be read back; the picture is left as it was.
+inline constexpr std::string_view kUndoUnreadable = "Не удалось прочитать шаг отмены";
+
+inline constexpr std::string_view kFieldCoordinates = "Координаты:";
+inline constexpr std::string_view kFieldSegment = "Сегмент:";
+inline constexpr std::string_view kFieldColour = "  Цвет";
+inline constexpr std::string_view kFieldArea = "Площадь";
+inline constexpr std::string_view kElapsedPrefix = "T(ms)=";
+
+}  // namespace zorva::shell::text

@@ -1,0 +1,196 @@
+// Snapshot files, whole-image undo and redo, and the pixel journal walks.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/UndoRing.h"
+#include "tests/support/TestSupport.h"
+
+namespace zorva::core {
+namespace {
+
+class UndoRingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(arena.reserve());
+        doc = test::MakeSolid(5, 4, 0);
+        arena.carve(doc.view());
+        ring.setFolder(dir.path());
+    }
+    // Paints the whole picture one colour: stands in for any edit.
+    void Paint(uint32_t rgb) {
+        for (uint32_t r = 0; r < 4; ++r)
+            for (uint32_t x = 0; x < 5; ++x) doc.view().set(x, r, rgb);
+    }
+    uint32_t Colour() const { return test::Rgb(doc.view(), 2, 2); }
+
+    test::TempDir dir;
+    WorkArena arena;
+    BmpImage doc;
+    UndoRing ring;
+};
+
+TEST_F(UndoRingTest, SlotFilesAreNamedByOneUpperCaseHexDigit) {
+    EXPECT_EQ(ring.slotPath(0), dir.path() + "/$$$grVX0.bmp");
+    EXPECT_EQ(ring.slotPath(10), dir.path() + "/$$$grVXA.bmp");
+    EXPECT_EQ(ring.slotPath(15), dir.path() + "/$$$grVXF.bmp");
+}
+
+TEST_F(UndoRingTest, SixteenSnapshotsAllowFifteenUndoSteps) {
+    for (uint32_t i = 1; i <= 16; ++i) {
+        ASSERT_EQ(ring.snapshot(doc.view(), arena, 0), UndoStatus::Done);
+        Paint(i);
+    }
+    for (uint32_t i = 16; i >= 2; --i) {
+        ASSERT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::Done) << i;
+        EXPECT_EQ(Colour(), i - 1);
+    }
+    // The slot after the newest snapshot is always empty: the 16th step fails.
+    EXPECT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::NothingToDo);
+    EXPECT_EQ(Colour(), 1u);
+    // ... and all fifteen steps can be redone.
+    for (uint32_t i = 2; i <= 16; ++i) {
+        ASSERT_EQ(ring.redo(doc.view(), arena, false), UndoStatus::Done) << i;
+        EXPECT_EQ(Colour(), i);
+    }
+    EXPECT_EQ(ring.redo(doc.view(), arena, false), UndoStatus::NothingToDo);
+}
+
+TEST_F(UndoRingTest, SnapshotUndoRedoChain) {
+    Paint(0xAA);
+    ring.snapshot(doc.view(), arena, 0);
+    Paint(0xBB);
+    const std::vector<uint8_t> after(doc.data(), doc.data() + arena.imageBlockSize);
+    ASSERT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::Done);
+    EXPECT_EQ(Colour(), 0xAAu);
+    ASSERT_EQ(ring.redo(doc.view(), arena, false), UndoStatus::Done);
+    EXPECT_TRUE(test::SameBytes(after.data(), after.size(), doc.data(), arena.imageBlockSize));
+    // A snapshot after an undo ends the redo chain.
+    ring.undo(doc.view(), arena, false);
+    ring.snapshot(doc.view(), arena, 0);
+    Paint(0xCC);
+    EXPECT_EQ(ring.redo(doc.view(), arena, false), UndoStatus::NothingToDo);
+    EXPECT_EQ(Colour(), 0xCCu);
+}
+
+TEST_F(UndoRingTest, EmptyRingDoesNothing) {
+    ring.snapshot(doc.view(), arena, 0);
+    Paint(7);
+    ring.empty();
+    EXPECT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::NothingToDo);
+    EXPECT_EQ(ring.redo(doc.view(), arena, false), UndoStatus::NothingToDo);
+    EXPECT_EQ(Colour(), 7u);
+    EXPECT_EQ(ring.index(), 0);
+}
+
+TEST_F(UndoRingTest, UndoRestoresALargerPictureAfterAShrink) {
+    ring.snapshot(doc.view(), arena, 0);
+    // A crop rewrites the header to a smaller picture; the snapshot still
+    // holds the whole block of the larger one.
+    WriteDecodedHeader(doc.data(), 2, 2);
+    ASSERT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::Done);
+    EXPECT_EQ(doc.view().width(), 5);
+    EXPECT_EQ(doc.view().height(), 4);
+}
+
+TEST_F(UndoRingTest, JournalUndoRestoresNewestFirstAndKeepsTheIndex) {
+    Paint(0x101010);
+    ring.snapshot(doc.view(), arena, 0x20);
+    const uint32_t start = *ring.slot(0);
+    // Two records for the same pixel: undo must walk newest first so the
+    // oldest saved value wins.
+    const uint32_t offset = uint32_t(doc.view().pixel(1, 1) - doc.data());
+    UndoRing::Record(arena, offset, 0x101010);
+    doc.view().set(1, 1, 0x909090);
+    UndoRing::Record(arena, offset, 0x909090);
+    doc.view().set(1, 1, 0x555555);
+    const uint32_t end = arena.journalWrite;
+
+    ASSERT_EQ(ring.undo(doc.view(), arena, true), UndoStatus::Done);
+    EXPECT_EQ(test::Rgb(doc.view(), 1, 1), 0x101010u);
+    EXPECT_EQ(ring.index(), 1);                           // journal undo keeps the index
+    EXPECT_EQ(Load32(arena.pixelJournal + start), end);   // and stores the end in the header
+}
+
+TEST_F(UndoRingTest, JournalRedoWalksOnlyFromAHeaderAJournalUndoSet) {
+    ring.snapshot(doc.view(), arena, 0x20);  // slot 0
+    ring.snapshot(doc.view(), arena, 0x20);  // slot 1
+    ring.undo(doc.view(), arena, false);     // file undo back to slot 1
+    // Slot 1's header holds the tool bit 0x20, not a position.
+    const std::vector<uint8_t> before(doc.data(), doc.data() + arena.imageBlockSize);
+    EXPECT_EQ(ring.redo(doc.view(), arena, true), UndoStatus::NothingToDo);
+    EXPECT_TRUE(test::SameBytes(before.data(), before.size(), doc.data(), arena.imageBlockSize));
+}
+
+TEST_F(UndoRingTest, JournalRedoAfterJournalUndoReappliesOutlineMarks) {
+    Paint(0x101010);
+    ring.snapshot(doc.view(), arena, 0);  // slot 0, index 1
+    const uint32_t offset = uint32_t(doc.view().pixel(0, 0) - doc.data());
+    UndoRing::Record(arena, offset, 0x101010);
+    doc.view().set(0, 0, 0x909090);  // outline marking: every byte XOR 0x80
+    const uint32_t end = arena.journalWrite;
+    ring.undo(doc.view(), arena, true);  // stores the end in slot 0's header
+    EXPECT_EQ(test::Rgb(doc.view(), 0, 0), 0x101010u);
+    ring.undo(doc.view(), arena, false);  // file undo: index 0
+    ASSERT_EQ(ring.index(), 0);
+    ASSERT_EQ(ring.redo(doc.view(), arena, true), UndoStatus::Done);
+    EXPECT_EQ(test::Rgb(doc.view(), 0, 0), 0x909090u);
+    EXPECT_EQ(arena.journalWrite, end);
+    EXPECT_EQ(ring.index(), 1);
+}
+
+TEST_F(UndoRingTest, RollBackRestoresTheCurrentActionOnly) {
+    Paint(0x010101);
+    ring.snapshot(doc.view(), arena, 0);
+    const uint32_t o1 = uint32_t(doc.view().pixel(0, 0) - doc.data());
+    const uint32_t o2 = uint32_t(doc.view().pixel(4, 3) - doc.data());
+    UndoRing::Record(arena, o1, 0x010101);
+    doc.view().set(0, 0, 0xFF0000);
+    UndoRing::Record(arena, o2, 0x010101);
+    doc.view().set(4, 3, 0x00FF00);
+    ring.rollBack(doc.view(), arena);
+    EXPECT_EQ(test::Rgb(doc.view(), 0, 0), 0x010101u);
+    EXPECT_EQ(test::Rgb(doc.view(), 4, 3), 0x010101u);
+    EXPECT_EQ(arena.journalWrite, ring.actionStart() + 8);
+}
+
+TEST_F(UndoRingTest, UnwritableSnapshotNeverRestoresAStalePicture) {
+    // A stale file from an earlier run sits in slot 0.
+    const BmpImage stale = test::MakeSolid(5, 4, 0xDEAD00);
+    ring.snapshot(stale.view(), arena, 0);
+    ring.empty();
+    // The folder goes away: the next snapshot cannot be written.
+    ring.setFolder(dir.file("gone"));
+    Paint(0x000011);
+    EXPECT_EQ(ring.snapshot(doc.view(), arena, 0), UndoStatus::WriteFailed);
+    Paint(0x000022);
+    ring.setFolder(dir.path());
+    EXPECT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::NothingToDo);
+    EXPECT_EQ(Colour(), 0x22u);
+}
+
+TEST_F(UndoRingTest, ShortSnapshotFileLeavesTheDocumentUntouched) {
+    Paint(0x111111);
+    ring.snapshot(doc.view(), arena, 0);
+    Paint(0x222222);
+    std::filesystem::resize_file(ring.slotPath(0), 40);
+    const std::vector<uint8_t> before(doc.data(), doc.data() + arena.imageBlockSize);
+    EXPECT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::ReadFailed);
+    EXPECT_TRUE(test::SameBytes(before.data(), before.size(), doc.data(), arena.imageBlockSize));
+    EXPECT_EQ(ring.index(), 1);  // nothing moved: the step can be retried
+}
+
+TEST(UndoFolder, FallsBackToTheCacheFolderWhenTheProgramFolderIsNotWritable) {
+    test::TempDir dir;
+    EXPECT_EQ(ChooseUndoFolder(dir.path()), dir.path());
+    // A "folder" that is a plain file cannot hold snapshots.
+    test::WriteBytes(dir.file("file"), {1});
+    setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
+    const std::string chosen = ChooseUndoFolder(dir.file("file"));
+    unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(chosen, dir.file("cache") + "/zorva");
+    EXPECT_TRUE(std::filesystem::is_directory(chosen));
+}
+
+}  // namespace
+}  // namespace zorva::core

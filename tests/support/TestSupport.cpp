@@ -1,0 +1,105 @@
+// Temporary folders, picture builders, a plain BMP reader and byte comparison for the tests.
+#include "tests/support/TestSupport.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "core/Bytes.h"
+
+namespace zorva::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zorva-test-XXXXXX").string();
+    char* made = mkdtemp(pattern.data());
+    m_path = made ? made : "";
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
+}
+
+core::BmpImage MakeImage(uint32_t width, uint32_t height, const std::function<uint32_t(uint32_t, uint32_t)>& colour) {
+    core::BmpImage image = core::BmpImage::Decoded(width, height);
+    const core::BmpView view = image.view();
+    for (uint32_t r = 0; r < height; ++r)
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint32_t rgb = colour(x, r);
+            uint8_t* p = view.pixel(x, r);
+            p[0] = uint8_t(rgb);
+            p[1] = uint8_t(rgb >> 8);
+            p[2] = uint8_t(rgb >> 16);
+        }
+    return image;
+}
+
+uint32_t Rgb(core::BmpView image, uint32_t x, uint32_t r) {
+    const uint8_t* p = image.pixel(x, r);
+    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+core::BmpImage ReadBmp24(const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    if (bytes.size() < core::kHeaderSize || bytes[0] != 'B' || bytes[1] != 'M') return {};
+    const uint32_t offset = core::Load32(&bytes[10]);
+    const int32_t width = int32_t(core::Load32(&bytes[18]));
+    const int32_t height = int32_t(core::Load32(&bytes[22]));
+    if (core::Load16(&bytes[28]) != 24 || core::Load32(&bytes[30]) != 0 || width <= 0 || height == 0) return {};
+    const uint32_t rows = uint32_t(height < 0 ? -height : height);
+    const uint32_t stride = core::StrideFor(uint32_t(width));
+    if (uint64_t(offset) + uint64_t(stride) * rows > bytes.size()) return {};
+    core::BmpImage image = core::BmpImage::Decoded(uint32_t(width), rows);
+    for (uint32_t r = 0; r < rows; ++r) {
+        const uint32_t source = height < 0 ? rows - 1 - r : r;
+        std::copy_n(&bytes[offset + size_t(source) * stride], 3 * size_t(width), image.view().row(r));
+    }
+    return image;
+}
+
+::testing::AssertionResult SameBytes(const uint8_t* expected, size_t expectedSize, const uint8_t* actual,
+                                     size_t actualSize) {
+    const size_t n = std::min(expectedSize, actualSize);
+    for (size_t i = 0; i < n; ++i)
+        if (expected[i] != actual[i])
+            return ::testing::AssertionFailure() << "first difference at offset " << i << ": expected "
+                                                 << int(expected[i]) << ", got " << int(actual[i]);
+    if (expectedSize != actualSize)
+        return ::testing::AssertionFailure() << "sizes differ: expected " << expectedSize << ", got " << actualSize;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SamePixels(core::BmpView expected, core::BmpView actual) {
+    if (expected.width() != actual.width() || expected.height() != actual.height())
+        return ::testing::AssertionFailure() << "size " << actual.width() << "x" << actual.height() << ", expected "
+                                             << expected.width() << "x" << expected.height();
+    for (uint32_t r = 0; r < expected.height(); ++r)
+        for (uint32_t x = 0; x < expected.width(); ++x)
+            if (Rgb(expected, x, r) != Rgb(actual, x, r))
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", row " << r << ") is " << std::hex << Rgb(actual, x, r) << ", expected "
+                       << Rgb(expected, x, r);
+    return ::testing::AssertionSuccess();
+}
+
+std::string SourceDir() {
+#ifdef ZORVA_SOURCE_DIR
+    return ZORVA_SOURCE_DIR;
+#else
+    return ".";
+#endif
+}
+
+}  // namespace zorva::test
