@@ -4,6 +4,7 @@
 #include "core/ImageFiles.h"
 #include "shell/CommandTable.h"
 #include "shell/Messages.h"
+#include "shell/WindowCommands.h"
 
 namespace zorva::shell {
 
@@ -188,6 +189,7 @@ void Editor::dispatch(CommandId id) {
     }
     default: break;
     }
+    RunWindowCommand(*this, id);
 }
 
 void Editor::setView(CommandId view) {

@@ -1,0 +1,16 @@
+// zorva-cli: the command-line face of the editor.
+#include <QCoreApplication>
+
+#include <iostream>
+
+#include "core/UndoRing.h"
+#include "platform/ProgramFolder.h"
+#include "platform/QtDecoder.h"
+#include "shell/Cli.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);  // Qt's image plugins are found through it
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string undoFolder = zorva::core::ChooseUndoFolder(zorva::platform::ProgramFolder());
+    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, undoFolder, std::cout, std::cerr);
+}

@@ -1,0 +1,18 @@
+// zorva-cli: the editor's jobs for scripts and tests, through the same dispatcher as the window.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "shell/ConsoleHost.h"
+
+namespace zorva::shell {
+
+// Runs one command line (without the program name). Exit status: 0 success,
+// 1 a picture could not be loaded or written (the message on `err`), 2 a
+// usage error (the usage text on `err`).
+int RunCli(const std::vector<std::string>& args, const Decoder& decoder, const std::string& undoFolder,
+           std::ostream& out, std::ostream& err);
+
+}  // namespace zorva::shell

@@ -1,0 +1,71 @@
+// The OP table of `zorva-cli apply`.
+#include "shell/CliOps.h"
+
+#include <charconv>
+
+namespace zorva::shell {
+
+namespace {
+
+struct OpSpec {
+    std::string_view name;
+    std::string_view synopsis;
+    CommandId id;
+    // Builds the dialog answers from the text after "NAME:"; null for OPs
+    // that take no arguments.
+    std::optional<DialogScript> (*script)(std::string_view args);
+};
+
+constexpr OpSpec kOps[] = {
+    {"undo", "undo", CommandId::Undo, nullptr},
+    {"redo", "redo", CommandId::Redo, nullptr},
+    {"copy-mode", "copy-mode", CommandId::CopyMode, nullptr},
+};
+
+}  // namespace
+
+std::optional<int> ParseInt(std::string_view text, int lo, int hi) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < lo || value > hi) return std::nullopt;
+    return value;
+}
+
+std::vector<std::string_view> SplitArgs(std::string_view args) {
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = args.find(',', start);
+        parts.push_back(args.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    return parts;
+}
+
+std::optional<OpCall> ParseOp(std::string_view op) {
+    const size_t colon = op.find(':');
+    const std::string_view name = op.substr(0, colon);
+    const bool hasArgs = colon != std::string_view::npos;
+    const std::string_view args = hasArgs ? op.substr(colon + 1) : std::string_view();
+    for (const OpSpec& spec : kOps) {
+        if (spec.name != name) continue;
+        if (!spec.script) {
+            if (hasArgs) return std::nullopt;
+            return OpCall{spec.id, {}};
+        }
+        if (!hasArgs) return std::nullopt;
+        std::optional<DialogScript> script = spec.script(args);
+        if (!script) return std::nullopt;
+        return OpCall{spec.id, std::move(*script)};
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string_view> OpSynopses() {
+    std::vector<std::string_view> names;
+    for (const OpSpec& spec : kOps) names.push_back(spec.synopsis);
+    return names;
+}
+
+}  // namespace zorva::shell

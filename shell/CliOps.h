@@ -1,0 +1,30 @@
+// The OPs of `zorva-cli apply`: each names a command and answers its dialog.
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "shell/CommandId.h"
+#include "shell/Dialog.h"
+
+namespace zorva::shell {
+
+struct OpCall {
+    CommandId id;
+    DialogScript script;  // the dialog's answers, ending with "OK"
+};
+
+// Parses one OP ("undo", "palette:16", "segment:2,5,x10"). Nothing when the
+// name is unknown or its arguments are malformed: a usage error.
+std::optional<OpCall> ParseOp(std::string_view op);
+
+// Every OP name with its argument form, for the usage text.
+std::vector<std::string_view> OpSynopses();
+
+// Parses a decimal integer in [lo, hi]; nothing otherwise.
+std::optional<int> ParseInt(std::string_view text, int lo, int hi);
+// Splits "a,b,c" at commas.
+std::vector<std::string_view> SplitArgs(std::string_view args);
+
+}  // namespace zorva::shell

@@ -1,0 +1,45 @@
+// The host of zorva-cli: messages to stderr, status fields recorded, dialogs answered by script.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/Dialog.h"
+#include "shell/Host.h"
+
+namespace zorva::shell {
+
+using Decoder = std::function<DecodeResult(const std::string& path)>;
+
+class ConsoleHost : public Host {
+public:
+    ConsoleHost(Decoder decoder, std::ostream& err) : m_decoder(std::move(decoder)), m_err(err) {}
+
+    void message(std::string_view text, std::string_view caption, MessageIcon icon) override;
+    void statusChanged(int field, std::string_view text) override;
+    void repaint(bool) override {}
+    void runDialog(DialogModel& model) override;
+    uint32_t clockMs() override;
+    DecodeResult decode(const std::string& path) override { return m_decoder(path); }
+    // The command line never asks: it sets paths itself.
+    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> chooseSaveFile(const std::string&) override { return std::nullopt; }
+
+    // The answers of the next dialog: its trackbar moves and "OK".
+    void setScript(DialogScript script) { m_script = std::move(script); }
+    // Status writes since the last clear, in the order written.
+    const std::vector<std::pair<int, std::string>>& statusLog() const { return m_status; }
+    void clearStatusLog() { m_status.clear(); }
+    bool recording = false;
+
+private:
+    Decoder m_decoder;
+    std::ostream& m_err;
+    DialogScript m_script;
+    std::vector<std::pair<int, std::string>> m_status;
+};
+
+}  // namespace zorva::shell

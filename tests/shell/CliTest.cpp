@@ -1,0 +1,112 @@
+// zorva-cli's verbs, exit codes and output through the real dispatcher.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "core/ImageFiles.h"
+#include "core/WorkArena.h"
+#include "shell/Cli.h"
+#include "shell/CliOps.h"
+#include "tests/support/TestSupport.h"
+
+namespace zorva::shell {
+namespace {
+
+DecodeResult DecodeBmp(const std::string& path) {
+    DecodeResult result;
+    result.image = test::ReadBmp24(path);
+    if (result.image) {
+        const core::BmpView v = result.image.view();
+        result.status =
+            core::CheckFit(v.width(), v.height()) == core::ImageFit::Fits ? DecodeStatus::Ok : DecodeStatus::TooLarge;
+    }
+    return result;
+}
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    CliRun Cli(std::vector<std::string> args) {
+        std::ostringstream out, err;
+        const int status = RunCli(args, DecodeBmp, dir.path(), out, err);
+        return {status, out.str(), err.str()};
+    }
+    std::string Picture(uint32_t w, uint32_t h, const std::string& name = "in.bmp") {
+        const std::string path = dir.file(name);
+        core::WriteImageFile(path, test::MakeImage(w, h, [](uint32_t x, uint32_t r) { return x + 256 * r; }).view());
+        return path;
+    }
+    test::TempDir dir;
+};
+
+TEST_F(CliTest, InfoPrintsSizeStrideAndFileSize) {
+    const CliRun run = Cli({"info", Picture(5, 3)});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "5x3 stride=16 filesize=102\n");
+}
+
+TEST_F(CliTest, NewWritesTheNewDocument) {
+    const CliRun run = Cli({"new", dir.file("new.bmp")});
+    EXPECT_EQ(run.status, 0);
+    const core::BmpImage expected = core::BmpImage::New();
+    EXPECT_TRUE(test::SameBytes(std::vector<uint8_t>(expected.data(), expected.data() + core::kNewBlockSize),
+                                test::ReadBytes(dir.file("new.bmp"))));
+}
+
+TEST_F(CliTest, ConvertRoundTripsAndReportsFailures) {
+    const std::string in = Picture(7, 2);
+    EXPECT_EQ(Cli({"convert", in, dir.file("out.bmp")}).status, 0);
+    EXPECT_TRUE(test::SameBytes(test::ReadBytes(in), test::ReadBytes(dir.file("out.bmp"))));
+
+    const CliRun missing = Cli({"convert", dir.file("none.bmp"), dir.file("o.bmp")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Не может загрузить файл\n");
+
+    const CliRun unwritable = Cli({"convert", in, dir.file("no/folder/o.bmp")});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err, "Нельзя записать файл\n");
+
+    const CliRun huge = Cli({"info", Picture(21845, 1, "wide.bmp")});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.err, "Изображение слишком велико\n");
+}
+
+TEST_F(CliTest, UsageErrorsExitTwoAndNeverSkipAnOp) {
+    const std::string in = Picture(2, 2);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"info"}, {"apply", in}, {"apply", in, "no-such-op"}, {"apply", in, "undo:3"},
+             {"apply", in, "-o"}, {"convert", in}}) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_NE(run.err.find("usage:"), std::string::npos);
+    }
+    // An unknown OP anywhere in the list stops the run before anything is written.
+    EXPECT_EQ(Cli({"apply", in, "-o", dir.file("o.bmp"), "undo", "nonsense"}).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("o.bmp")));
+}
+
+TEST_F(CliTest, ApplyOpensRunsAndSaves) {
+    const std::string in = Picture(3, 3);
+    const CliRun run = Cli({"--time", "apply", in, "-o", dir.file("o.bmp"), "undo", "redo", "copy-mode"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(test::SameBytes(test::ReadBytes(in), test::ReadBytes(dir.file("o.bmp"))));
+    EXPECT_NE(run.err.find("time: "), std::string::npos);
+}
+
+TEST(CliOps, ParsesNumbersStrictly) {
+    EXPECT_EQ(ParseInt("32", 2, 32), 32);
+    EXPECT_FALSE(ParseInt("33", 2, 32));
+    EXPECT_FALSE(ParseInt("1x", 0, 9));
+    EXPECT_FALSE(ParseInt("", 0, 9));
+    EXPECT_EQ(SplitArgs("2,5,x10").size(), 3u);
+    EXPECT_EQ(SplitArgs("2").size(), 1u);
+}
+
+}  // namespace
+}  // namespace zorva::shell
