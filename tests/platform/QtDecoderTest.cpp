@@ -128,7 +128,7 @@ private slots:
             // Qt reads GIF but cannot write it; ImageMagick makes the file.
             const QString png = dir.filePath("pic.png");
             QVERIFY(reference.save(png));
-            QCOMPARE(QProcess::execute("convert", {png, gif}), 0);
+            QCOMPARE(QProcess::execute("/usr/bin/convert", {png, gif}), 0);
         }
         shell::DecodeResult fromGif = platform::DecodeWithQt(gif.toStdString());
         QCOMPARE(int(fromGif.status), int(shell::DecodeStatus::Ok));

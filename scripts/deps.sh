@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zorva needs for a purpose, only those missing.
+#   scripts/deps.sh build|test|run|bench|corpus
+set -euo pipefail
+
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
+       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev)
+case "${1:-build}" in
+  build)  want=("${build[@]}") ;;
+  # The tests render SVG (rsvg-convert), validate XML (xmllint), make GIFs
+  # and compare pictures (ImageMagick) and look at printed PDFs (pdftoppm).
+  test)   want=("${build[@]}" imagemagick librsvg2-bin libxml2-utils poppler-utils) ;;
+  run)    want=("${build[@]}" fonts-dejavu-core) ;;
+  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libopencv-dev python3) ;;
+  corpus) want=(zint imagemagick) ;;
+  *) echo "usage: $0 build|test|run|bench|corpus" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
