@@ -8,8 +8,9 @@ build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-imag
 case "${1:-build}" in
   build)  want=("${build[@]}") ;;
   # The tests render SVG (rsvg-convert), validate XML (xmllint), make GIFs
-  # and compare pictures (ImageMagick) and look at printed PDFs (pdftoppm).
-  test)   want=("${build[@]}" imagemagick librsvg2-bin libxml2-utils poppler-utils) ;;
+  # and compare pictures (ImageMagick), look at printed PDFs (pdftoppm) and
+  # build the fuzzers (clang with its libFuzzer runtime).
+  test)   want=("${build[@]}" imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
   bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libopencv-dev python3) ;;
   corpus) want=(zint imagemagick) ;;

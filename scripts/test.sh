@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Zorva with its tests and runs them all: the full build, then the
-# Qt-free tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# a short run of every fuzzer, then the Qt-free tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
@@ -9,6 +10,8 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORVA_TESTS=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure
+
+scripts/fuzz.sh 20
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVA_WITH_QT=OFF -DZORVA_SANITIZE=ON \
       -DZORVA_TESTS=ON >/dev/null
