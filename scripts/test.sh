@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds Zorva with its tests and runs them all: the full build, then the
-# a short run of every fuzzer, then the Qt-free tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds Zorva with its tests and runs them all: the full build, a short run of
+# every fuzzer, then the Qt-free tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
