@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev)
+       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev)
 case "${1:-build}" in
   build)  want=("${build[@]}") ;;
   # The tests render SVG (rsvg-convert), validate XML (xmllint), make GIFs
@@ -12,7 +12,7 @@ case "${1:-build}" in
   # build the fuzzers (clang with its libFuzzer runtime).
   test)   want=("${build[@]}" imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
-  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libopencv-dev python3) ;;
+  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libzbar-dev python3-opencv) ;;
   corpus) want=(zint imagemagick) ;;
   *) echo "usage: $0 build|test|run|bench|corpus" >&2; exit 2 ;;
 esac

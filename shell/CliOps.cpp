@@ -3,6 +3,8 @@
 
 #include <charconv>
 
+#include "shell/SegmentCommands.h"
+
 namespace zorva::shell {
 
 namespace {
@@ -16,10 +18,17 @@ struct OpSpec {
     std::optional<DialogScript> (*script)(std::string_view args);
 };
 
-constexpr OpSpec kOps[] = {
+const OpSpec kOps[] = {
     {"undo", "undo", CommandId::Undo, nullptr},
     {"redo", "redo", CommandId::Redo, nullptr},
     {"copy-mode", "copy-mode", CommandId::CopyMode, nullptr},
+    {"barcode", "barcode", CommandId::Barcode, nullptr},
+    {"palette", "palette:N", CommandId::Palette, [](std::string_view a) { return SegmentOpScript("palette", a); }},
+    {"segment8", "segment8:TOL,REPS", CommandId::Segment8,
+     [](std::string_view a) { return SegmentOpScript("segment8", a); }},
+    {"segment", "segment:COLOURS,MIN[,x10]", CommandId::SegmentMedianCut,
+     [](std::string_view a) { return SegmentOpScript("segment", a); }},
+    {"svg", "svg:VALUE", CommandId::SvgExport, [](std::string_view a) { return SegmentOpScript("svg", a); }},
 };
 
 }  // namespace
@@ -48,23 +57,23 @@ std::optional<OpCall> ParseOp(std::string_view op) {
     const std::string_view name = op.substr(0, colon);
     const bool hasArgs = colon != std::string_view::npos;
     const std::string_view args = hasArgs ? op.substr(colon + 1) : std::string_view();
-    for (const OpSpec& spec : kOps) {
-        if (spec.name != name) continue;
-        if (!spec.script) {
+    for (const OpSpec& entry : kOps) {
+        if (entry.name != name) continue;
+        if (!entry.script) {
             if (hasArgs) return std::nullopt;
-            return OpCall{spec.id, {}};
+            return OpCall{entry.id, {}};
         }
         if (!hasArgs) return std::nullopt;
-        std::optional<DialogScript> script = spec.script(args);
+        std::optional<DialogScript> script = entry.script(args);
         if (!script) return std::nullopt;
-        return OpCall{spec.id, std::move(*script)};
+        return OpCall{entry.id, std::move(*script)};
     }
     return std::nullopt;
 }
 
 std::vector<std::string_view> OpSynopses() {
     std::vector<std::string_view> names;
-    for (const OpSpec& spec : kOps) names.push_back(spec.synopsis);
+    for (const OpSpec& entry : kOps) names.push_back(entry.synopsis);
     return names;
 }
 

@@ -2,8 +2,11 @@
 #include "shell/Editor.h"
 
 #include "core/ImageFiles.h"
+#include "shell/BarcodeCommand.h"
+#include "shell/SegmentCommands.h"
 #include "shell/CommandTable.h"
 #include "shell/Messages.h"
+#include "shell/View.h"
 #include "shell/WindowCommands.h"
 
 namespace zorva::shell {
@@ -35,6 +38,7 @@ void Editor::install(core::BmpImage image, InstallKind kind) {
     m_document = std::move(image);
     m_arena.carve(m_document.view());
     m_undo.empty();
+    m_segments.reset();
     m_state.segment.segmentsReady = false;
     m_state.toolMode = tool::None;
     m_state.viewMode = kind == InstallKind::New ? CommandId::SourceView : CommandId::Preview;
@@ -140,7 +144,45 @@ void Editor::redoCommand() {
 
 // ---- dispatch ----
 
-void Editor::relayout() {}
+namespace {
+
+using Operation = void (*)(Editor&);
+
+// The operation behind each command row of the operation families; the rows
+// whose operations have not arrived yet have none.
+Operation CommandOperation(CommandId id) {
+    switch (id) {
+    case CommandId::Barcode: return RunBarcodeCommand;
+    case CommandId::Palette: return RunPaletteCommand;
+    case CommandId::Segment8: return RunSegmentEightCommand;
+    case CommandId::SegmentMedianCut: return RunSegmentMedianCutCommand;
+    case CommandId::SvgExport: return RunSvgExportCommand;
+    case CommandId::SegmentSelect: return EnterSegmentSelection;
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+void Editor::runCommand(const CommandInfo& info, void (*operation)(Editor&)) {
+    const bool effect = info.marks & mark::Snapshot;
+    if (effect) takeSnapshot();
+    operation(*this);
+    if (info.marks & mark::ReleaseButton) m_state.palette.chosenPressed = false;
+    if (info.marks & mark::ToolOff) m_state.toolMode = tool::None;
+    if (effect) m_host.repaint(true);
+}
+
+void Editor::relayout() {
+    ViewLayout& layout = m_state.layout;
+    if (!hasDocument()) {
+        layout.horizontal.present = false;
+        layout.vertical.present = false;
+        return;
+    }
+    layout = ComputeLayout(m_state.clientWidth, m_state.clientHeight, m_state.zoomIndex, document().width(),
+                           document().height(), layout);
+}
 
 void Editor::dispatch(CommandId id) {
     const CommandInfo* info = FindCommand(ToInt(id));
@@ -189,6 +231,12 @@ void Editor::dispatch(CommandId id) {
     }
     default: break;
     }
+    if (const Operation operation = CommandOperation(id)) {
+        runCommand(*info, operation);
+        return;
+    }
+    // An effect whose operation has not arrived yet: recognised, nothing done.
+    if (info->marks & mark::Snapshot) return;
     RunWindowCommand(*this, id);
 }
 

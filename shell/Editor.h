@@ -7,11 +7,14 @@
 #include "core/BmpImage.h"
 #include "core/UndoRing.h"
 #include "core/WorkArena.h"
+#include "segment/SegmentStore.h"
 #include "shell/CommandId.h"
 #include "shell/EditorState.h"
 #include "shell/Host.h"
 
 namespace zorva::shell {
+
+struct CommandInfo;
 
 // How a new document arrives; each sets the view and the palette differently.
 enum class InstallKind { Open, New, Navigate };
@@ -31,6 +34,8 @@ public:
     const EditorState& state() const { return m_state; }
     core::WorkArena& arena() { return m_arena; }
     core::UndoRing& undoRing() { return m_undo; }
+    // The current segmentation: map, tables, palettes and VectorData.
+    segment::SegmentStore& segments() { return m_segments; }
     bool hasDocument() const { return bool(m_document); }
     core::BmpView document() const { return m_document.view(); }
 
@@ -68,12 +73,16 @@ private:
     void undoCommand();
     void redoCommand();
     void setView(CommandId view);
+    // The snapshot when the row is marked S, the operation, the B and M0
+    // steps of its row, and the repaint of an effect.
+    void runCommand(const CommandInfo& info, void (*operation)(Editor&));
 
     Host& m_host;
     EditorState m_state;
     core::WorkArena m_arena;
     core::UndoRing m_undo;
     core::BmpImage m_document;
+    segment::SegmentStore m_segments;
 };
 
 }  // namespace zorva::shell

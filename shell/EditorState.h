@@ -6,6 +6,7 @@
 #include <string>
 
 #include "shell/CommandId.h"
+#include "shell/WindowState.h"
 
 namespace zorva::shell {
 
@@ -70,6 +71,11 @@ struct EditorState {
     bool secondaryOutline = false;
     SegmentState segment;
     std::array<std::string, kStatusFields> status;
+    // The window: scroll bars and view size, the pointer in image
+    // coordinates, the tool palette.
+    ViewLayout layout;
+    PointerState pointer;
+    PaletteState palette;
 };
 
 }  // namespace zorva::shell

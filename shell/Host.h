@@ -2,12 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/BmpImage.h"
+#include "shell/WindowState.h"
 
 namespace zorva::shell {
 
@@ -20,6 +22,27 @@ enum class DecodeStatus { Ok, CannotLoad, TooLarge };
 struct DecodeResult {
     DecodeStatus status = DecodeStatus::CannotLoad;
     core::BmpImage image;  // the decoded block when status is Ok
+};
+
+// A drawing colour as the colour dialog returns it.
+struct Colour {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+};
+
+// How a print job ended: done; no printer (dialog cancelled or failed); or
+// the printer could not print the picture (job or page not started or ended).
+enum class PrintStatus { Done, Unavailable, Failed };
+
+// One print job: the document on one page, painted by the screen's paint
+// routine with the page in place of the client area.
+struct PrintJob {
+    std::string name;  // the job's name in the printer queue
+    core::BmpView document;
+    // The paint plan for a page of pageWidth x pageHeight device pixels,
+    // asked once the printer is known.
+    std::function<PaintPlan(int pageWidth, int pageHeight)> plan;
 };
 
 // The platform side of the editor. The window implements it with Qt,
@@ -46,6 +69,17 @@ public:
     virtual std::optional<std::string> chooseSaveFile(const std::string& current) = 0;
     // The wait pointer around long file operations.
     virtual void setBusy(bool /*busy*/) {}
+
+    // The platform colour chooser: no colour preselected, its custom colours
+    // kept for the whole run. Nothing when cancelled (or where there is none).
+    virtual std::optional<Colour> chooseColour() { return std::nullopt; }
+    // Asks for a printer, then prints `job` on one page with the wait
+    // pointer shown. Hosts without printers report Unavailable.
+    virtual PrintStatus print(const PrintJob& /*job*/) { return PrintStatus::Unavailable; }
+    // The names (not paths) of the regular files in `folder`, in whatever
+    // order the file system gives them; empty when it cannot be read. The
+    // default reads the folder with std::filesystem.
+    virtual std::vector<std::string> listFolder(const std::string& folder);
 };
 
 }  // namespace zorva::shell

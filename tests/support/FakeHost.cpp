@@ -25,4 +25,20 @@ shell::DecodeResult FakeHost::decode(const std::string& path) {
     return result;
 }
 
+std::optional<shell::Colour> FakeHost::chooseColour() {
+    ++colourDialogs;
+    return next(colourAnswers);
+}
+
+shell::PrintStatus FakeHost::print(const shell::PrintJob& job) {
+    printJobs.push_back(job.name);
+    if (!pageSize) return shell::PrintStatus::Unavailable;
+    printedPlans.push_back(job.plan(pageSize->first, pageSize->second));
+    return printResult;
+}
+
+std::vector<std::string> FakeHost::listFolder(const std::string& folder) {
+    return lister ? lister(folder) : Host::listFolder(folder);
+}
+
 }  // namespace zorva::test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,6 +35,14 @@ public:
     shell::DecodeResult decode(const std::string& path) override;
     std::optional<std::string> chooseOpenFile(const std::string&) override { return next(openAnswers); }
     std::optional<std::string> chooseSaveFile(const std::string&) override { return next(saveAnswers); }
+    // The colour dialog answers from `colourAnswers` (nothing = Cancel).
+    std::optional<shell::Colour> chooseColour() override;
+    // Prints on an imaginary page of `pageSize` when set, keeping the plan
+    // in `printedPlans`; without a page the printer is unavailable.
+    shell::PrintStatus print(const shell::PrintJob& job) override;
+    // The real folder listing, or whatever `lister` returns when set (to
+    // hand the names over in an order of the test's choosing).
+    std::vector<std::string> listFolder(const std::string& folder) override;
 
     std::vector<Message> messages;
     std::vector<std::pair<int, std::string>> statusLog;
@@ -46,11 +55,19 @@ public:
     // is closed with its close box.
     std::map<std::string, shell::DialogScript> scripts;
     std::vector<std::string> dialogsRun;
+    std::deque<std::optional<shell::Colour>> colourAnswers;
+    int colourDialogs = 0;
+    std::optional<std::pair<int, int>> pageSize;
+    shell::PrintStatus printResult = shell::PrintStatus::Done;
+    std::vector<std::string> printJobs;
+    std::vector<shell::PaintPlan> printedPlans;
+    std::function<std::vector<std::string>(const std::string&)> lister;
 
 private:
-    static std::optional<std::string> next(std::deque<std::optional<std::string>>& queue) {
+    template <typename T>
+    static std::optional<T> next(std::deque<std::optional<T>>& queue) {
         if (queue.empty()) return std::nullopt;
-        std::optional<std::string> answer = queue.front();
+        std::optional<T> answer = queue.front();
         queue.pop_front();
         return answer;
     }

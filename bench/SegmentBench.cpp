@@ -1,0 +1,198 @@
+// Median cut, both segmentations, tracing and SVG export on a 12-megapixel photo, placed in the work arena as the editor does.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <string>
+
+#include "bench/BenchPictures.h"
+#include "core/ImageFiles.h"
+#include "core/WorkArena.h"
+#include "segment/MedianCut.h"
+#include "segment/SegmentEight.h"
+#include "segment/SegmentMedianCut.h"
+#include "segment/SegmentStore.h"
+#include "segment/Svg.h"
+#include "segment/Trace.h"
+
+namespace {
+
+using namespace zorva;
+
+struct Fixture {
+    Fixture() {
+        photo = bench::PhotoLike(bench::kLargeWidth, bench::kLargeHeight);
+        work = core::BmpImage::Decoded(bench::kLargeWidth, bench::kLargeHeight);
+        arena.reserve();
+        arena.carve(photo.view());
+    }
+    // The working copy every run starts from (segmentations paint in place).
+    core::BmpView fresh() {
+        std::memcpy(work.data(), photo.data(), photo.view().fileSize());
+        return work.view();
+    }
+    uint32_t* histogram() { return reinterpret_cast<uint32_t*>(arena.pixelPlane); }
+    // The photo thresholded at luma 128 to black and white: the input of a
+    // plain labelling pass (what OpenCV's connectedComponents is given).
+    core::BmpView binary() {
+        const core::BmpView image = fresh();
+        for (uint32_t r = 0; r < image.height(); ++r) {
+            uint8_t* p = image.row(r);
+            for (uint32_t x = 0; x < image.width(); ++x, p += 3) {
+                const uint32_t y = (77 * p[2] + 150 * p[1] + 29 * p[0]) >> 8;
+                p[0] = p[1] = p[2] = y >= 128 ? 255 : 0;
+            }
+        }
+        return image;
+    }
+
+    core::BmpImage photo;
+    core::BmpImage work;
+    core::WorkArena arena;
+    segment::SegmentStore store;
+};
+
+Fixture& Shared() {
+    static Fixture fixture;
+    return fixture;
+}
+
+void BM_MedianCut32(benchmark::State& state) {
+    Fixture& f = Shared();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const core::BmpView image = f.fresh();
+        state.ResumeTiming();
+        segment::MedianCutPalette(image, 32, segment::PaletteOutput::Recolour, f.histogram(), nullptr, f.store.palette);
+    }
+}
+
+// One scan at tolerance 2: the labelling pass alone.
+void BM_SegmentEightScan(benchmark::State& state) {
+    Fixture& f = Shared();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const core::BmpView image = f.fresh();
+        f.store.placeEight(f.arena, image);
+        state.ResumeTiming();
+        uint32_t count = 0;
+        segment::SegmentEightScan(image, f.store.labelMap(), f.store.eightTable(), 2, count);
+        benchmark::DoNotOptimize(count);
+    }
+}
+
+// One scan over the black-and-white picture: labelling alone, as OpenCV's
+// connectedComponents does it.
+void BM_SegmentEightScanBinary(benchmark::State& state) {
+    Fixture& f = Shared();
+    uint32_t count = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const core::BmpView image = f.binary();
+        f.store.placeEight(f.arena, image);
+        state.ResumeTiming();
+        segment::SegmentEightScan(image, f.store.labelMap(), f.store.eightTable(), 0, count);
+    }
+    state.counters["labels"] = count;
+}
+
+// The command's default: tolerance 2, five repetitions (2, 4, 6, 8, 10).
+void BM_SegmentEight5(benchmark::State& state) {
+    Fixture& f = Shared();
+    segment::SegmentEightResult result;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const core::BmpView image = f.fresh();
+        f.store.placeEight(f.arena, image);
+        state.ResumeTiming();
+        result = segment::SegmentEight(image, f.store.labelMap(), f.store.eightTable(), 2, 5);
+    }
+    state.counters["labels"] = result.segmentCount;
+}
+
+// Median-cut segmentation with N colours and the dialog's minimum of 5 points.
+void BM_SegmentMedianCut(benchmark::State& state) {
+    Fixture& f = Shared();
+    segment::SegmentMedianCutParams params;
+    params.colours = uint32_t(state.range(0));
+    uint32_t k = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const core::BmpView image = f.fresh();
+        f.store.placeIndexed(f.arena, image.width(), image.height());
+        state.ResumeTiming();
+        segment::SegmentMedianCut(image, params, f.histogram(), f.store.indexedMap(), f.store.indexedTable(),
+                                  f.store.palette, k);
+    }
+    state.counters["segments"] = k;
+}
+
+// Segments once with N colours, then times tracing (VectorFlags 5) alone,
+// and tracing plus the SVG text and file.
+void SegmentOnce(Fixture& f, uint32_t colours) {
+    segment::SegmentMedianCutParams params;
+    params.colours = colours;
+    const core::BmpView image = f.fresh();
+    f.store.placeIndexed(f.arena, image.width(), image.height());
+    uint32_t k = 0;
+    segment::SegmentMedianCut(image, params, f.histogram(), f.store.indexedMap(), f.store.indexedTable(),
+                              f.store.palette, k);
+    f.store.settleIndexed(f.arena, k);
+}
+
+void BM_Trace(benchmark::State& state) {
+    Fixture& f = Shared();
+    SegmentOnce(f, uint32_t(state.range(0)));
+    for (auto _ : state) {
+        f.store.prepareVectors(f.arena);
+        segment::TraceSegments(f.store.indexedMap(), bench::kLargeWidth, bench::kLargeHeight, f.store.indexedRecords(),
+                               f.store.segmentCount, f.store.palette, 5, f.store.vectors);
+    }
+    state.counters["segments"] = f.store.segmentCount;
+    state.counters["words"] = double(f.store.vectors.size());
+}
+
+void BM_TraceAndSvg(benchmark::State& state) {
+    Fixture& f = Shared();
+    SegmentOnce(f, uint32_t(state.range(0)));
+    const std::string path = "/tmp/zorva-bench-segment.svg";
+    size_t bytes = 0;
+    for (auto _ : state) {
+        f.store.prepareVectors(f.arena);
+        segment::TraceSegments(f.store.indexedMap(), bench::kLargeWidth, bench::kLargeHeight, f.store.indexedRecords(),
+                               f.store.segmentCount, f.store.palette, 5, f.store.vectors);
+        const std::string svg = segment::IndexedSvg(f.store.vectorData());
+        segment::WriteSvgFile(path, svg);
+        bytes = svg.size();
+    }
+    state.counters["svg_bytes"] = double(bytes);
+}
+
+BENCHMARK(BM_MedianCut32)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SegmentEightScan)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SegmentEightScanBinary)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SegmentEight5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SegmentMedianCut)->Arg(2)->Arg(32)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Trace)->Arg(2)->Arg(32)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TraceAndSvg)->Arg(2)->Arg(32)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Writes the benchmark's inputs for bench/segment-compare.sh: the photo, and
+// the photo after median-cut segmentation to two colours (potrace's input).
+bool WritePictures(const std::string& folder) {
+    Fixture& f = Shared();
+    if (!core::WriteImageFile(folder + "/photo.bmp", f.photo.view())) return false;
+    SegmentOnce(f, 2);
+    if (!core::WriteImageFile(folder + "/two.bmp", f.work.view())) return false;
+    return core::WriteImageFile(folder + "/binary.bmp", f.binary());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--write-pictures") == 0) return WritePictures(argv[i + 1]) ? 0 : 1;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,81 @@
+// The main window "zorva": menu "ZORVA", context menus, the client area, the editor and its Qt host.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/QtHost.h"
+#include "shell/CommandTable.h"
+#include "shell/Editor.h"
+#include "shell/Input.h"
+
+class QApplication;
+class QMenu;
+
+namespace zorva::platform {
+
+class ImageArea;
+
+struct WindowOptions {
+    // Where the undo snapshots go (core::ChooseUndoFolder of the program's folder).
+    std::string undoFolder;
+    // Start-up step before the work arena: loads the three symbol bases,
+    // reporting a missing one through the editor's messages. Empty: no bases.
+    std::function<void(shell::Editor&)> loadSymbolBases;
+    // The tools' pointer actions; null: no tool draws.
+    std::unique_ptr<shell::PointerTools> tools;
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(WindowOptions options);
+    ~MainWindow() override;
+
+    // The rest of start-up, in order: the symbol bases, the work arena, then
+    // the window is shown. False when the arena could not be reserved (the
+    // message was shown): the program must end.
+    bool startUp();
+    // `zorva FILE`: opens FILE as the Open command would, without its dialog.
+    bool openAtStart(const std::string& path);
+
+    shell::Editor& editor() { return m_editor; }
+    QtHost& host() { return m_host; }
+    ImageArea& area() { return *m_area; }
+
+    // The action of command `id` in the main menu, or null.
+    QAction* menuAction(shell::CommandId id) const;
+    // Submenu 0, 1 or 2 of the context menu.
+    QMenu* contextMenu(int submenu) const { return m_context[size_t(submenu)]; }
+    // What every menu does as it opens: the enable rule and the check marks.
+    void applyMenuRules();
+    // A menu item or shortcut: the command through the dispatcher.
+    void runCommand(shell::CommandId id);
+
+public slots:
+    void popUpContextMenu(int submenu, const QPoint& globalPos);
+
+private:
+    void addItems(QMenu* menu, std::span<const shell::MenuNode> nodes, bool connectItems);
+    QAction* makeAction(const shell::MenuNode& node, QObject* parent, bool connectItem);
+
+    WindowOptions m_options;
+    QtHost m_host;
+    shell::Editor m_editor;
+    std::unique_ptr<shell::PointerTools> m_tools;
+    ImageArea* m_area = nullptr;
+    std::vector<std::pair<QAction*, shell::CommandId>> m_mainActions;
+    std::vector<std::pair<QAction*, shell::CommandId>> m_contextActions;
+    std::array<QMenu*, 3> m_context{};
+};
+
+// The whole window program: translations, icon, start-up, the file named on
+// the command line, the event loop. Returns the exit code.
+int RunZorva(QApplication& app);
+
+}  // namespace zorva::platform

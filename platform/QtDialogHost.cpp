@@ -1,0 +1,148 @@
+// The generic Qt face of the dialog models.
+#include "platform/QtDialogHost.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace zorva::platform {
+
+namespace {
+QString Text(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+}  // namespace
+
+ModelDialog::ModelDialog(shell::DialogModel& model, QWidget* parent) : QDialog(parent), m_model(model) {
+    setWindowTitle(Text(model.title()));
+    setModal(true);
+    auto* column = new QVBoxLayout(this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    const std::vector<shell::DialogControl>& controls = model.controls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const shell::DialogControl& c = controls[i];
+        switch (c.kind) {
+            case shell::ControlKind::Label: {
+                auto* label = new QLabel(Text(c.text), this);
+                column->addWidget(label);
+                if (c.id) m_widgets[c.id] = label;
+                break;
+            }
+            case shell::ControlKind::Trackbar: {
+                auto* row = new QHBoxLayout;
+                auto* slider = new QSlider(Qt::Horizontal, this);
+                slider->setRange(c.minimum, c.maximum);
+                slider->setMinimumWidth(256);
+                const int id = c.id;
+                connect(slider, &QSlider::valueChanged, this, [this, id](int value) {
+                    m_model.moveTrackbar(id, value);
+                    afterEvent();
+                });
+                row->addWidget(slider, 1);
+                m_widgets[id] = slider;
+                // The read-only edit that echoes this trackbar sits beside it.
+                if (i + 1 < controls.size() && controls[i + 1].kind == shell::ControlKind::ReadOnlyEdit) {
+                    const shell::DialogControl& e = controls[++i];
+                    auto* edit = new QLineEdit(this);
+                    edit->setReadOnly(true);
+                    edit->setFocusPolicy(Qt::NoFocus);
+                    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
+                    edit->setAlignment(Qt::AlignRight);
+                    row->addWidget(edit);
+                    m_widgets[e.id] = edit;
+                }
+                column->addLayout(row);
+                break;
+            }
+            case shell::ControlKind::ReadOnlyEdit: {
+                auto* edit = new QLineEdit(this);
+                edit->setReadOnly(true);
+                edit->setFocusPolicy(Qt::NoFocus);
+                column->addWidget(edit);
+                m_widgets[c.id] = edit;
+                break;
+            }
+            case shell::ControlKind::Radio: {
+                auto* radio = new QRadioButton(Text(c.text), this);
+                // The model decides which radio is checked.
+                radio->setAutoExclusive(false);
+                const int id = c.id;
+                connect(radio, &QAbstractButton::clicked, this, [this, id] {
+                    m_model.click(id);
+                    afterEvent();
+                });
+                column->addWidget(radio);
+                m_widgets[id] = radio;
+                break;
+            }
+            case shell::ControlKind::Button: {
+                auto* button = new QPushButton(Text(c.text), this);
+                const int id = c.id;
+                connect(button, &QAbstractButton::clicked, this, [this, id] {
+                    m_model.click(id);
+                    afterEvent();
+                });
+                buttons->addWidget(button);
+                m_widgets[id] = button;
+                break;
+            }
+        }
+    }
+    column->addLayout(buttons);
+    refresh();
+}
+
+QWidget* ModelDialog::widgetFor(int id) const {
+    const auto it = m_widgets.find(id);
+    return it == m_widgets.end() ? nullptr : it->second;
+}
+
+void ModelDialog::refresh() {
+    for (const shell::DialogControl& c : m_model.controls()) {
+        QWidget* w = widgetFor(c.id);
+        if (!w) continue;
+        const QSignalBlocker block(w);
+        switch (c.kind) {
+            case shell::ControlKind::Label:
+                static_cast<QLabel*>(w)->setText(Text(c.text));
+                break;
+            case shell::ControlKind::Trackbar:
+                static_cast<QSlider*>(w)->setValue(c.value);
+                break;
+            case shell::ControlKind::ReadOnlyEdit:
+                static_cast<QLineEdit*>(w)->setText(Text(c.text));
+                break;
+            case shell::ControlKind::Radio:
+                static_cast<QRadioButton*>(w)->setChecked(c.checked);
+                break;
+            case shell::ControlKind::Button:
+                static_cast<QPushButton*>(w)->setText(Text(c.text));
+                break;
+        }
+    }
+}
+
+void ModelDialog::afterEvent() {
+    refresh();
+    if (m_model.end() != shell::DialogEnd::Running) done(m_model.end() == shell::DialogEnd::Ok ? Accepted : Rejected);
+}
+
+void ModelDialog::reject() {
+    if (m_model.end() == shell::DialogEnd::Running) m_model.closeBox();
+    QDialog::reject();
+}
+
+void RunModelDialog(shell::DialogModel& model, QWidget* parent) {
+    model.open();
+    if (model.end() != shell::DialogEnd::Running) return;
+    ModelDialog dialog(model, parent);
+    dialog.exec();
+}
+
+}  // namespace zorva::platform

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Photographs the real window under Xvfb for the README: a photo in the preview and in the source view at 200%.
+#   scripts/screenshot.sh [PHOTO]   (default data/sample.jpg; BUILD_DIR chooses the build folder, default build)
+#   -> docs/screenshot-preview.png, docs/screenshot-source.png
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh build
+command -v xvfb-run >/dev/null || { echo "xvfb-run is missing: apt-get install xvfb xauth" >&2; exit 1; }
+photo=${1:-data/sample.jpg}
+build=${BUILD_DIR:-build}
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORVA_TESTS=ON >/dev/null
+cmake --build "$build" --target zorva_screenshot
+
+mkdir -p docs
+for view in preview source; do
+  xvfb-run -a -s "-screen 0 1280x900x24" "$build"/bin/zorva_screenshot "$photo" "docs/screenshot-$view.png" "$view" 1100x760
+  echo "docs/screenshot-$view.png"
+done

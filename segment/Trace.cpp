@@ -1,0 +1,569 @@
+// Outline walking, run splitting, Ramer-Douglas-Peucker-style simplification and border sharing into VectorData.
+#include "segment/Trace.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "segment/SegmentCommon.h"
+
+namespace zorva::segment {
+
+using detail::Point;
+using detail::PointX;
+using detail::PointY;
+
+// ---- word buffer ----
+
+void WordBuffer::reset(uint32_t* region, size_t capacity) {
+    m_data = region;
+    m_capacity = region ? capacity : 0;
+    m_size = 0;
+    if (!m_data) {
+        m_data = m_own.data();
+        m_capacity = m_own.size();
+    }
+}
+
+void WordBuffer::grow(size_t needed) {
+    size_t capacity = std::max<size_t>(m_capacity * 2, 1024);
+    while (capacity < needed) capacity *= 2;
+    if (spilled()) {
+        m_own.resize(capacity);
+    } else {
+        // Leave the region: carry what was written into a block of our own.
+        std::vector<uint32_t> own(capacity);
+        if (m_size) std::memcpy(own.data(), m_data, m_size * sizeof(uint32_t));
+        m_own.swap(own);
+    }
+    m_data = m_own.data();
+    m_capacity = m_own.size();
+}
+
+// ---- reading VectorData ----
+
+bool VectorView::valid() const {
+    if (m_words.size() < kVectorHeaderWords || m_words[0] != kVectorMagic) return false;
+    const size_t k = m_words[3];
+    return k == 0 || m_words.size() >= kVectorHeaderWords + 5 * k + 1;
+}
+
+IndexedSegmentRecord VectorView::record(uint32_t k) const {
+    if (!valid() || k == 0 || k > segments()) return {};
+    const size_t at = kVectorHeaderWords + 4 * size_t(k - 1);
+    return IndexedSegmentRecord{word(at), word(at + 1), word(at + 2), word(at + 3)};
+}
+
+uint32_t VectorView::blockOffset(uint32_t k) const {
+    if (!valid() || k == 0 || k > segments()) return 0;
+    return word(kVectorHeaderWords + 4 * size_t(segments()) + (k - 1));
+}
+
+std::span<const uint32_t> VectorView::block(uint32_t k) const {
+    const size_t begin = blockOffset(k) / 4;
+    if (begin == 0 || begin >= m_words.size()) return {};
+    // A block ends where the next begins; the last one before the end marker.
+    size_t end = k < segments() ? blockOffset(k + 1) / 4 : m_words.size() - 1;
+    if (end <= begin || end > m_words.size()) end = m_words.size();
+    return m_words.subspan(begin, end - begin);
+}
+
+bool ReadBlock(std::span<const uint32_t> block, BlockView& out) {
+    out = BlockView{};
+    if (block.size() < 2 || block[0] != kBlockMarker) return false;
+    out.colour = block[1];
+    size_t i = 2;
+    while (i < block.size() && block[i] != kRunMarker) ++i;
+    out.runList = block.subspan(2, i - 2);
+    while (i + 1 < block.size() && block[i] == kRunMarker) {
+        const uint32_t neighbour = block[i + 1];
+        size_t j = i + 2;
+        while (j < block.size() && block[j] != kRunMarker && block[j] != kBlockMarker) ++j;
+        out.runs.push_back(RunView{neighbour, block.subspan(i + 2, j - i - 2)});
+        i = j;
+    }
+    return true;
+}
+
+namespace {
+
+// ---- walking ----
+// The four moves along pixel edges, keeping the segment on the right.
+enum Move { kUp, kRight, kDown, kLeft };
+// Outer pixel of the edge walked, relative to the current pixel P.
+constexpr int kOuterDx[4] = {-1, 0, 1, 0};
+constexpr int kOuterDy[4] = {0, 1, 0, -1};
+// Corner change of each move.
+constexpr int kCornerDx[4] = {0, 1, 0, -1};
+constexpr int kCornerDy[4] = {1, 0, -1, 0};
+// Move codes: a point whose move has the code of the previous move replaces
+// the previous point, so only the corners where the outline turns remain.
+constexpr uint32_t kCode[4] = {2, 1, 2, 1};
+
+// After a move: tries the diagonal pixel first, then the straight one, else
+// turns on the spot. Updates P; `diagonal` tells whether the diagonal was taken.
+template <typename InSegment>
+Move NextMove(Move move, int& px, int& py, const InSegment& in, bool& diagonal) {
+    diagonal = false;
+    switch (move) {
+    case kUp:
+        if (in(px - 1, py + 1)) { --px; ++py; diagonal = true; return kLeft; }
+        if (in(px, py + 1)) { ++py; return kUp; }
+        return kRight;
+    case kRight:
+        if (in(px + 1, py + 1)) { ++px; ++py; diagonal = true; return kUp; }
+        if (in(px + 1, py)) { ++px; return kRight; }
+        return kDown;
+    case kDown:
+        if (in(px + 1, py - 1)) { ++px; --py; diagonal = true; return kRight; }
+        if (in(px, py - 1)) { --py; return kDown; }
+        return kLeft;
+    case kLeft:
+        if (in(px - 1, py - 1)) { --px; --py; diagonal = true; return kDown; }
+        if (in(px - 1, py)) { --px; return kLeft; }
+        return kUp;
+    }
+    return kUp;
+}
+
+// ---- simplification ----
+// Split(A, B): the point strictly between with the largest non-zero |cross|
+// (the first of equals) is kept, and both halves split again, when its
+// deviation 2|cross| / length exceeds the error; otherwise only B is kept.
+// An explicit stack keeps long runs off the call stack.
+struct SplitStack {
+    std::vector<std::pair<uint32_t, uint32_t>> pending;
+};
+
+template <bool kEuclidean, typename Out>
+void Split(std::span<const uint32_t> p, uint32_t a0, uint32_t b0, uint64_t error, SplitStack& stack, Out&& out) {
+    stack.pending.clear();
+    stack.pending.emplace_back(a0, b0);
+    while (!stack.pending.empty()) {
+        const auto [a, b] = stack.pending.back();
+        stack.pending.pop_back();
+        const int64_t ax = PointX(p[a]), ay = PointY(p[a]);
+        const int64_t dx = int64_t(PointX(p[b])) - ax, dy = int64_t(PointY(p[b])) - ay;
+        uint64_t best = 0;
+        uint32_t c = 0;
+        for (uint32_t i = a + 1; i < b; ++i) {
+            const int64_t cross = (int64_t(PointY(p[i])) - ay) * dx - (int64_t(PointX(p[i])) - ax) * dy;
+            const uint64_t magnitude = uint64_t(cross < 0 ? -cross : cross);
+            if (magnitude > best) {
+                best = magnitude;
+                c = i;
+            }
+        }
+        if (best == 0) {
+            out(p[b]);
+            continue;
+        }
+        // A non-zero cross product means A and B differ, so the length is at least 1.
+        const uint64_t length = kEuclidean ? detail::RoundedSqrt(uint64_t(dx * dx + dy * dy))
+                                           : uint64_t((dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy));
+        if (2 * best / length > error) {
+            stack.pending.emplace_back(c, b);
+            stack.pending.emplace_back(a, c);
+        } else {
+            out(p[b]);
+        }
+    }
+}
+
+uint64_t SquaredDistance(uint32_t a, uint32_t b) {
+    const int64_t dx = int64_t(PointX(a)) - PointX(b), dy = int64_t(PointY(a)) - PointY(b);
+    return uint64_t(dx * dx + dy * dy);
+}
+
+// The point farthest from p[0] by squared distance, the first of equals.
+uint32_t Farthest(std::span<const uint32_t> p, uint64_t& distance) {
+    uint32_t f = 0;
+    distance = 0;
+    for (uint32_t i = 1; i < p.size(); ++i) {
+        const uint64_t d = SquaredDistance(p[i], p[0]);
+        if (d > distance) {
+            distance = d;
+            f = i;
+        }
+    }
+    return f;
+}
+
+// Splits p[0..f] and then p[f..last], f being the farthest point from p[0].
+template <bool kEuclidean, typename Out>
+void SplitHalves(std::span<const uint32_t> p, uint32_t f, uint64_t error, SplitStack& stack, Out&& out) {
+    const uint32_t last = uint32_t(p.size() - 1);
+    if (f == 0) {
+        // Every point equals the first: keep the rest as they are.
+        for (uint32_t i = 1; i <= last; ++i) out(p[i]);
+        return;
+    }
+    Split<kEuclidean>(p, 0, f, error, stack, out);
+    if (f != last) Split<kEuclidean>(p, f, last, error, stack, out);
+}
+
+// A run's error grows with its size: level 1..7 as the farthest point lies
+// below 5, 10, 20, 40, 80, 160 or farther from the start, capped by the setting.
+uint32_t RunErrorFor(uint64_t farthest, uint32_t setting) {
+    static constexpr uint64_t kBounds[6] = {25, 100, 400, 1600, 6400, 25600};
+    uint32_t level = 7;
+    for (uint32_t i = 0; i < 6; ++i)
+        if (farthest < kBounds[i]) {
+            level = i + 1;
+            break;
+        }
+    return std::min(level, setting);
+}
+
+constexpr uint32_t kNoPixel = 0xFFFFFFFF;
+
+// ---- shared borders ----
+// Runs traced so far whose neighbour has a larger label, found by (neighbour
+// label, last point). Open addressing; entries with equal keys are chained.
+class SharedRuns {
+public:
+    struct Run {
+        uint32_t owner;  // label of the segment that stored the run
+        uint32_t begin;  // word position of its first point in VectorData
+        uint32_t count;  // number of points
+        uint32_t next;   // previous run with the same key, or kNone
+    };
+    static constexpr uint32_t kNone = 0xFFFFFFFF;
+
+    void clear() {
+        m_runs.clear();
+        std::fill(m_keys.begin(), m_keys.end(), kEmpty);
+    }
+    void add(uint32_t neighbourLabel, uint32_t lastPoint, Run run) {
+        if ((m_runs.size() + 1) * 2 > m_keys.size()) rehash(std::max<size_t>(m_keys.size() * 2, 1024));
+        const uint64_t key = Key(neighbourLabel, lastPoint);
+        size_t slot = find(key);
+        run.next = m_keys[slot] == key ? m_heads[slot] : kNone;
+        m_keys[slot] = key;
+        m_heads[slot] = uint32_t(m_runs.size());
+        m_runs.push_back(run);
+    }
+    // The earliest stored run of `owner` with this key, or null.
+    const Run* match(uint32_t owner, uint32_t neighbourLabel, uint32_t lastPoint) const {
+        if (m_keys.empty()) return nullptr;
+        const uint64_t key = Key(neighbourLabel, lastPoint);
+        const size_t slot = find(key);
+        if (m_keys[slot] != key) return nullptr;
+        const Run* found = nullptr;
+        for (uint32_t i = m_heads[slot]; i != kNone; i = m_runs[i].next)
+            if (m_runs[i].owner == owner) found = &m_runs[i];
+        return found;
+    }
+
+private:
+    static constexpr uint64_t kEmpty = ~uint64_t(0);
+    static uint64_t Key(uint32_t label, uint32_t point) { return uint64_t(label) << 32 | point; }
+    size_t find(uint64_t key) const {
+        const size_t mask = m_keys.size() - 1;
+        size_t slot = size_t((key * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+        while (m_keys[slot] != kEmpty && m_keys[slot] != key) slot = (slot + 1) & mask;
+        return slot;
+    }
+    void rehash(size_t size) {
+        std::vector<uint64_t> keys(size, kEmpty);
+        std::vector<uint32_t> heads(size, kNone);
+        m_keys.swap(keys);
+        m_heads.swap(heads);
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (keys[i] == kEmpty) continue;
+            const size_t slot = find(keys[i]);
+            m_keys[slot] = keys[i];
+            m_heads[slot] = heads[i];
+        }
+    }
+
+    std::vector<uint64_t> m_keys;
+    std::vector<uint32_t> m_heads;
+    std::vector<Run> m_runs;
+};
+
+// ---- the indexed outline walk ----
+struct RawRun {
+    uint32_t neighbour;
+    uint32_t begin;  // position of its first point in the raw point list
+};
+
+struct Outline {
+    std::vector<uint32_t> points;
+    std::vector<RawRun> runs;
+    uint32_t minX = 0, maxX = 0, minY = 0, maxY = 0;
+};
+
+class IndexedWalker {
+public:
+    IndexedWalker(const uint32_t* map, uint32_t width, uint32_t height, std::span<const IndexedSegmentRecord> table,
+                  uint32_t segments)
+        : m_map(map), m_width(int(width)), m_height(int(height)), m_table(table), m_segments(segments) {}
+
+    void walk(uint32_t x, uint32_t y, uint32_t pixels, Outline& o);
+    // The segment being walked and the first pixels of all segments: a
+    // neighbour not walked yet is split at its first pixel, a walked one at
+    // its record's position (the bounding-box origin).
+    void setCurrent(uint32_t segment, const std::vector<uint32_t>* firsts) {
+        m_current = segment;
+        m_firsts = firsts;
+    }
+
+private:
+    uint32_t valueAt(int x, int y) const {
+        if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
+        return m_map[size_t(y) * size_t(m_width) + size_t(x)];
+    }
+    void startRun(uint32_t neighbour, Outline& o) {
+        o.runs.push_back(RawRun{neighbour, uint32_t(o.points.size())});
+        o.points.push_back(m_lastPoint);
+        m_lastCode = 0;
+        // Where the neighbour's own outline starts (or, once traced, its
+        // bounding-box origin): a run that reaches it is split there so that
+        // both sides of a border are cut at the same corners.
+        const uint32_t label = neighbour >> 8;
+        m_hasFetched = label != 0 && label <= m_segments && label < m_table.size();
+        if (m_hasFetched) m_fetched = label > m_current && m_firsts ? (*m_firsts)[label] : m_table[label].firstPixel;
+    }
+    void record(uint32_t point, uint32_t code, Outline& o) {
+        if (code == m_lastCode)
+            o.points.back() = point;
+        else
+            o.points.push_back(point);
+        m_lastCode = code;
+        m_lastPoint = point;
+    }
+
+    const uint32_t* m_map;
+    int m_width, m_height;
+    std::span<const IndexedSegmentRecord> m_table;
+    uint32_t m_segments;
+    uint32_t m_lastPoint = 0;
+    uint32_t m_lastCode = 0;
+    bool m_hasFetched = false;
+    uint32_t m_fetched = 0;
+    uint32_t m_current = 0;
+    const std::vector<uint32_t>* m_firsts = nullptr;
+};
+
+void IndexedWalker::walk(uint32_t x, uint32_t y, uint32_t pixels, Outline& o) {
+    o.points.clear();
+    o.runs.clear();
+    const uint32_t self = valueAt(int(x), int(y));
+    const auto in = [&](int px, int py) { return valueAt(px, py) == self; };
+    const int fx = int(x), fy = int(y);
+    int px = fx, py = fy, cx = fx, cy = fy;
+    o.minX = o.maxX = x;
+    o.minY = o.maxY = y;
+    m_lastPoint = Point(x, y);
+    m_lastCode = 0;
+    // A closed outline walks each pixel edge at most once, so it has at most
+    // count upward moves and 4 x count moves; the limits end a walk that
+    // would not close (a map whose first pixel does not start its segment).
+    const uint64_t upLimit = uint64_t(pixels) + 19;
+    const uint64_t moveLimit = 4 * uint64_t(pixels) + 4;
+    uint64_t ups = 0, moves = 0;
+    Move move = kUp;
+    bool started = false;
+    uint32_t current = 0;
+    for (;;) {
+        const uint32_t outer = valueAt(px + kOuterDx[move], py + kOuterDy[move]);
+        if (!started || outer != current) {
+            startRun(outer, o);
+            current = outer;
+            started = true;
+        }
+        const bool closing = move == kLeft && px == fx && py == fy;
+        cx += kCornerDx[move];
+        cy += kCornerDy[move];
+        record(Point(uint32_t(cx), uint32_t(cy)), kCode[move], o);
+        o.minX = std::min(o.minX, uint32_t(cx));
+        o.maxX = std::max(o.maxX, uint32_t(cx));
+        o.minY = std::min(o.minY, uint32_t(cy));
+        o.maxY = std::max(o.maxY, uint32_t(cy));
+        ++moves;
+        if (move == kUp) ++ups;
+        if (closing || ups >= upLimit || moves >= moveLimit) break;
+        bool diagonal = false;
+        const Move previous = move;
+        move = NextMove(move, px, py, in, diagonal);
+        if (previous == kDown && diagonal && m_hasFetched && Point(uint32_t(cx), uint32_t(cy)) == m_fetched)
+            startRun(current, o);
+    }
+}
+
+}  // namespace
+
+void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::span<IndexedSegmentRecord> table,
+                   uint32_t segments, const PaletteTable& palette, uint16_t vectorFlags, WordBuffer& out) {
+    const size_t tableSegments = table.empty() ? 0 : std::min<size_t>(table.size() - 1, kMaxIndexedLabel);
+    const uint32_t k = uint32_t(std::min<size_t>(segments, tableSegments));
+
+    // ---- header ----
+    out.clear();
+    out.push(kVectorMagic);
+    out.push(width);
+    out.push(height);
+    out.push(k);
+    for (uint32_t i = 0; i < kVectorPaletteEntries; ++i) out.push(palette.colours[i]);
+    if (k == 0) return;
+
+    // ---- first pixels ----
+    // Tracing overwrites the x of a record's first pixel with the outline's
+    // minimum x but keeps its row, the segment's lowest. The first pixel is
+    // the segment's leftmost pixel in that row, found from that x onward, so
+    // a second tracing (a repeated export) starts exactly where the first did.
+    std::vector<uint32_t> firsts(size_t(k) + 1, kNoPixel);
+    for (uint32_t s = 1; s <= k; ++s) {
+        const uint32_t y = table[s].firstPixel >> 16;
+        uint32_t x = table[s].firstPixel & 0xFFFF;
+        if (y >= height) continue;
+        const uint32_t* line = map + size_t(y) * width;
+        while (x < width && line[x] >> 8 != s) ++x;
+        if (x < width) firsts[s] = y << 16 | x;
+    }
+    // The records as segmentation left them: count word cleared, first pixel.
+    for (uint32_t s = 1; s <= k; ++s) {
+        out.push(table[s].value);
+        out.push(0);
+        out.push(firsts[s] == kNoPixel ? table[s].firstPixel : firsts[s]);
+        out.push(table[s].link);
+    }
+    const size_t offsets = out.size();
+    for (uint32_t s = 1; s <= k; ++s) out.push(0);
+
+    // ---- segments ----
+    IndexedWalker walker(map, width, height, table, k);
+    Outline outline;
+    SharedRuns shared;
+    SplitStack stack;
+    const uint32_t setting = vectorFlags & 0xFF;
+    for (uint32_t s = 1; s <= k; ++s) {
+        IndexedSegmentRecord& rec = table[s];
+        out[offsets + s - 1] = uint32_t(out.size() * 4);
+        out.push(kBlockMarker);
+        out.push(palette.colours[rec.value & 0xFF]);
+        if (firsts[s] == kNoPixel) continue;  // a record that names no pixel of its own has no outline
+        walker.setCurrent(s, &firsts);
+        walker.walk(firsts[s] & 0xFFFF, firsts[s] >> 16, SegmentPixels(rec), outline);
+
+        // ---- runs ----
+        const size_t runCount = outline.runs.size();
+        for (const RawRun& run : outline.runs) out.push(run.neighbour);
+        for (size_t r = 0; r < runCount; ++r) {
+            const RawRun& run = outline.runs[r];
+            const uint32_t end = r + 1 < runCount ? outline.runs[r + 1].begin : uint32_t(outline.points.size());
+            const std::span<const uint32_t> points(outline.points.data() + run.begin, end - run.begin);
+            out.push(kRunMarker);
+            out.push(run.neighbour);
+            const uint32_t neighbourLabel = run.neighbour >> 8;
+            const uint32_t begin = uint32_t(out.size());
+            // A border with a segment traced before is stored once: its run
+            // towards this segment, reversed.
+            if (neighbourLabel >= 1 && neighbourLabel < s) {
+                if (const SharedRuns::Run* match = shared.match(neighbourLabel, s, points.front())) {
+                    for (uint32_t i = match->count; i-- > 0;) out.push(out[match->begin + i]);
+                    continue;
+                }
+            }
+            if (vectorFlags == 0 || points.size() < 2) {
+                for (uint32_t p : points) out.push(p);
+            } else if (points.size() <= 3) {
+                for (uint32_t p : points) out.push(p);
+            } else {
+                uint64_t farthest = 0;
+                const uint32_t f = Farthest(points, farthest);
+                out.push(points.front());
+                SplitHalves<true>(points, f, RunErrorFor(farthest, setting), stack, [&](uint32_t p) { out.push(p); });
+            }
+            if (neighbourLabel > s && neighbourLabel <= k)
+                shared.add(neighbourLabel, out[out.size() - 1],
+                           SharedRuns::Run{s, begin, uint32_t(out.size() - begin), SharedRuns::kNone});
+        }
+
+        // ---- table update ----
+        rec.count = (outline.maxX - outline.minX) | (outline.maxY - outline.minY) << 16;
+        rec.firstPixel = (rec.firstPixel & 0xFFFF0000u) | outline.minX;
+        const uint32_t lastRun = runCount ? outline.runs.back().neighbour : 0;
+        rec.link = (lastRun & ~0xFFu) | uint32_t(runCount & 0xFF);
+    }
+    out.push(kBlockMarker);
+}
+
+uint32_t RunError(std::span<const uint32_t> run, uint32_t setting) {
+    if (run.empty()) return std::min(1u, setting);
+    uint64_t farthest = 0;
+    Farthest(run, farthest);
+    return RunErrorFor(farthest, setting);
+}
+
+void SimplifyRun(std::span<const uint32_t> run, uint16_t vectorFlags, std::vector<uint32_t>& out) {
+    out.clear();
+    if (vectorFlags == 0 || run.size() <= 3) {
+        out.assign(run.begin(), run.end());
+        return;
+    }
+    uint64_t farthest = 0;
+    const uint32_t f = Farthest(run, farthest);
+    SplitStack stack;
+    out.push_back(run.front());
+    SplitHalves<true>(run, f, RunErrorFor(farthest, vectorFlags & 0xFF), stack, [&](uint32_t p) { out.push_back(p); });
+}
+
+// ---- the label-image walk ----
+
+void WalkLabelOutline(core::BmpView map, uint32_t label, uint32_t x, uint32_t y, uint32_t pixels,
+                      std::vector<uint32_t>& corners, uint32_t& unitMoves) {
+    corners.clear();
+    unitMoves = 0;
+    const int width = map.width(), height = map.height();
+    const auto in = [&](int px, int py) {
+        return px >= 0 && py >= 0 && px < width && py < height &&
+               core::LoadPixel(map.pixel(uint32_t(px), uint32_t(py))) == label;
+    };
+    if (!in(int(x), int(y))) return;
+    const int fx = int(x), fy = int(y);
+    int px = fx, py = fy, cx = fx, cy = fy;
+    corners.push_back(Point(x, y));
+    uint32_t lastCode = 0;
+    const uint64_t upLimit = uint64_t(pixels) + 19;
+    const uint64_t moveLimit = 4 * uint64_t(pixels) + 4;
+    uint64_t ups = 0;
+    Move move = kUp;
+    for (;;) {
+        // The Left move along the first pixel's bottom edge is not made: the
+        // polygon closes implicitly from its bottom-right corner.
+        if (move == kLeft && px == fx && py == fy) break;
+        cx += kCornerDx[move];
+        cy += kCornerDy[move];
+        const uint32_t point = Point(uint32_t(cx), uint32_t(cy));
+        if (kCode[move] == lastCode)
+            corners.back() = point;
+        else
+            corners.push_back(point);
+        lastCode = kCode[move];
+        ++unitMoves;
+        if (move == kUp) ++ups;
+        if (ups >= upLimit || unitMoves >= moveLimit) break;
+        bool diagonal = false;
+        move = NextMove(move, px, py, in, diagonal);
+    }
+}
+
+void SimplifyLabelOutline(std::span<const uint32_t> corners, uint32_t unitMoves, uint32_t setting,
+                          std::vector<uint32_t>& out) {
+    out.clear();
+    if (corners.empty()) return;
+    if (setting == 0 || corners.size() < 2) {
+        out.assign(corners.begin(), corners.end());
+        return;
+    }
+    // Setting 4 scales the error with the outline's length.
+    const uint64_t error = setting == 4 ? (uint64_t(unitMoves) + 1) / 128 + 1 : setting;
+    SplitStack stack;
+    uint64_t farthest = 0;
+    const uint32_t f = Farthest(corners, farthest);
+    out.push_back(corners.front());
+    SplitHalves<false>(corners, f, error, stack, [&](uint32_t p) { out.push_back(p); });
+}
+
+}  // namespace zorva::segment

@@ -1,0 +1,19 @@
+// The parts of the platform interface that need no platform: listing a folder.
+#include "shell/Host.h"
+
+#include <filesystem>
+
+namespace zorva::shell {
+
+std::vector<std::string> Host::listFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        // Folders named like pictures are no pictures; links to files are.
+        if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
+    }
+    return names;
+}
+
+}  // namespace zorva::shell

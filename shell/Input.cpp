@@ -1,0 +1,169 @@
+// Key handler, mouse routing, context-menu choice, enable rule and check marks of the window.
+#include "shell/Input.h"
+
+#include "shell/CommandTable.h"
+#include "shell/Editor.h"
+#include "shell/Palette.h"
+#include "shell/View.h"
+
+namespace zorva::shell {
+
+// ---- keys ----
+
+std::optional<CommandId> KeyDown(uint8_t& modifierState, int virtualKey) {
+    if (modifierState == 1) {
+        switch (virtualKey) {
+            case vk::C:
+            case vk::Insert:
+                return CommandId::Copy;
+            case vk::V:
+                return CommandId::Paste;
+            case vk::Z:
+                return CommandId::Undo;
+            case vk::Y:
+                return CommandId::Redo;
+            case vk::A:
+                return CommandId::SelectAll;
+            case vk::X:
+                return CommandId::Cut;
+            // Users expect these three, and the menu shows "Ctrl+P".
+            case vk::O:
+                return CommandId::Open;
+            case vk::S:
+                return CommandId::Save;
+            case vk::P:
+                return CommandId::Print;
+            default:
+                return std::nullopt;  // R and L among them: consumed, no action
+        }
+    }
+    switch (virtualKey) {
+        case vk::Insert:
+            if (modifierState == 2) {
+                modifierState = 0;
+                return CommandId::Paste;
+            }
+            return std::nullopt;
+        case vk::Control:
+            modifierState = 1;
+            return std::nullopt;
+        case vk::Shift:
+            modifierState = 2;
+            return std::nullopt;
+        case vk::Delete:
+            return CommandId::Delete;
+        default:
+            return std::nullopt;
+    }
+}
+
+void KeyUp(uint8_t& modifierState, int virtualKey) {
+    if (virtualKey == vk::Control || virtualKey == vk::Shift) modifierState = 0;
+}
+
+void HandleKeyDown(Editor& editor, int virtualKey) {
+    if (const std::optional<CommandId> id = KeyDown(editor.state().modifierState, virtualKey)) editor.dispatch(*id);
+}
+
+void HandleKeyUp(Editor& editor, int virtualKey) {
+    KeyUp(editor.state().modifierState, virtualKey);
+}
+
+void ResetModifiers(Editor& editor) {
+    editor.state().modifierState = 0;
+}
+
+// ---- mouse ----
+
+PointerShape MouseMove(Editor& editor, int x, int y, bool leftButtonOnly, PointerTools& tools) {
+    EditorState& state = editor.state();
+    const bool actionUnderWay = (state.toolMode & tool::ActionUnderWay) != 0;
+    if (x < kPaletteWidth) {
+        if (actionUnderWay) return PointerShape::Unchanged;
+        HoverPalette(editor, y);
+        return PointerShape::Arrow;
+    }
+    LeavePalette(editor);
+    MovePointer(editor, x, y, leftButtonOnly);
+    if (editor.hasDocument() && actionUnderWay) tools.drag(editor);
+    return PointerShape::Cross;
+}
+
+void LeftButtonDown(Editor& editor, int x, PointerTools& tools) {
+    if (x < kPaletteWidth) {
+        if (const int k = editor.state().palette.hovered; k != 0) ChooseTool(editor, k, tools);
+        return;
+    }
+    if (editor.hasDocument()) tools.press(editor);
+}
+
+void LeftButtonUp(Editor& editor, PointerTools& tools) {
+    if (editor.hasDocument()) tools.release(editor);
+}
+
+std::optional<int> RightButtonDown(Editor& editor, PointerTools& tools) {
+    if (editor.hasDocument()) {
+        if (tools.commitRectangle(editor)) {
+            editor.host().repaint(true);
+            return std::nullopt;
+        }
+        const uint16_t mode = editor.state().toolMode;
+        if (mode & tool::SegmentSelection) {
+            tools.removeSegment(editor);
+            editor.host().repaint(true);
+            return std::nullopt;
+        }
+        if ((mode & tool::Polygon) && (mode & tool::ActionUnderWay)) {
+            tools.closePolygon(editor);
+            return std::nullopt;
+        }
+    }
+    return ContextSubmenu(editor.state(), editor.hasDocument());
+}
+
+int ContextSubmenu(const EditorState& state, bool hasDocument) {
+    if (state.toolMode == tool::SelectionFinished || state.toolMode == tool::SelectionOutlined) return 0;
+    return hasDocument ? 2 : 1;
+}
+
+void RunContextCommand(Editor& editor, CommandId id) {
+    editor.dispatch(id);
+    editor.host().repaint(true);
+}
+
+// ---- menu rules ----
+
+void ApplyEnableRule(EditorState& state, bool hasDocument) {
+    if (!hasDocument) state.segment.segmentsReady = false;
+}
+
+bool IsEnabled(const EditorState& state, bool hasDocument, CommandId id) {
+    const CommandInfo* info = FindCommand(ToInt(id));
+    if (!info) return true;
+    if (info->marks & mark::NeedsSegments) return hasDocument && state.segment.segmentsReady;
+    if (info->marks & mark::NeedsDocument) return hasDocument;
+    return true;
+}
+
+namespace {
+bool InRange(CommandId id, CommandId first, CommandId last) {
+    return ToInt(id) >= ToInt(first) && ToInt(id) <= ToInt(last);
+}
+}  // namespace
+
+bool IsCheckable(CommandId id) {
+    return id == CommandId::SourceView || id == CommandId::Preview || InRange(id, CommandId::Line1, CommandId::Line4) ||
+           InRange(id, CommandId::EraserSmall, CommandId::EraserLarge) ||
+           InRange(id, CommandId::GridOff, CommandId::Grid64) || id == CommandId::CopyMode || id == CommandId::Russian;
+}
+
+bool IsChecked(const EditorState& state, CommandId id) {
+    if (id == CommandId::SourceView || id == CommandId::Preview) return state.viewMode == id;
+    if (InRange(id, CommandId::Line1, CommandId::Line4)) return state.checkedLine == id;
+    if (InRange(id, CommandId::EraserSmall, CommandId::EraserLarge)) return state.checkedEraser == id;
+    if (InRange(id, CommandId::GridOff, CommandId::Grid64)) return state.checkedGrid == id;
+    if (id == CommandId::CopyMode) return state.copyMode;
+    return id == CommandId::Russian;
+}
+
+}  // namespace zorva::shell

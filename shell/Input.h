@@ -1,0 +1,123 @@
+// The window's input rules, toolkit-free: key handler, mouse routing, context menu, enable rule and check marks.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "shell/CommandId.h"
+#include "shell/EditorState.h"
+
+namespace zorva::shell {
+
+class Editor;
+
+// ---- keys ----
+
+// The virtual-key codes the key handler acts on (the window translates its
+// toolkit's key codes into these).
+namespace vk {
+inline constexpr int Shift = 0x10;
+inline constexpr int Control = 0x11;
+inline constexpr int Insert = 0x2D;
+inline constexpr int Delete = 0x2E;
+inline constexpr int A = 0x41;
+inline constexpr int C = 0x43;
+inline constexpr int L = 0x4C;
+inline constexpr int O = 0x4F;
+inline constexpr int P = 0x50;
+inline constexpr int R = 0x52;
+inline constexpr int S = 0x53;
+inline constexpr int V = 0x56;
+inline constexpr int X = 0x58;
+inline constexpr int Y = 0x59;
+inline constexpr int Z = 0x5A;
+}  // namespace vk
+
+// Key down: updates ModifierState (0 none, 1 Control, 2 Shift) and names the
+// command the key runs, if any. With Control held: C and Insert copy, V
+// pastes, Z undoes, Y redoes, A selects all, X cuts, O opens, S saves, P
+// prints; every other key (Shift, Delete, R, L, ...) does nothing. Otherwise:
+// Insert with Shift held clears the state and pastes, Control and Shift set
+// the state, Delete deletes.
+std::optional<CommandId> KeyDown(uint8_t& modifierState, int virtualKey);
+// Key up: releasing Control or Shift clears ModifierState.
+void KeyUp(uint8_t& modifierState, int virtualKey);
+
+// The key handler of the window: KeyDown and KeyUp on the editor's state, the
+// command run through the dispatcher (so it acts only when its menu item
+// would).
+void HandleKeyDown(Editor& editor, int virtualKey);
+void HandleKeyUp(Editor& editor, int virtualKey);
+
+// The window lost the keyboard (a dialog opened, another window came to the
+// front): the release of a held modifier goes elsewhere, so forget it.
+void ResetModifiers(Editor& editor);
+
+// ---- mouse ----
+
+// The pointer actions of the selection, drawing and segment tools, supplied
+// by the layer that implements them. The router decides which one runs and
+// when; every default does nothing.
+class PointerTools {
+public:
+    virtual ~PointerTools() = default;
+    // Left button down on the image area, at PointerX, PointerY.
+    virtual void press(Editor&) {}
+    // The pointer moved over the image area while an action is under way.
+    virtual void drag(Editor&) {}
+    // Left button up.
+    virtual void release(Editor&) {}
+    // Commits a rectangle of the rectangle tool that is still editable;
+    // true when there was one.
+    virtual bool commitRectangle(Editor&) { return false; }
+    // Segment selection: removes the segment under the pointer.
+    virtual void removeSegment(Editor&) {}
+    // Closes the polygon being drawn with its closing edge.
+    virtual void closePolygon(Editor&) {}
+};
+
+enum class PointerShape { Unchanged, Arrow, Cross };
+
+// A mouse move at client (x, y). Over the palette strip (x < 25): the tool
+// label, pointer state untouched, the arrow unless an action is under way.
+// Over the image area: the cross-hair, the label goes, the pointer is mapped
+// (status fields 1 and 2) and, during an action, the tool's drag step runs.
+// `leftButtonOnly`: the message reported exactly the left button held.
+PointerShape MouseMove(Editor& editor, int x, int y, bool leftButtonOnly, PointerTools& tools);
+
+// Left button down: over the strip chooses the hovered tool, over the image
+// area runs the current tool's press at the last mapped position.
+void LeftButtonDown(Editor& editor, int x, PointerTools& tools);
+// Left button up: the current tool's release.
+void LeftButtonUp(Editor& editor, PointerTools& tools);
+
+// Right button down, in this order: an editable rectangle is committed (and
+// repainted); in segment selection the segment under the pointer goes (and
+// repainted); a polygon in progress is closed; otherwise the context menu.
+// Returns the submenu to pop up, or nothing when a tool took the press.
+std::optional<int> RightButtonDown(Editor& editor, PointerTools& tools);
+
+// The submenu of context menu 600: 0 while a selection exists (ToolMode 0x420
+// or 0x402), 1 without a document, 2 otherwise.
+int ContextSubmenu(const EditorState& state, bool hasDocument);
+
+// A context-menu item arrives as an ordinary command; the view is repainted
+// afterwards.
+void RunContextCommand(Editor& editor, CommandId id);
+
+// ---- menu rules ----
+
+// The enable rule, applied each time a menu is about to open: without a
+// document every document item is greyed and SegmentsReady is cleared;
+// "&Выбор сегмента" and "Векторный файл .svg" need SegmentsReady.
+void ApplyEnableRule(EditorState& state, bool hasDocument);
+// Whether item `id` is enabled under the rule (ids no row matches: enabled).
+bool IsEnabled(const EditorState& state, bool hasDocument, CommandId id);
+
+// Items that carry a check mark: the view, line-width, eraser and grid groups,
+// copy mode and "Русский" (which keeps its mark; "English" never takes it).
+bool IsCheckable(CommandId id);
+// Whether item `id` shows its check mark now. "Русский" always does.
+bool IsChecked(const EditorState& state, CommandId id);
+
+}  // namespace zorva::shell

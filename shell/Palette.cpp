@@ -1,0 +1,116 @@
+// The 14-tool table, hover labels, tool choice and the status-bar fields.
+#include "shell/Palette.h"
+
+#include <cstdio>
+
+#include "shell/Editor.h"
+#include "shell/Input.h"
+#include "shell/View.h"
+
+namespace zorva::shell {
+
+namespace {
+
+using enum ToolKind;
+
+constexpr std::array<ToolInfo, kToolCount> kTools = {{
+    {FreehandSelection, "Выделение", tool::FreehandSelection},
+    {PolygonSelection, "Выделение", tool::PolygonSelection},
+    {RectangleSelection, "Выделение", tool::RectangleSelection},
+    {Eraser, "Стирание", tool::Eraser},
+    {Fill, "Заливка", tool::Fill},
+    {ColourPicker, "Выбор цвета", tool::ColourPicker},
+    {Zoom, "Масштаб", tool::None},
+    {Pencil, "Карандаш", tool::Pencil},
+    {Brush, "Кисть", tool::Brush},
+    {Text, "Текст", tool::None},
+    {Line, "Прямая", tool::Line},
+    {Curve, "Кривая", tool::None},
+    {Rectangle, "Прямоугол.", tool::Rectangle},
+    {Polygon, "Многоугол.", tool::Polygon},
+}};
+
+constexpr std::array<int, kStatusFieldCount> kFieldEdges = {100, 150, 200, 250, 300, 350, 405, 460, 515, 585, 680, 850};
+
+// Label placement: beside the strip, a little below the top of the button.
+constexpr int kLabelX = 30;
+constexpr int kLabelTop = 10;
+constexpr int kLabelWidth = 70;
+constexpr int kLabelHeight = 15;
+
+}  // namespace
+
+std::span<const ToolInfo> Tools() {
+    return kTools;
+}
+
+const ToolInfo& Tool(int k) {
+    return kTools[size_t(k - 1)];
+}
+
+int HoverIndex(int y) {
+    if (y < 0 || y >= kPaletteHeight) return 0;
+    return y / kToolButtonSize + 1;
+}
+
+Rect ToolLabelRect(int k) {
+    return Rect{kLabelX, kLabelTop + kToolButtonSize * (k - 1), kLabelWidth, kLabelHeight};
+}
+
+bool HoverPalette(Editor& editor, int y) {
+    EditorState& state = editor.state();
+    if (state.toolMode & (tool::NoDocument | tool::ActionUnderWay)) return false;
+    const int k = HoverIndex(y);
+    if (k == state.palette.hovered) return false;
+    state.palette.hovered = k;
+    editor.host().repaint(false);
+    return true;
+}
+
+bool LeavePalette(Editor& editor) {
+    PaletteState& palette = editor.state().palette;
+    if (palette.hovered == 0) return false;
+    palette.hovered = 0;
+    return true;
+}
+
+void ChooseTool(Editor& editor, int k, PointerTools& tools) {
+    if (k < 1 || k > kToolCount || !editor.hasDocument()) return;
+    EditorState& state = editor.state();
+    state.palette.chosen = k;
+    state.palette.chosenPressed = true;
+    // A rectangle still open for editing is drawn into the picture before
+    // the tool changes under it.
+    tools.commitRectangle(editor);
+    state.toolMode = tool::None;
+    state.toolMode = Tool(k).toolMode;
+    if (Tool(k).kind == ToolKind::Zoom) OpenZoomDialog(editor);
+    if (state.toolMode != tool::None) {
+        editor.relayout();
+        state.viewMode = CommandId::SourceView;
+        editor.setStatus(6, ColourFieldBgr(state.drawRed, state.drawGreen, state.drawBlue));
+        editor.host().repaint(true);
+    }
+}
+
+void ShowChosenReleased(Editor& editor) {
+    editor.state().palette.chosenPressed = false;
+}
+
+std::span<const int, kStatusFieldCount> StatusFieldEdges() {
+    return kFieldEdges;
+}
+
+std::string ColourFieldBgr(uint8_t red, uint8_t green, uint8_t blue) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", blue, green, red);
+    return text;
+}
+
+std::string ColourFieldRgb(uint8_t red, uint8_t green, uint8_t blue) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", red, green, blue);
+    return text;
+}
+
+}  // namespace zorva::shell

@@ -1,0 +1,46 @@
+// The colour-palette, segmentation, SVG export and segment-selection commands, and their zorva-cli OPs.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "shell/Dialog.h"
+
+namespace zorva::shell {
+
+class Editor;
+
+// 40077 "цветовая палитра": dialog PALITRA, then median cut recolouring the
+// picture; field 11 shows the time.
+void RunPaletteCommand(Editor& editor);
+// 40021 "8-связная сегментация": dialog SEGMENT1, then SegmentEight; SegmentMode 1.
+void RunSegmentEightCommand(Editor& editor);
+// 40080 "4-связная медианного среза": dialog SEGMENT2, then SegmentMedianCut;
+// SegmentMode 3; field 4 shows the segment count.
+void RunSegmentMedianCutCommand(Editor& editor);
+// 40050 "Векторный файл .svg": dialog SEG_MIN (8-connected map) or POGRESH
+// (indexed map), then the SVG file beside the picture.
+void RunSvgExportCommand(Editor& editor);
+// Traces the current indexed segmentation into VectorData with the state's
+// VectorFlags and, when QuantiseFirst is set, writes the SVG file beside the
+// picture. False when no indexed segmentation of this picture is present.
+// (Recognition runs its action named by the high byte of VectorFlags after it.)
+bool TraceCurrentSegmentation(Editor& editor);
+
+// 40046 "Выбор сегмента": actual-size view, ToolMode segment selection, nothing picked.
+void EnterSegmentSelection(Editor& editor);
+// Left button in segment selection at image position (x, y) (bit 15 of x is
+// a flag and ignored): inverts the segment, fields 4, 6, 8, DrawColour.
+void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y);
+// Right button in segment selection: paints the last picked segment white.
+void SegmentRemove(Editor& editor);
+
+// The dialog answers of the zorva-cli OPs "palette:N" (2..32, or 256 for the
+// "256" button), "segment8:TOL,REPS" (1..25 each), "segment:COLOURS,MIN[,x10]"
+// (2..32, 0..50) and "svg:VALUE" (0..50; POGRESH clamps to 10), each ending
+// with OK. `op` is the name before the colon, `args` what follows it. Nothing
+// for another name or malformed arguments.
+std::optional<DialogScript> SegmentOpScript(std::string_view op, std::string_view args);
+
+}  // namespace zorva::shell

@@ -1,0 +1,244 @@
+// Zoom lengths, the layout of the image area and its scroll bars, paint plans and the pointer mapping.
+#include "shell/View.h"
+
+#include <algorithm>
+#include <string>
+
+#include "shell/Editor.h"
+#include "shell/dialogs/ZoomDialog.h"
+
+namespace zorva::shell {
+
+int ZoomPercent(int zoomIndex) {
+    static constexpr int kPercent[kZoomLevels] = {25, 50, 100, 200, 400, 600, 800, 1600};
+    if (zoomIndex < 1 || zoomIndex > kZoomLevels) return 100;
+    return kPercent[zoomIndex - 1];
+}
+
+int SourceLength(int zoomIndex, int n) {
+    switch (zoomIndex) {
+        case 1:
+            return 4 * n;
+        case 2:
+            return 2 * n;
+        case 4:
+            return (n + 1) / 2;
+        case 5:
+            return (n + 3) / 4;
+        case 6:
+            return (n + 5) / 6;
+        case 7:
+            return (n + 7) / 8;
+        case 8:
+            return (n + 9) / 16;  // the table's own rounding, kept: 100 screen pixels show 6 image pixels
+        default:
+            return n;  // 3: 100%
+    }
+}
+
+// ---- layout ----
+
+ViewLayout ComputeLayout(int clientWidth, int clientHeight, int zoomIndex, int width, int height,
+                         const ViewLayout& previous) {
+    ViewLayout layout;
+    ScrollBarState& hbar = layout.horizontal;
+    ScrollBarState& vbar = layout.vertical;
+    hbar.position = previous.horizontal.position;
+    vbar.position = previous.vertical.position;
+    const int cw = clientWidth;
+    const int ch = clientHeight;
+
+    // Whether the picture is wider than the view decides the first guess at
+    // the horizontal bar; the vertical bar is judged against the height that
+    // guess leaves; then the horizontal bar is judged again against the width
+    // the vertical bar leaves, so a vertical bar can bring in a horizontal one.
+    const int hb0 = SourceLength(zoomIndex, cw - kPaletteWidth) < width ? kScrollBarSize : 0;
+    const int vb = SourceLength(zoomIndex, ch - hb0) < height ? kScrollBarSize : 0;
+    int hb = 0;
+    if (SourceLength(zoomIndex, cw - kPaletteWidth - vb) < width) {
+        hb = kScrollBarSize;
+        hbar.present = true;
+        hbar.bounds = Rect{kPaletteWidth, ch - kScrollBarSize, cw - kPaletteWidth - vb, kScrollBarSize};
+    }
+    layout.viewHeight = ch - hb;
+    layout.viewWidth = cw - kPaletteWidth - vb;
+    if (vb != 0) {
+        vbar.present = true;
+        vbar.bounds = Rect{cw - kScrollBarSize, 0, kScrollBarSize, layout.viewHeight};
+    }
+
+    if (hbar.present) {
+        hbar.maximum = width - SourceLength(zoomIndex, layout.viewWidth);
+        if (hbar.position > hbar.maximum) hbar.position = hbar.maximum;
+    }
+    if (vbar.present) {
+        vbar.maximum = height - SourceLength(zoomIndex, layout.viewHeight);
+        if (vbar.position == -1 || vbar.position > vbar.maximum) vbar.position = vbar.maximum;
+    }
+    layout.repaint = Rect{kPaletteWidth, 0, layout.viewWidth, layout.viewHeight};
+    return layout;
+}
+
+// ---- painting ----
+
+namespace {
+
+// a * num / den rounded to nearest, for non-negative a and positive num, den.
+int ScaleRound(int64_t a, int64_t num, int64_t den) {
+    return int((2 * a * num + den) / (2 * den));
+}
+
+// floor(a / b) for b > 0 and any a.
+int64_t FloorDiv(int64_t a, int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// ceil(a / b) for b > 0 and any a.
+int64_t CeilDiv(int64_t a, int64_t b) {
+    return -FloorDiv(-a, b);
+}
+
+}  // namespace
+
+Rect PreviewRect(int width, int height, int areaWidth, int areaHeight) {
+    const int fitWidth = areaWidth - kPreviewMargin;
+    const int fitHeight = areaHeight;
+    if (width <= 0 || height <= 0 || fitWidth <= 0 || fitHeight <= 0) return Rect{};
+    // The isotropic scale num / den: whichever side meets its limit first.
+    int64_t num = fitWidth;
+    int64_t den = width;
+    if (int64_t(fitWidth) * height > int64_t(fitHeight) * width) {
+        num = fitHeight;
+        den = height;
+    }
+    const int centreX = (areaWidth + 1) / 2;
+    const int centreY = (areaHeight + 1) / 2;
+    Rect r;
+    r.x = centreX - ScaleRound((width + 1) / 2, num, den);
+    r.y = centreY - ScaleRound((height + 1) / 2, num, den);
+    r.width = ScaleRound(width, num, den);
+    r.height = ScaleRound(height, num, den);
+    if (r.empty()) return Rect{};
+    return r;
+}
+
+PaintPlan SourceViewPlan(const ViewLayout& layout, int zoomIndex) {
+    PaintPlan plan;
+    plan.smooth = zoomIndex == 1 || zoomIndex == 2;
+    plan.sourceX = layout.horizontal.present ? layout.horizontal.position : 0;
+    // Position 0 is the top of the picture; rows count from the bottom.
+    plan.sourceY = layout.vertical.present ? layout.vertical.maximum - layout.vertical.position : 0;
+    plan.sourceWidth = SourceLength(zoomIndex, layout.viewWidth);
+    plan.sourceHeight = SourceLength(zoomIndex, layout.viewHeight);
+    plan.dest = Rect{kPaletteWidth, 0, layout.viewWidth, layout.viewHeight};
+    plan.draw = plan.sourceWidth > 0 && plan.sourceHeight > 0 && !plan.dest.empty();
+    return plan;
+}
+
+PaintPlan PlanPaint(EditorState& state, core::BmpView document, int areaWidth, int areaHeight) {
+    if (!document.valid()) return PaintPlan{};
+    if (state.viewMode != CommandId::Preview) return SourceViewPlan(state.layout, state.zoomIndex);
+
+    // No tool works in the preview, and it has no scroll bars.
+    state.toolMode = tool::None;
+    state.layout.horizontal.present = false;
+    state.layout.vertical.present = false;
+    PaintPlan plan;
+    plan.smooth = true;
+    plan.sourceWidth = document.width();
+    plan.sourceHeight = document.height();
+    plan.dest = PreviewRect(document.width(), document.height(), areaWidth, areaHeight);
+    plan.draw = !plan.dest.empty();
+    return plan;
+}
+
+Rect CoveredRect(const PaintPlan& plan, int width, int height) {
+    const Rect& d = plan.dest;
+    if (!plan.draw || plan.sourceWidth <= 0 || plan.sourceHeight <= 0 || d.empty() || width <= 0 || height <= 0)
+        return Rect{};
+    // Destination column c shows source column sourceX + floor(c * sw / dw);
+    // destination row b, counted up from the bottom edge, shows stored row
+    // sourceY + floor(b * sh / dh). Keep the c and b that land in the picture.
+    const int64_t sw = plan.sourceWidth, dw = d.width;
+    const int64_t sh = plan.sourceHeight, dh = d.height;
+    const int64_t c0 = plan.sourceX < 0 ? CeilDiv(-int64_t(plan.sourceX) * dw, sw) : 0;
+    const int64_t c1 = std::min<int64_t>(dw, CeilDiv((int64_t(width) - plan.sourceX) * dw, sw));
+    const int64_t b0 = plan.sourceY < 0 ? CeilDiv(-int64_t(plan.sourceY) * dh, sh) : 0;
+    const int64_t b1 = std::min<int64_t>(dh, CeilDiv((int64_t(height) - plan.sourceY) * dh, sh));
+    if (c1 <= c0 || b1 <= b0) return Rect{};
+    return Rect{d.x + int(c0), d.bottom() - int(b1), int(c1 - c0), int(b1 - b0)};
+}
+
+// ---- scrolling ----
+
+bool Scroll(ViewLayout& layout, ScrollAxis axis, ScrollAction action, int thumbPosition) {
+    ScrollBarState& bar = axis == ScrollAxis::Horizontal ? layout.horizontal : layout.vertical;
+    const int before = bar.position;
+    switch (action) {
+        case ScrollAction::LineBack:
+            if (bar.position > 0) --bar.position;
+            break;
+        case ScrollAction::LineForward:
+            if (bar.position < bar.maximum) ++bar.position;
+            break;
+        case ScrollAction::ThumbTrack:
+            bar.position = thumbPosition & 0xFFFF;
+            break;
+        case ScrollAction::Other:
+            break;
+    }
+    return bar.position != before;
+}
+
+// ---- pointer ----
+
+ImagePoint MapToImage(const EditorState& state, core::BmpView document, int x, int y) {
+    const ViewLayout& layout = state.layout;
+    const int zoom = state.zoomIndex;
+    int ix = SourceLength(zoom, x - kPaletteWidth) + (layout.horizontal.present ? layout.horizontal.position : 0) - 1;
+    if (ix < 0) ix = 0;
+    int iy = SourceLength(zoom, layout.viewHeight - y) +
+             (layout.vertical.present ? layout.vertical.maximum - layout.vertical.position : 0);
+    // Below the view (possible in the preview, which has no bars) the row
+    // would go negative; the bottom row is the nearest one in the picture.
+    if (iy < 0) iy = 0;
+    if (const int s = state.gridStep; s != 0) {
+        ix = ((ix & 0x7FFF) + s / 2) / s * s;
+        iy = ((iy & 0x7FFF) + s / 2) / s * s;
+    }
+    if (!document.valid()) return ImagePoint{ix, iy};
+    // Keep the point inside the picture. A column is past the right edge when
+    // its three bytes would reach the row's padding or beyond.
+    const int w = document.width();
+    const int h = document.height();
+    if (3 * (ix + 1) >= int(document.stride())) ix = w - 1;
+    // Rows: every row above the top one becomes the top row, however narrow
+    // the picture (a comparison of byte offsets with the file size would let
+    // a few rows through on pictures narrower than 18 pixels).
+    if (iy >= h) iy = h - 1;
+    return ImagePoint{ix, iy};
+}
+
+void MovePointer(Editor& editor, int x, int y, bool leftButtonOnly) {
+    if (!editor.hasDocument()) return;
+    const ImagePoint p = MapToImage(editor.state(), editor.document(), x, y);
+    PointerState& pointer = editor.state().pointer;
+    pointer.previousX = pointer.pointerX;
+    pointer.previousY = pointer.pointerY;
+    pointer.pointerX = uint16_t(p.x | (leftButtonOnly ? 0 : 0x8000));
+    pointer.pointerY = uint16_t(p.y);
+    editor.setStatus(1, std::to_string(p.x));
+    editor.setStatus(2, std::to_string(p.y));
+}
+
+// ---- zoom ----
+
+void OpenZoomDialog(Editor& editor) {
+    editor.state().viewMode = CommandId::SourceView;
+    editor.relayout();
+    editor.host().repaint(true);
+    ZoomDialog dialog(editor);
+    editor.host().runDialog(dialog);
+}
+
+}  // namespace zorva::shell

@@ -1,0 +1,86 @@
+// Plain state of the window kept in EditorState: view layout, scroll bars, pointer, palette and paint plans.
+#pragma once
+
+#include <cstdint>
+
+namespace zorva::shell {
+
+// A rectangle in target pixels (client area or printed page): top-left corner, width and height, y downward.
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    int right() const { return x + width; }    // one past the last column
+    int bottom() const { return y + height; }  // one past the last row
+    bool empty() const { return width <= 0 || height <= 0; }
+    bool contains(int px, int py) const { return px >= x && px < right() && py >= y && py < bottom(); }
+    Rect intersected(const Rect& o) const;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+inline Rect Rect::intersected(const Rect& o) const {
+    const int l = x > o.x ? x : o.x;
+    const int t = y > o.y ? y : o.y;
+    const int r = right() < o.right() ? right() : o.right();
+    const int b = bottom() < o.bottom() ? bottom() : o.bottom();
+    if (r <= l || b <= t) return Rect{};
+    return Rect{l, t, r - l, b - t};
+}
+
+// One scroll bar: a separate 15-pixel control while present. Its range is
+// 0..maximum with no page size.
+struct ScrollBarState {
+    bool present = false;
+    int maximum = 0;
+    // Survives layouts and documents; the next layout clamps it. The vertical
+    // bar may hold -1, which the next layout turns into the maximum (the
+    // bottom of the picture).
+    int position = 0;
+    Rect bounds;  // where the control sits while present
+};
+
+// The image area as the last layout left it (client width CW, CH the client
+// height less the status bar; vb, hb 15 or 0 for the bars).
+struct ViewLayout {
+    ScrollBarState horizontal;
+    ScrollBarState vertical;
+    int viewWidth = 0;   // VW = CW - 25 - vb
+    int viewHeight = 0;  // VH = CH - hb
+    Rect repaint;        // x 25 .. CW - vb, y 0 .. VH
+};
+
+// The pointer in image coordinates, as every tool reads it.
+struct PointerState {
+    // PointerX: the column, with bit 15 set unless the last mouse message
+    // reported exactly the left button held. PointerY: the stored row,
+    // counted from the bottom of the picture.
+    uint16_t pointerX = 0;
+    uint16_t pointerY = 0;
+    uint16_t previousX = 0;
+    uint16_t previousY = 0;
+};
+
+// The tool palette: which button the pointer is over and which tool is chosen.
+struct PaletteState {
+    int hovered = 0;             // 1..14, 0 = none (no label shown)
+    int chosen = 0;              // 1..14, 0 before the first choice
+    bool chosenPressed = false;  // the chosen button shows its pressed picture
+};
+
+// How the picture maps onto a paint target. The source rectangle (columns,
+// and stored rows counted from the bottom) is stretched onto `dest`: its
+// bottom row lands on the bottom edge of `dest`, higher rows go upward. Both
+// rectangles may reach beyond the picture; only the covered part is drawn.
+struct PaintPlan {
+    bool draw = false;    // false: nothing to draw (no document, no room)
+    bool smooth = false;  // averaging (25%, 50%, preview) instead of nearest pixel
+    int sourceX = 0;
+    int sourceY = 0;
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    Rect dest;
+};
+
+}  // namespace zorva::shell

@@ -1,0 +1,355 @@
+// The real main window offscreen: menus, menu rules, keys, mouse routing, palette, status bar, scroll bars, painting.
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <set>
+
+#include "core/ImageFiles.h"
+#include "platform/ImageArea.h"
+#include "platform/MainWindow.h"
+#include "shell/CommandTable.h"
+#include "shell/Palette.h"
+#include "shell/View.h"
+#include "tests/support/TestSupport.h"
+
+using namespace zorva;
+using shell::CommandId;
+
+namespace {
+
+QString Text(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// Every command action below `menu`, depth first, with the texts of the submenus.
+void Collect(const QList<QAction*>& actions, std::vector<std::pair<int, QString>>& items, QStringList& titles) {
+    for (QAction* a : actions) {
+        if (a->isSeparator()) continue;
+        if (QMenu* sub = a->menu()) {
+            titles << a->text();
+            Collect(sub->actions(), items, titles);
+        } else {
+            items.emplace_back(a->data().toInt(), a->text());
+        }
+    }
+}
+
+void ExpectedItems(std::span<const shell::MenuNode> nodes, std::vector<std::pair<int, QString>>& items,
+                   QStringList& titles) {
+    for (const shell::MenuNode& n : nodes) {
+        if (n.separator) continue;
+        if (!n.children.empty()) {
+            titles << Text(n.text);
+            ExpectedItems(n.children, items, titles);
+        } else {
+            items.emplace_back(n.id, Text(n.text));
+        }
+    }
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<platform::MainWindow> window;
+
+    shell::Editor& editor() { return window->editor(); }
+    shell::EditorState& state() { return window->editor().state(); }
+    platform::ImageArea& area() { return window->area(); }
+
+    // A picture file: the left half `left`, the rest `right` (0xRRGGBB).
+    std::string Picture(uint32_t width, uint32_t height, uint32_t left, uint32_t right, const char* name = "p.bmp") {
+        const std::string path = dir->filePath(name).toStdString();
+        const core::BmpImage image =
+            test::MakeImage(width, height, [&](uint32_t x, uint32_t) { return x < width / 2 ? left : right; });
+        core::WriteImageFile(path, image.view());
+        return path;
+    }
+    void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton,
+               Qt::MouseButtons buttons = Qt::NoButton) {
+        QMouseEvent event(type, QPointF(at), area().mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&area(), &event);
+    }
+    void Key(QEvent::Type type, int key) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QApplication::sendEvent(&area(), &event);
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        platform::WindowOptions options;
+        options.undoFolder = dir->path().toStdString();
+        window = std::make_unique<platform::MainWindow>(std::move(options));
+        window->host().setQuiet(true);
+        QVERIFY(window->startUp());
+        window->resize(640, 480);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+    // ---- menus ----
+
+    void everyMenuTextAndId() {
+        std::vector<std::pair<int, QString>> items, expected;
+        QStringList titles, expectedTitles;
+        Collect(window->menuBar()->actions(), items, titles);
+        ExpectedItems(shell::MainMenu(), expected, expectedTitles);
+        QCOMPARE(titles, expectedTitles);
+        QCOMPARE(items.size(), expected.size());
+        for (size_t i = 0; i < items.size(); ++i) {
+            QCOMPARE(items[i].first, expected[i].first);
+            QCOMPARE(items[i].second, expected[i].second);
+        }
+        // Every command of the table is in the menu once.
+        std::set<int> ids;
+        for (const auto& [id, text] : items) QVERIFY(ids.insert(id).second);
+        QCOMPARE(ids.size(), shell::Commands().size());
+        QCOMPARE(window->menuAction(CommandId::Print)->text(), QStringLiteral("&Печать\tCtrl+P"));
+        // The arrows are items of the bar itself.
+        const QList<QAction*> bar = window->menuBar()->actions();
+        QCOMPARE(bar.at(bar.size() - 2)->text(), QStringLiteral(" < "));
+        QCOMPARE(bar.last()->text(), QStringLiteral(" > "));
+        QCOMPARE(bar.first()->text(), QStringLiteral("&Файл"));
+    }
+
+    void enableRuleAsMenusOpen() {
+        QMenu* file = window->menuBar()->actions().first()->menu();
+        emit file->aboutToShow();
+        QVERIFY(!window->menuAction(CommandId::Save)->isEnabled());
+        QVERIFY(!window->menuAction(CommandId::Grid64)->isEnabled());
+        QVERIFY(window->menuAction(CommandId::Open)->isEnabled());
+        QVERIFY(window->menuAction(CommandId::HelpTools)->isEnabled());
+        QVERIFY(window->menuAction(CommandId::NextPhoto)->isEnabled());
+        state().segment.segmentsReady = true;  // stale: cleared with no document
+        emit file->aboutToShow();
+        QVERIFY(!state().segment.segmentsReady);
+        QVERIFY(!window->menuAction(CommandId::SvgExport)->isEnabled());
+
+        QVERIFY(window->openAtStart(Picture(40, 30, 0xFF0000, 0x0000FF)));
+        emit file->aboutToShow();
+        QVERIFY(window->menuAction(CommandId::Save)->isEnabled());
+        QVERIFY(window->menuAction(CommandId::Grid64)->isEnabled());
+        QVERIFY(!window->menuAction(CommandId::SvgExport)->isEnabled());
+        QVERIFY(!window->menuAction(CommandId::SegmentSelect)->isEnabled());
+        state().segment.segmentsReady = true;
+        emit file->aboutToShow();
+        QVERIFY(window->menuAction(CommandId::SvgExport)->isEnabled());
+        QVERIFY(window->menuAction(CommandId::SegmentSelect)->isEnabled());
+    }
+
+    void checkMarkGroups() {
+        QVERIFY(window->openAtStart(Picture(40, 30, 0xFF0000, 0x0000FF)));
+        std::set<int> checked;
+        for (CommandId id : shell::StartupChecks()) QVERIFY(window->menuAction(id)->isChecked());
+        window->menuAction(CommandId::Line3)->trigger();
+        window->menuAction(CommandId::Grid16)->trigger();
+        window->menuAction(CommandId::Russian)->trigger();  // keeps its mark
+        window->menuAction(CommandId::English)->trigger();  // takes none
+        QVERIFY(window->menuAction(CommandId::Line3)->isChecked());
+        QVERIFY(!window->menuAction(CommandId::Line1)->isChecked());
+        QVERIFY(window->menuAction(CommandId::Grid16)->isChecked());
+        QVERIFY(!window->menuAction(CommandId::GridOff)->isChecked());
+        QVERIFY(window->menuAction(CommandId::Russian)->isChecked());
+        QVERIFY(!window->menuAction(CommandId::English)->isChecked());
+        QCOMPARE(state().gridStep, uint16_t(16));
+        window->menuAction(CommandId::SourceView)->trigger();
+        QVERIFY(window->menuAction(CommandId::SourceView)->isChecked());
+        QVERIFY(!window->menuAction(CommandId::Preview)->isChecked());
+        window->menuAction(CommandId::CopyMode)->trigger();
+        QVERIFY(window->menuAction(CommandId::CopyMode)->isChecked());
+    }
+
+    // ---- context menus ----
+
+    void contextMenuChoice() {
+        QSignalSpy spy(&area(), &platform::ImageArea::contextMenuRequested);
+        // Choose "&Создать файл" from the menu that pops up without a document.
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction* a : menu->actions()) shown += a->text() + u'|';
+            menu->setActiveAction(menu->actions().first());
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        Mouse(QEvent::MouseButtonPress, {300, 200}, Qt::RightButton, Qt::RightButton);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), 1);
+        QCOMPARE(shown, QStringLiteral("&Создать файл|&Открыть файл|"));
+        QVERIFY(editor().hasDocument());  // the new white picture
+        QCOMPARE(int(editor().document().width()), 1020);
+
+        // A document and no selection: submenu 2; a finished selection: 0.
+        QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
+        Mouse(QEvent::MouseButtonPress, {300, 200}, Qt::RightButton, Qt::RightButton);
+        QCOMPARE(spy.at(1).at(0).toInt(), 2);
+        state().toolMode = shell::tool::SelectionFinished;
+        QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
+        Mouse(QEvent::MouseButtonPress, {300, 200}, Qt::RightButton, Qt::RightButton);
+        QCOMPARE(spy.at(2).at(0).toInt(), 0);
+        QCOMPARE(window->contextMenu(0)->actions().first()->text(), QStringLiteral("Вы&резать\tCtrl+X"));
+        QCOMPARE(window->contextMenu(2)->actions().first()->text(), QStringLiteral("&Вставить\tCtrl+V"));
+    }
+
+    // ---- keys ----
+
+    void keyHandlerTable() {
+        const std::pair<Qt::Key, int> keys[] = {
+            {Qt::Key_Control, 0x11}, {Qt::Key_Shift, 0x10}, {Qt::Key_Insert, 0x2D},
+            {Qt::Key_Delete, 0x2E},  {Qt::Key_C, 0x43},     {Qt::Key_V, 0x56},
+            {Qt::Key_Z, 0x5A},       {Qt::Key_P, 0x50},     {Qt::Key_F1, 0},
+        };
+        for (const auto& [key, vk] : keys) {
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            QCOMPARE(platform::ImageArea::VirtualKey(event), vk);
+        }
+        Key(QEvent::KeyPress, Qt::Key_Shift);
+        QCOMPARE(state().modifierState, uint8_t(2));
+        Key(QEvent::KeyPress, Qt::Key_Control);
+        QCOMPARE(state().modifierState, uint8_t(1));
+        Key(QEvent::KeyPress, Qt::Key_Shift);  // Shift while Control is held
+        QCOMPARE(state().modifierState, uint8_t(1));
+        Key(QEvent::KeyRelease, Qt::Key_Control);
+        QCOMPARE(state().modifierState, uint8_t(0));
+        Key(QEvent::KeyPress, Qt::Key_Shift);
+        Key(QEvent::KeyPress, Qt::Key_Insert);  // Shift+Insert pastes and clears
+        QCOMPARE(state().modifierState, uint8_t(0));
+    }
+
+    void controlZUndoesAndControlPPrints() {
+        QVERIFY(window->openAtStart(Picture(8, 6, 0x102030, 0x102030)));
+        editor().takeSnapshot();
+        editor().document().set(1, 1, 0xFFFFFF);
+        Key(QEvent::KeyPress, Qt::Key_Control);
+        Key(QEvent::KeyPress, Qt::Key_Z);
+        QCOMPARE(test::Rgb(editor().document(), 1, 1), 0x102030u);
+        const QString pdf = dir->filePath(QStringLiteral("keys.pdf"));
+        window->host().setPrintFile(pdf);
+        Key(QEvent::KeyPress, Qt::Key_P);
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        // Ctrl+Delete does nothing; Delete alone is the delete command (no
+        // selection here, so nothing changes either way).
+        Key(QEvent::KeyPress, Qt::Key_Delete);
+        QCOMPARE(state().modifierState, uint8_t(1));
+        Key(QEvent::KeyRelease, Qt::Key_Control);
+    }
+
+    // ---- palette, mouse, status bar ----
+
+    void paletteHoverIndices() {
+        Mouse(QEvent::MouseMove, {10, 30});
+        QCOMPARE(state().palette.hovered, 0);  // no labels before the first document
+        QVERIFY(window->openAtStart(Picture(40, 30, 0xFF0000, 0x0000FF)));
+        const std::pair<int, int> cases[] = {{24, 1}, {25, 2}, {349, 14}, {350, 0}};
+        for (const auto& [y, k] : cases) {
+            Mouse(QEvent::MouseMove, {12, y});
+            QCOMPARE(state().palette.hovered, k);
+            QCOMPARE(area().toolLabel()->isVisible(), k != 0);
+            if (k) {
+                QCOMPARE(area().toolLabel()->text(), Text(shell::Tool(k).label));
+                QCOMPARE(area().toolLabel()->geometry(), QRect(30, 10 + 25 * (k - 1), 70, 15));
+            }
+        }
+        Mouse(QEvent::MouseMove, {12, 100});
+        Mouse(QEvent::MouseMove, {200, 100});  // leaving the strip removes the label
+        QVERIFY(!area().toolLabel()->isVisible());
+        QCOMPARE(area().cursor().shape(), Qt::CrossCursor);
+    }
+
+    void toolChoiceValues() {
+        QVERIFY(window->openAtStart(Picture(40, 30, 0xFF0000, 0x0000FF)));
+        const uint16_t values[] = {0x401, 0x600, 0x500, 0x8, 0x20, 0x4000, 0, 0x1, 0x10, 0, 0x80, 0, 0x100, 0x200};
+        for (int k = 1; k <= 14; ++k) {
+            if (k == 7) continue;  // the zoom dialog: below
+            const QPoint at(12, 25 * (k - 1) + 12);
+            Mouse(QEvent::MouseMove, at);
+            Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+            Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+            QCOMPARE(state().toolMode, values[k - 1]);
+            QCOMPARE(state().palette.chosen, k);
+        }
+        QCOMPARE(state().viewMode, CommandId::SourceView);
+        QCOMPARE(area().statusBar()->field(6), QStringLiteral("000000"));
+    }
+
+    void statusFieldTexts() {
+        QVERIFY(!area().statusBar()->isVisible());  // the bar comes with the first document
+        QVERIFY(area().placeholder()->isVisible());
+        QVERIFY(window->openAtStart(Picture(40, 30, 0xFF0000, 0x0000FF)));
+        QVERIFY(area().statusBar()->isVisible());
+        QVERIFY(!area().placeholder()->isVisible());
+        QCOMPARE(area().statusBar()->field(0), QStringLiteral("Координаты:"));
+        QCOMPARE(area().statusBar()->field(3), QStringLiteral("Сегмент:"));
+        QCOMPARE(area().statusBar()->field(5), QStringLiteral("  Цвет"));
+        QCOMPARE(area().statusBar()->field(7), QStringLiteral("Площадь"));
+        QCOMPARE(area().statusBar()->geometry(), QRect(0, area().height() - 20, area().width(), 20));
+        window->runCommand(CommandId::SourceView);
+        // At 100% the bottom row of the view is stored row 1, column 25 + 11 is 10.
+        Mouse(QEvent::MouseMove, {25 + 11, state().layout.viewHeight - 1});
+        QCOMPARE(area().statusBar()->field(1), QStringLiteral("10"));
+        QCOMPARE(area().statusBar()->field(2), QStringLiteral("1"));
+    }
+
+    void scrollBarsFollowTheLayout() {
+        QVERIFY(window->openAtStart(Picture(2000, 1500, 0xFF0000, 0x0000FF)));
+        QVERIFY(!area().horizontalBar()->isVisible());  // the preview has none
+        window->runCommand(CommandId::SourceView);
+        const shell::ViewLayout& l = state().layout;
+        QVERIFY(area().horizontalBar()->isVisible());
+        QVERIFY(area().verticalBar()->isVisible());
+        QCOMPARE(area().horizontalBar()->geometry(),
+                 QRect(25, state().clientHeight - 15, state().clientWidth - 40, 15));
+        QCOMPARE(area().verticalBar()->geometry(), QRect(state().clientWidth - 15, 0, 15, l.viewHeight));
+        QCOMPARE(area().horizontalBar()->maximum(), 2000 - l.viewWidth);
+        // A line step moves one pixel; a page step nothing.
+        area().horizontalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(l.horizontal.position, 1);
+        QCOMPARE(area().horizontalBar()->value(), 1);
+        area().horizontalBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(l.horizontal.position, 1);
+        QCOMPARE(area().horizontalBar()->value(), 1);
+        // Resizing lays the view out again.
+        window->resize(3000, 2400);
+        QTRY_VERIFY(!area().horizontalBar()->isVisible());
+    }
+
+    void bothViewsPaint() {
+        QVERIFY(window->openAtStart(Picture(400, 300, 0xFF0000, 0x0000FF)));
+        QImage shot = area().grab().toImage();
+        const shell::Rect r = shell::PreviewRect(400, 300, state().clientWidth, state().clientHeight);
+        QCOMPARE(shot.pixel(r.x + r.width / 4, r.y + r.height / 2) & 0xFFFFFF, 0xFF0000u);
+        QCOMPARE(shot.pixel(r.x + 3 * r.width / 4, r.y + r.height / 2) & 0xFFFFFF, 0x0000FFu);
+        // Below the palette buttons: the background.
+        QCOMPARE(QColor(shot.pixel(5, 400)), area().palette().color(QPalette::HighlightedText));
+        // The source view at 100%: the picture from the view's bottom-left corner.
+        window->runCommand(CommandId::SourceView);
+        shot = area().grab().toImage();
+        const int bottom = state().layout.viewHeight - 1;
+        QCOMPARE(shot.pixel(25, bottom) & 0xFFFFFF, 0xFF0000u);
+        QCOMPARE(shot.pixel(25 + 399, bottom) & 0xFFFFFF, 0x0000FFu);
+        QCOMPARE(QColor(shot.pixel(25 + 400, bottom)), area().palette().color(QPalette::HighlightedText));
+        QCOMPARE(shot.pixel(25, bottom - 299) & 0xFFFFFF, 0xFF0000u);
+        QCOMPARE(QColor(shot.pixel(25, bottom - 300)), area().palette().color(QPalette::HighlightedText));
+    }
+
+    void openAtStartFailsQuietlyWithTheMessage() {
+        QVERIFY(!window->openAtStart(dir->filePath(QStringLiteral("missing.jpg")).toStdString()));
+        QVERIFY(!editor().hasDocument());
+        QCOMPARE(window->host().quietMessages().back(), std::string("Не может загрузить файл"));
+        QVERIFY(state().currentFilePath.empty());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

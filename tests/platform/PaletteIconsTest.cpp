@@ -1,0 +1,49 @@
+// The palette pictures: 25 x 25, fourteen different tools, pressed unlike released, crisp at high density.
+#include <QImage>
+#include <QtTest>
+#include <set>
+
+#include "platform/PaletteIcons.h"
+
+using namespace zorva;
+
+class PaletteIconsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fourteenDistinctButtonsInTwoStates() {
+        std::set<QByteArray> seen;
+        for (int k = 1; k <= 14; ++k) {
+            const QImage released = platform::ToolButtonPicture(k, false).toImage();
+            const QImage pressed = platform::ToolButtonPicture(k, true).toImage();
+            QCOMPARE(released.size(), QSize(25, 25));
+            QCOMPARE(pressed.size(), QSize(25, 25));
+            QVERIFY(released != pressed);
+            // Each tool draws something on its face, and each looks different.
+            int ink = 0;
+            for (int y = 4; y < 21; ++y)
+                for (int x = 4; x < 21; ++x) ink += qGray(released.pixel(x, y)) < 140;
+            QVERIFY2(ink >= 8, qPrintable(QString::number(k)));
+            const QByteArray bytes(reinterpret_cast<const char*>(released.constBits()), released.sizeInBytes());
+            QVERIFY(seen.insert(bytes).second);
+        }
+    }
+
+    void raisedAndSunkenEdges() {
+        const QImage released = platform::ToolButtonPicture(1, false).toImage();
+        const QImage pressed = platform::ToolButtonPicture(1, true).toImage();
+        // Light top-left and dark bottom-right when raised, the other way round when pressed.
+        QVERIFY(qGray(released.pixel(0, 12)) > qGray(released.pixel(24, 12)));
+        QVERIFY(qGray(pressed.pixel(0, 12)) < qGray(pressed.pixel(24, 12)));
+    }
+
+    void highDensityPicturesKeepTheirSize() {
+        const QPixmap sharp = platform::ToolButtonPicture(8, false, 2.0);
+        QCOMPARE(sharp.size(), QSize(50, 50));
+        QCOMPARE(sharp.deviceIndependentSize(), QSizeF(25, 25));
+        QVERIFY(!platform::ProgramIcon().isNull());
+    }
+};
+
+QTEST_MAIN(PaletteIconsTest)
+#include "PaletteIconsTest.moc"
