@@ -14,6 +14,7 @@
 #include "platform/ImageArea.h"
 #include "platform/PaletteIcons.h"
 #include "platform/ProgramFolder.h"
+#include "shell/Tools.h"
 
 namespace zorva::platform {
 
@@ -150,6 +151,7 @@ int RunZorva(QApplication& app) {
 
     WindowOptions options;
     options.undoFolder = core::ChooseUndoFolder(ProgramFolder());
+    options.tools = std::make_unique<shell::EditorTools>();
     MainWindow window(std::move(options));
     if (!window.startUp()) return 1;
     const QStringList args = QApplication::arguments();

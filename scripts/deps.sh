@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zorva needs for a purpose, only those missing.
-#   scripts/deps.sh build|test|run|bench|corpus
+#   scripts/deps.sh build|test|run|bench|corpus|screenshot
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
@@ -14,7 +14,8 @@ case "${1:-build}" in
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
   bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libzbar-dev python3-opencv) ;;
   corpus) want=(zint imagemagick) ;;
-  *) echo "usage: $0 build|test|run|bench|corpus" >&2; exit 2 ;;
+  screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core) ;;
+  *) echo "usage: $0 build|test|run|bench|corpus|screenshot" >&2; exit 2 ;;
 esac
 
 missing=()

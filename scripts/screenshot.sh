@@ -4,8 +4,7 @@
 #   -> docs/screenshot-preview.png, docs/screenshot-source.png
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh build
-command -v xvfb-run >/dev/null || { echo "xvfb-run is missing: apt-get install xvfb xauth" >&2; exit 1; }
+scripts/deps.sh screenshot
 photo=${1:-data/sample.jpg}
 build=${BUILD_DIR:-build}
 

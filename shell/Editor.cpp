@@ -43,7 +43,10 @@ void Editor::install(core::BmpImage image, InstallKind kind) {
     m_state.toolMode = tool::None;
     m_state.viewMode = kind == InstallKind::New ? CommandId::SourceView : CommandId::Preview;
     if (kind != InstallKind::Navigate) {
-        // Open and New recreate the status bar: labels set, everything else cleared.
+        // Open and New recreate the palette (every button released) and the
+        // status bar: labels set, everything else cleared.
+        m_state.palette.chosenPressed = false;
+        m_state.palette.hovered = 0;
         for (int f = 0; f < kStatusFields; ++f) setStatus(f, "");
         setStatus(0, text::kFieldCoordinates);
         setStatus(3, text::kFieldSegment);

@@ -1,0 +1,17 @@
+// The pointer actions of the tools that exist.
+#include "shell/Tools.h"
+
+#include "shell/Editor.h"
+#include "shell/SegmentCommands.h"
+
+namespace zorva::shell {
+
+void EditorTools::press(Editor& editor) {
+    const EditorState& state = editor.state();
+    if (state.toolMode == tool::SegmentSelection)
+        SegmentPickAt(editor, state.pointer.pointerX & 0x7FFFu, state.pointer.pointerY);
+}
+
+void EditorTools::removeSegment(Editor& editor) { SegmentRemove(editor); }
+
+}  // namespace zorva::shell
