@@ -152,6 +152,7 @@ int RunZorva(QApplication& app) {
     WindowOptions options;
     options.undoFolder = core::ChooseUndoFolder(ProgramFolder());
     options.tools = std::make_unique<shell::EditorTools>();
+    options.loadSymbolBases = [](shell::Editor& editor) { editor.loadSymbolBases(ProgramFolder()); };
     MainWindow window(std::move(options));
     if (!window.startUp()) return 1;
     const QStringList args = QApplication::arguments();

@@ -13,6 +13,14 @@ namespace zorva::shell {
 
 Editor::Editor(Host& host, std::string undoFolder) : m_host(host), m_undo(std::move(undoFolder)) {}
 
+void Editor::loadSymbolBases(const std::string& folder) {
+    for (int k = 1; k <= recognize::kSymbolBases; ++k) {
+        const std::string name = recognize::BaseFileName(k);
+        if (!recognize::LoadBaseFile(folder + "/" + name, recognize::kBaseCapacity[size_t(k - 1)], m_bases[size_t(k - 1)]))
+            message("База символов " + name + " не загружена!");
+    }
+}
+
 bool Editor::reserveArena() {
     if (m_arena.reserve()) return true;
     message(text::kNoMemory);

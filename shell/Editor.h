@@ -7,6 +7,7 @@
 #include "core/BmpImage.h"
 #include "core/UndoRing.h"
 #include "core/WorkArena.h"
+#include "recognize/SymbolBase.h"
 #include "segment/SegmentStore.h"
 #include "shell/CommandId.h"
 #include "shell/EditorState.h"
@@ -24,6 +25,11 @@ public:
     // `undoFolder` holds the snapshot files (the program's folder, or the
     // fallback chosen by ChooseUndoFolder).
     Editor(Host& host, std::string undoFolder);
+
+    // Start-up: loads "BazaDan1.zdb" .. "BazaDan3.zdb" from `folder`; each base
+    // that cannot be loaded is reported and left empty, and start-up goes on.
+    void loadSymbolBases(const std::string& folder);
+    const recognize::SymbolBases& symbolBases() const { return m_bases; }
 
     // Start-up: reserves the work arena. On failure the message is shown and
     // false returned; the caller must end the program.
@@ -83,6 +89,7 @@ private:
     core::UndoRing m_undo;
     core::BmpImage m_document;
     segment::SegmentStore m_segments;
+    recognize::SymbolBases m_bases;
 };
 
 }  // namespace zorva::shell

@@ -195,3 +195,39 @@ TEST_F(EditorTest, CheckGroupsAndTheirValues) {
 
 }  // namespace
 }  // namespace zorva::shell
+
+namespace zorva::shell {
+namespace {
+
+TEST(SymbolBases, MissingBasesAreReportedInOrderAndStartUpGoesOn) {
+    test::TempDir dir;
+    test::FakeHost host;
+    Editor editor(host, dir.path());
+    // Base 2 exists: 1600 bytes hold three whole records and a tail that is ignored.
+    std::vector<uint8_t> bytes(1600, 0);
+    bytes[512] = 7;
+    test::WriteBytes(dir.file("BazaDan2.zdb"), bytes);
+    editor.loadSymbolBases(dir.path());
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[0].text, "База символов BazaDan1.zdb не загружена!");
+    EXPECT_EQ(host.messages[0].caption, "zorva");
+    EXPECT_EQ(host.messages[1].text, "База символов BazaDan3.zdb не загружена!");
+    EXPECT_EQ(editor.symbolBases()[0].count, 0u);
+    EXPECT_EQ(editor.symbolBases()[1].count, 3u);
+    EXPECT_EQ(editor.symbolBases()[1].record(1)[0], 7);
+    EXPECT_TRUE(editor.reserveArena());
+}
+
+TEST(SymbolBases, ABaseLargerThanItsCapacityKeepsTheFirstRecords) {
+    test::TempDir dir;
+    test::WriteBytes(dir.file("b.zdb"), std::vector<uint8_t>(512 * 70 + 5, 1));
+    recognize::SymbolBase base;
+    ASSERT_TRUE(recognize::LoadBaseFile(dir.file("b.zdb"), 60, base));
+    EXPECT_EQ(base.count, 60u);
+    EXPECT_EQ(base.records.size(), 60u * 512);
+    EXPECT_FALSE(recognize::LoadBaseFile(dir.file("none.zdb"), 60, base));
+    EXPECT_EQ(base.count, 0u);
+}
+
+}  // namespace
+}  // namespace zorva::shell
