@@ -27,16 +27,15 @@ BmpImage BuildDecodedImage(uint32_t width, uint32_t height, const RowSource& row
     return image;
 }
 
-bool WriteImageFile(const std::string& path, BmpView image) {
+bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    const uint8_t* p = image.data();
-    size_t left = image.fileSize();
+    size_t left = size;
     while (left > 0) {
-        const ssize_t n = write(fd, p, left);
+        const ssize_t n = write(fd, data, left);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
-        p += n;
+        data += n;
         left -= size_t(n);
     }
     // Only a regular file is ours to remove: a failed write to a device
@@ -50,6 +49,10 @@ bool WriteImageFile(const std::string& path, BmpView image) {
         return false;
     }
     return true;
+}
+
+bool WriteImageFile(const std::string& path, BmpView image) {
+    return WriteWholeFile(path, image.data(), image.fileSize());
 }
 
 }  // namespace zorva::core

@@ -19,6 +19,10 @@ using RowSource = std::function<const uint8_t*(uint32_t rowFromBottom)>;
 // cannot be had. The caller has checked the size with CheckFit.
 BmpImage BuildDecodedImage(uint32_t width, uint32_t height, const RowSource& rows);
 
+// Writes `size` bytes to `path` in one go, replacing any file there; a file
+// that could not be written whole is removed. True when every byte landed.
+bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size);
+
 // Writes the first file-size bytes of `image` to `path`, replacing any
 // file there. On any failure after the file was created the partly written
 // file is removed. True when every byte was written.

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/ImageFiles.h"
+
 namespace zorva::core {
 
 namespace {
@@ -72,23 +74,7 @@ void UndoRing::empty() {
 }
 
 bool UndoRing::writeSlotFile(int slot, BmpView document, uint32_t size) {
-    const std::string path = slotPath(slot);
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const uint8_t* p = document.data();
-    size_t left = size;
-    while (left > 0) {
-        const ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        p += n;
-        left -= size_t(n);
-    }
-    struct stat st {};
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const bool ok = close(fd) == 0 && left == 0;
-    if (!ok && regular) unlink(path.c_str());
-    return ok;
+    return WriteWholeFile(slotPath(slot), document.data(), size);
 }
 
 bool UndoRing::readSlotFile(int slot, uint32_t size) {
