@@ -1,6 +1,7 @@
 // Median cut, both segmentations, tracing and SVG export on a 12-megapixel photo, placed in the work arena as the editor does.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -24,6 +25,13 @@ struct Fixture {
         work = core::BmpImage::Decoded(bench::kLargeWidth, bench::kLargeHeight);
         arena.reserve();
         arena.carve(photo.view());
+        // The editor keeps its record tables from one segmentation to the
+        // next; touching them here keeps the first timed run from paying
+        // for faulting in hundreds of megabytes of fresh pages.
+        store.placeEight(arena, work.view());
+        std::memset(static_cast<void*>(store.eightTable().data()), 0, store.eightTable().size_bytes());
+        store.placeIndexed(arena, bench::kLargeWidth, bench::kLargeHeight);
+        std::memset(static_cast<void*>(store.indexedTable().data()), 0, store.indexedTable().size_bytes());
     }
     // The working copy every run starts from (segmentations paint in place).
     core::BmpView fresh() {
@@ -185,11 +193,136 @@ bool WritePictures(const std::string& folder) {
     return core::WriteImageFile(folder + "/binary.bmp", f.binary());
 }
 
+// ---- result digests ----
+// Every output of every routine on the 12 MP and the 2 MP (odd width)
+// photos, as FNV-1a hashes, one per line: two builds whose digests agree
+// compute the same bytes, so a speed change can be checked against the code
+// it replaces.
+
+uint64_t Fnv(const void* data, size_t bytes, uint64_t h = 1469598103934665603ull) {
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < bytes; ++i) h = (h ^ p[i]) * 1099511628211ull;
+    return h;
+}
+
+void Digest(const char* what, const void* data, size_t bytes) {
+    std::printf("%-40s %016llx %zu\n", what, static_cast<unsigned long long>(Fnv(data, bytes)), bytes);
+}
+
+void DigestPicture(const char* name, const core::BmpImage& photo) {
+    core::WorkArena arena;
+    if (!arena.reserve()) return;
+    arena.carve(photo.view());
+    segment::SegmentStore store;
+    core::BmpImage work = core::BmpImage::Decoded(photo.view().width(), photo.view().height());
+    const auto fresh = [&] {
+        std::memcpy(work.data(), photo.data(), photo.view().fileSize());
+        return work.view();
+    };
+    uint32_t* histogram = reinterpret_cast<uint32_t*>(arena.pixelPlane);
+    const core::BmpView image = work.view();
+    const size_t pixels = size_t(image.width()) * image.height();
+    std::string label;
+    const auto tag = [&](const char* step) { return (label = std::string(name) + " " + step).c_str(); };
+
+    fresh();
+    segment::MedianCutPalette(image, 32, segment::PaletteOutput::Recolour, histogram, nullptr, store.palette);
+    Digest(tag("median cut 32: image"), image.data(), image.fileSize());
+    Digest(tag("median cut 32: lookup"), histogram, segment::kHistogramBytes);
+    Digest(tag("median cut 32: palette"), &store.palette, sizeof store.palette);
+
+    for (const uint32_t tolerance : {0u, 2u}) {
+        for (const uint32_t repetitions : {1u, 5u}) {
+            if (tolerance == 0) {
+                // The black-and-white picture of the labelling benchmark.
+                fresh();
+                for (uint32_t r = 0; r < image.height(); ++r) {
+                    uint8_t* p = image.row(r);
+                    for (uint32_t x = 0; x < image.width(); ++x, p += 3)
+                        p[0] = p[1] = p[2] = ((77 * p[2] + 150 * p[1] + 29 * p[0]) >> 8) >= 128 ? 255 : 0;
+                }
+                if (repetitions != 1) continue;
+            } else {
+                fresh();
+            }
+            store.placeEight(arena, image);
+            const segment::SegmentEightResult result =
+                segment::SegmentEight(image, store.labelMap(), store.eightTable(), tolerance, repetitions);
+            store.segmentCount = result.segmentCount;
+            char step[64];
+            std::snprintf(step, sizeof step, "eight %u x %u:", tolerance, repetitions);
+            Digest(tag((std::string(step) + " image").c_str()), image.data(), image.fileSize());
+            Digest(tag((std::string(step) + " map").c_str()), store.labelMap().data(), image.fileSize());
+            Digest(tag((std::string(step) + " records").c_str()), store.eightRecords().data(),
+                   store.eightRecords().size_bytes());
+            for (const uint32_t value : {0u, 4u, 5u}) {
+                const std::string svg = segment::EightSvg(store.labelMap(), store.eightRecords(), value, "1.00");
+                std::snprintf(step, sizeof step, "eight %u x %u: svg %u", tolerance, repetitions, value);
+                Digest(tag(step), svg.data(), svg.size());
+            }
+        }
+    }
+
+    for (const uint32_t colours : {2u, 8u, 32u}) {
+        for (const uint32_t minimum : {0u, 5u, 50u}) {
+            fresh();
+            store.placeIndexed(arena, image.width(), image.height());
+            segment::SegmentMedianCutParams params;
+            params.colours = colours;
+            params.minSegmentPoints = minimum;
+            uint32_t k = 0;
+            segment::SegmentMedianCut(image, params, histogram, store.indexedMap(), store.indexedTable(), store.palette,
+                                      k);
+            store.settleIndexed(arena, k);
+            char step[64];
+            std::snprintf(step, sizeof step, "median %u/%u: K=%u", colours, minimum, k);
+            Digest(tag((std::string(step) + " image").c_str()), image.data(), image.fileSize());
+            Digest(tag((std::string(step) + " map").c_str()), store.indexedMap(), pixels * 4);
+            Digest(tag((std::string(step) + " records").c_str()), store.indexedRecords().data(),
+                   store.indexedRecords().size_bytes());
+            for (const uint16_t flags : {uint16_t(0), uint16_t(1), uint16_t(5)}) {
+                store.prepareVectors(arena);
+                segment::TraceSegments(store.indexedMap(), image.width(), image.height(), store.indexedRecords(),
+                                       store.segmentCount, store.palette, flags, store.vectors);
+                const std::string svg = segment::IndexedSvg(store.vectorData());
+                std::snprintf(step, sizeof step, "median %u/%u: trace %u", colours, minimum, unsigned(flags));
+                Digest(tag((std::string(step) + " vectors").c_str()), store.vectors.data(),
+                       store.vectors.size() * 4);
+                Digest(tag((std::string(step) + " records").c_str()), store.indexedRecords().data(),
+                       store.indexedRecords().size_bytes());
+                Digest(tag((std::string(step) + " svg").c_str()), svg.data(), svg.size());
+            }
+        }
+    }
+
+    // The plate window over a two-index plane (the black-and-white picture).
+    fresh();
+    store.placeIndexed(arena, image.width(), image.height());
+    uint32_t* plane = store.indexedMap();
+    for (uint32_t r = 0; r < image.height(); ++r) {
+        const uint8_t* p = image.row(r);
+        for (uint32_t x = 0; x < image.width(); ++x, p += 3)
+            plane[size_t(r) * image.width() + x] = ((77 * p[2] + 150 * p[1] + 29 * p[0]) >> 8) >= 128 ? 1 : 0;
+    }
+    uint32_t k = 0;
+    segment::SegmentWindow(image.width(), image.height(),
+                           segment::SegmentWindowRect{0, 0, uint16_t(image.width()), uint16_t(image.height())}, plane,
+                           store.indexedTable(), k);
+    Digest(tag("window: map"), plane, pixels * 4);
+    Digest(tag("window: records"), store.indexedTable().data(), (size_t(k) + 1) * sizeof(segment::IndexedSegmentRecord));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--write-pictures") == 0) return WritePictures(argv[i + 1]) ? 0 : 1;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--digest") == 0) {
+            DigestPicture("12MP", bench::PhotoLike(bench::kLargeWidth, bench::kLargeHeight));
+            DigestPicture("2MP", bench::PhotoLike(bench::kSmallWidth, bench::kSmallHeight, 7));
+            return 0;
+        }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

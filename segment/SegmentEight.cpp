@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace zorva::segment {
 
@@ -15,30 +16,59 @@ using core::StorePixel;
 class Scan {
 public:
     Scan(core::BmpView image, core::BmpView map, std::span<SegmentRecord> records, uint32_t tolerance)
-        : m_image(image), m_map(map), m_records(records), m_tolerance(tolerance),
+        : m_image(image), m_map(map), m_rec(records.data()), m_tolerance(tolerance),
           m_limit(uint32_t(std::min<size_t>(records.size(), size_t(kMaxEightLabel) + 1))) {}
 
     bool run(uint32_t& segmentCount);
 
 private:
+    // The reference colour of a label's record as 0x00RRGGBB: bytes 12..14,
+    // and byte 15 is always 0.
+    uint32_t reference(uint32_t label) const {
+        uint32_t colour;
+        std::memcpy(&colour, m_rec[label].colour, 4);
+        return colour;
+    }
+    // Each channel of `bgr` lies within the tolerance of `ref`: |a - b| <= t
+    // is a - b + t in 0..2t, one unsigned comparison, and the three are
+    // combined without branches.
+    bool near(uint32_t bgr, uint32_t ref) const {
+        const int t = int(m_tolerance);
+        const uint32_t span = 2 * m_tolerance;
+        return (uint32_t(int(bgr & 0xFF) - int(ref & 0xFF) + t) <= span) &
+               (uint32_t(int((bgr >> 8) & 0xFF) - int((ref >> 8) & 0xFF) + t) <= span) &
+               (uint32_t(int((bgr >> 16) & 0xFF) - int((ref >> 16) & 0xFF) + t) <= span);
+    }
     // A neighbour matches when it is labelled and each channel of the pixel
     // lies within the tolerance of its record's reference colour (the
     // record of that very label, not of its root).
-    bool matches(uint32_t label, uint32_t bgr) const {
-        if (label == kUnlabelled) return false;
-        const SegmentRecord& r = m_records[label];
-        return Within(bgr & 0xFF, r.colour[0]) && Within((bgr >> 8) & 0xFF, r.colour[1]) &&
-               Within((bgr >> 16) & 0xFF, r.colour[2]);
-    }
-    bool Within(uint32_t a, uint32_t b) const { return (a > b ? a - b : b - a) <= m_tolerance; }
+    bool matches(uint32_t label, uint32_t bgr) const { return label != kUnlabelled && near(bgr, reference(label)); }
 
+    // A pixel joins a label: the label goes into the map, and the pixel
+    // counts towards the label's record. Consecutive joins of one label are
+    // gathered and added to the record in one go (flush): nothing reads a
+    // record's count or sums before resolve, and adding a run's total, which
+    // stays below 2^32, wraps a 32-bit sum exactly as often as adding the
+    // pixels one by one.
     void join(uint32_t label, uint8_t* mapPixel, uint32_t bgr) {
         StorePixel(mapPixel, label);
-        SegmentRecord& r = m_records[label];
-        ++r.count;
-        AddSum(r.sumB, bgr & 0xFF, 0, r.reserved);
-        AddSum(r.sumG, (bgr >> 8) & 0xFF, 8, r.reserved);
-        AddSum(r.sumR, (bgr >> 16) & 0xFF, 16, r.reserved);
+        if (label != m_pending) {
+            flush();
+            m_pending = label;
+        }
+        ++m_pendingCount;
+        m_pendingB += bgr & 0xFF;
+        m_pendingG += (bgr >> 8) & 0xFF;
+        m_pendingR += (bgr >> 16) & 0xFF;
+    }
+    void flush() {
+        if (m_pendingCount == 0) return;
+        SegmentRecord& r = m_rec[m_pending];
+        r.count += m_pendingCount;
+        AddSum(r.sumB, m_pendingB, 0, r.reserved);
+        AddSum(r.sumG, m_pendingG, 8, r.reserved);
+        AddSum(r.sumR, m_pendingR, 16, r.reserved);
+        m_pendingCount = m_pendingB = m_pendingG = m_pendingR = 0;
     }
     static void AddSum(uint32_t& sum, uint32_t value, int carryShift, uint32_t& carries) {
         const uint32_t before = sum;
@@ -46,11 +76,12 @@ private:
         if (sum < before) carries += 1u << carryShift;
     }
 
-    // A fresh label with the pixel as its first pixel and reference colour.
-    bool create(uint32_t x, uint32_t y, uint8_t* mapPixel, uint32_t bgr) {
-        if (m_next >= m_limit) return false;
+    // A fresh label with the pixel as its first pixel and reference colour;
+    // 0 when the table or the label space is full.
+    uint32_t create(uint32_t x, uint32_t y, uint8_t* mapPixel, uint32_t bgr) {
+        if (m_next >= m_limit) return 0;
         const uint32_t label = m_next++;
-        SegmentRecord& r = m_records[label];
+        SegmentRecord& r = m_rec[label];
         r = SegmentRecord{};
         r.parent = label;
         r.firstX = uint16_t(x);
@@ -59,38 +90,174 @@ private:
         r.colour[1] = uint8_t(bgr >> 8);
         r.colour[2] = uint8_t(bgr >> 16);
         join(label, mapPixel, bgr);
-        return true;
+        return label;
     }
 
     // Union-find root with path halving: parents only ever point to smaller
     // labels, and halving keeps that, so the resolve pass below is unchanged.
     uint32_t root(uint32_t label) {
-        while (m_records[label].parent != label) {
-            const uint32_t up = m_records[label].parent;
-            m_records[label].parent = m_records[up].parent;
+        while (m_rec[label].parent != label) {
+            const uint32_t up = m_rec[label].parent;
+            m_rec[label].parent = m_rec[up].parent;
             label = up;
         }
         return label;
     }
 
     // The larger root hangs under the smaller one and takes its reference
-    // colour; the pixel joins the smaller root.
-    void merge(uint32_t a, uint32_t b, uint8_t* mapPixel, uint32_t bgr) {
+    // colour; the pixel joins the smaller root, which is returned.
+    uint32_t merge(uint32_t a, uint32_t b, uint8_t* mapPixel, uint32_t bgr) {
         uint32_t ra = root(a);
         uint32_t rb = root(b);
         if (ra > rb) std::swap(ra, rb);
-        m_records[rb].parent = ra;
-        std::memcpy(m_records[rb].colour, m_records[ra].colour, 3);
+        m_rec[rb].parent = ra;
+        std::memcpy(m_rec[rb].colour, m_rec[ra].colour, 3);
         join(ra, mapPixel, bgr);
+        return ra;
     }
+
+    // A root's mean colour from its count and its 40-bit sums. Most segments
+    // of a noisy picture are single pixels, and nearly all sums fit 32 bits,
+    // so the two short ways give the same quotients faster.
+    static void MeanColour(SegmentRecord& r) {
+        if (r.count == 1 && (r.reserved & 0xFFFFFF) == 0) {
+            r.colour[0] = uint8_t(r.sumB);
+            r.colour[1] = uint8_t(r.sumG);
+            r.colour[2] = uint8_t(r.sumR);
+        } else if ((r.reserved & 0xFFFFFF) == 0) {
+            r.colour[0] = uint8_t(r.sumB / r.count);
+            r.colour[1] = uint8_t(r.sumG / r.count);
+            r.colour[2] = uint8_t(r.sumR / r.count);
+        } else {
+            const uint64_t sums[3] = {uint64_t(r.reserved & 0xFF) << 32 | r.sumB,
+                                      uint64_t((r.reserved >> 8) & 0xFF) << 32 | r.sumG,
+                                      uint64_t((r.reserved >> 16) & 0xFF) << 32 | r.sumR};
+            for (int c = 0; c < 3; ++c) r.colour[c] = uint8_t(sums[c] / r.count);
+        }
+    }
+
+    bool grow();
 
     core::BmpView m_image;
     core::BmpView m_map;
-    std::span<SegmentRecord> m_records;
+    SegmentRecord* m_rec;
     uint32_t m_tolerance;
     uint32_t m_limit;
     uint32_t m_next = 1;
+    // The joins gathered for one label, not yet in its record.
+    uint32_t m_pending = 0;
+    uint32_t m_pendingCount = 0;
+    uint32_t m_pendingB = 0, m_pendingG = 0, m_pendingR = 0;
 };
+
+// ---- grow ----
+// The labels of the row below and of the current row are kept as 32-bit
+// words beside the map, so each neighbour is one load; both rows carry the
+// unlabelled value in column 0 and past the last column (the lower-right
+// neighbour of the last column). A neighbour whose label equals one that
+// already failed the test fails it again (same record, same colour) and is
+// not tested twice. A pixel of the same colour as the one before it, which
+// joined or created its label without a merge, matches that label again
+// (only merges change reference colours), so flat areas skip the test.
+bool Scan::grow() {
+    const uint32_t width = m_image.width();
+    const uint32_t height = m_image.height();
+    if (width < 2) return true;
+    const size_t stride = m_image.stride();
+    std::vector<uint32_t> rows(2 * (size_t(width) + 1), kUnlabelled);
+    uint32_t* below = rows.data();  // stored row 0 is unlabelled
+    uint32_t* current = below + width + 1;
+    const uint8_t* img = m_image.pixels();
+    uint8_t* map = m_map.pixels();
+    bool ok = true;
+    for (uint32_t y = 1; y < height && ok; ++y) {
+        img += stride;
+        map += stride;
+        // Column 0 is never labelled: column 1 looks only at the pixel below
+        // (in the first labelled row there is none, so it creates a label).
+        uint32_t left;
+        uint32_t previous = LoadPixel(img + 3);
+        {
+            const uint32_t lower = below[1];
+            if (matches(lower, previous)) {
+                join(lower, map + 3, previous);
+                left = lower;
+            } else if ((left = create(1, y, map + 3, previous)) == 0) {
+                ok = false;
+                break;
+            }
+            current[1] = left;
+        }
+        // Whether the last pixel matched `left` without a merge: a pixel of
+        // the same colour matches it too.
+        bool plain = true;
+        if (y == 1) {
+            // The first labelled row looks only to the left.
+            for (uint32_t x = 2; x < width; ++x) {
+                const uint32_t bgr = LoadPixel(img + 3 * x);
+                uint8_t* at = map + 3 * x;
+                if (bgr == previous || near(bgr, reference(left))) {
+                    join(left, at, bgr);
+                } else if ((left = create(x, y, at, bgr)) == 0) {
+                    ok = false;
+                    break;
+                }
+                current[x] = left;
+                previous = bgr;
+            }
+        } else {
+            // Left, lower-left, lower, lower-right, in that order; only the
+            // lower-right neighbour of the last column can be unlabelled.
+            for (uint32_t x = 2; x < width; ++x) {
+                const uint32_t bgr = LoadPixel(img + 3 * x);
+                uint8_t* at = map + 3 * x;
+                const uint32_t lowerRight = below[x + 1];
+                uint32_t label;
+                if ((plain && bgr == previous) || near(bgr, reference(left))) {
+                    if (lowerRight != left && matches(lowerRight, bgr)) {
+                        label = merge(left, lowerRight, at, bgr);
+                        plain = false;
+                    } else {
+                        join(left, at, bgr);
+                        label = left;
+                        plain = true;
+                    }
+                } else {
+                    plain = true;
+                    const uint32_t lowerLeft = below[x - 1];
+                    const uint32_t lower = below[x];
+                    if (lowerLeft != left && near(bgr, reference(lowerLeft))) {
+                        if (lowerRight != lowerLeft && lowerRight != left && matches(lowerRight, bgr)) {
+                            label = merge(lowerLeft, lowerRight, at, bgr);
+                            plain = false;
+                        } else {
+                            join(lowerLeft, at, bgr);
+                            label = lowerLeft;
+                        }
+                    } else if (lower != left && lower != lowerLeft && near(bgr, reference(lower))) {
+                        join(lower, at, bgr);
+                        label = lower;
+                    } else if (lowerRight != left && lowerRight != lowerLeft && lowerRight != lower &&
+                               matches(lowerRight, bgr)) {
+                        join(lowerRight, at, bgr);
+                        label = lowerRight;
+                    } else if ((label = create(x, y, at, bgr)) == 0) {
+                        ok = false;
+                        break;
+                    }
+                }
+                current[x] = label;
+                left = label;
+                previous = bgr;
+            }
+        }
+        // A row's joins stay below 2^32 in every sum (at most 65,535 pixels of 255).
+        flush();
+        std::swap(below, current);
+    }
+    flush();
+    return ok;
+}
 
 bool Scan::run(uint32_t& segmentCount) {
     const uint32_t width = m_image.width();
@@ -99,61 +266,9 @@ bool Scan::run(uint32_t& segmentCount) {
     // ---- clear the map ----
     std::memcpy(m_map.data(), m_image.data(), core::kHeaderSize);
     std::memset(m_map.pixels(), 0xFF, size_t(m_map.stride()) * height);
-    m_records[0] = SegmentRecord{};
+    m_rec[0] = SegmentRecord{};
 
-    // ---- grow ----
-    for (uint32_t y = 1; y < height && width > 1; ++y) {
-        const uint8_t* img = m_image.row(y);
-        uint8_t* cur = m_map.row(y);
-        const uint8_t* low = m_map.row(y - 1);
-        for (uint32_t x = 1; x < width; ++x) {
-            const uint32_t bgr = LoadPixel(img + 3 * x);
-            uint8_t* at = cur + 3 * x;
-            if (y == 1) {
-                // The first labelled row looks only to the left.
-                const uint32_t left = x > 1 ? LoadPixel(at - 3) : kUnlabelled;
-                if (matches(left, bgr))
-                    join(left, at, bgr);
-                else if (!create(x, y, at, bgr))
-                    return false;
-                continue;
-            }
-            if (x == 1) {
-                // Column 0 is never labelled: only the pixel below can match.
-                const uint32_t lower = LoadPixel(low + 3);
-                if (matches(lower, bgr))
-                    join(lower, at, bgr);
-                else if (!create(x, y, at, bgr))
-                    return false;
-                continue;
-            }
-            const uint32_t left = LoadPixel(at - 3);
-            const uint32_t lowerRight = x + 1 < width ? LoadPixel(low + 3 * (x + 1)) : kUnlabelled;
-            if (matches(left, bgr)) {
-                if (lowerRight != left && matches(lowerRight, bgr))
-                    merge(left, lowerRight, at, bgr);
-                else
-                    join(left, at, bgr);
-                continue;
-            }
-            const uint32_t lowerLeft = LoadPixel(low + 3 * (x - 1));
-            if (matches(lowerLeft, bgr)) {
-                if (lowerRight != lowerLeft && matches(lowerRight, bgr))
-                    merge(lowerLeft, lowerRight, at, bgr);
-                else
-                    join(lowerLeft, at, bgr);
-                continue;
-            }
-            const uint32_t lower = LoadPixel(low + 3 * x);
-            if (matches(lower, bgr)) {
-                join(lower, at, bgr);
-            } else if (matches(lowerRight, bgr)) {
-                join(lowerRight, at, bgr);
-            } else if (!create(x, y, at, bgr)) {
-                return false;
-            }
-        }
-    }
+    if (!grow()) return false;
     const uint32_t last = m_next - 1;
 
     // ---- resolve ----
@@ -162,10 +277,10 @@ bool Scan::run(uint32_t& segmentCount) {
     // count and sums into every record on its way up and ends pointing at
     // the root.
     for (uint32_t label = 1; label <= last; ++label) {
-        SegmentRecord& r = m_records[label];
+        SegmentRecord& r = m_rec[label];
         uint32_t up = r.parent;
         while (up != label) {
-            SegmentRecord& a = m_records[up];
+            SegmentRecord& a = m_rec[up];
             a.count += r.count;
             AddSum(a.sumB, r.sumB, 0, a.reserved);
             AddSum(a.sumG, r.sumG, 8, a.reserved);
@@ -176,26 +291,37 @@ bool Scan::run(uint32_t& segmentCount) {
             up = a.parent;
         }
     }
-    for (uint32_t label = 1; label <= last; ++label) {
-        SegmentRecord& r = m_records[label];
-        if (r.parent != label) continue;
-        const uint64_t sums[3] = {uint64_t(r.reserved & 0xFF) << 32 | r.sumB,
-                                  uint64_t((r.reserved >> 8) & 0xFF) << 32 | r.sumG,
-                                  uint64_t((r.reserved >> 16) & 0xFF) << 32 | r.sumR};
-        for (int c = 0; c < 3; ++c) r.colour[c] = uint8_t(sums[c] / r.count);
-    }
     segmentCount = last + 1;
 
-    // ---- relabel and paint ----
+    // ---- mean colours, relabel and paint ----
+    // One pass over the map. A root's colour is final once resolve is done;
+    // it is computed at the root's own first pixel, which is the first pixel
+    // in scan order that belongs to its segment (labels are given in scan
+    // order and every child label is larger than its root), so it is ready
+    // before any pixel of the segment is painted. Runs of one label reuse
+    // the last lookup.
+    const size_t stride = m_image.stride();
+    uint8_t* img = m_image.pixels();
+    uint8_t* map = m_map.pixels();
+    uint32_t lastLabel = 0;
+    uint32_t lastRoot = 0;
+    uint32_t lastColour = 0;
     for (uint32_t y = 1; y < height; ++y) {
-        uint8_t* img = m_image.row(y);
-        uint8_t* cur = m_map.row(y);
+        img += stride;
+        map += stride;
         for (uint32_t x = 1; x < width; ++x) {
-            const uint32_t label = LoadPixel(cur + 3 * x);
+            uint8_t* at = map + 3 * x;
+            const uint32_t label = LoadPixel(at);
             if (label == kUnlabelled || label == 0) continue;
-            const SegmentRecord& r = m_records[m_records[label].parent];
-            StorePixel(cur + 3 * x, m_records[label].parent);
-            std::memcpy(img + 3 * x, r.colour, 3);
+            if (label != lastLabel) {
+                SegmentRecord& r = m_rec[label];
+                lastLabel = label;
+                lastRoot = r.parent;
+                if (lastRoot == label && r.firstX == x && r.firstY == y) MeanColour(r);
+                lastColour = reference(lastRoot);
+            }
+            StorePixel(at, lastRoot);
+            StorePixel(img + 3 * x, lastColour);
         }
     }
     return true;

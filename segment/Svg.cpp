@@ -30,10 +30,28 @@ std::string_view ZoomSvgScale(uint32_t zoomIndex) {
     }
 }
 
+namespace {
+
+// Writes `value` as at least four decimal digits with leading zeros at `at`;
+// returns the end. Written by hand: a file holds millions of coordinates and
+// a formatted print per coordinate was most of the export's time.
+char* PutCoordinate(char* at, uint32_t value) {
+    char digits[10];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n < 4) digits[n++] = '0';
+    while (n > 0) *at++ = digits[--n];
+    return at;
+}
+
+}  // namespace
+
 void AppendCoordinate(std::string& out, uint32_t value) {
-    char digits[16];
-    const int n = std::snprintf(digits, sizeof digits, "%04u", value);
-    out.append(digits, size_t(n));
+    char text[10];
+    out.append(text, size_t(PutCoordinate(text, value) - text));
 }
 
 std::string SvgHeader(uint32_t width, uint32_t height, std::string_view scale) {
@@ -62,18 +80,19 @@ std::string SvgHeader(uint32_t width, uint32_t height, std::string_view scale) {
 }
 
 void AppendSvgPolygon(std::string& out, uint32_t colour, std::span<const uint32_t> points, uint32_t height) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%06X", colour & 0xFFFFFF);
+    static constexpr char kHex[] = "0123456789ABCDEF";
     out += "<polygon fill=\"#";
-    out += hex;
+    for (int shift = 20; shift >= 0; shift -= 4) out += kHex[(colour >> shift) & 0xF];
     out += "\" points=\" ";
     for (uint32_t p : points) {
-        AppendCoordinate(out, detail::PointX(p));
-        out += ',';
+        char text[24];
+        char* end = PutCoordinate(text, detail::PointX(p));
+        *end++ = ',';
         // Flip y: the file's y axis points down. Corners lie in 0..H.
         const uint32_t y = detail::PointY(p);
-        AppendCoordinate(out, y <= height ? height - y : 0);
-        out += ' ';
+        end = PutCoordinate(end, y <= height ? height - y : 0);
+        *end++ = ' ';
+        out.append(text, size_t(end - text));
     }
     out += "\" />\r\n";
 }

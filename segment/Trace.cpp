@@ -68,7 +68,11 @@ std::span<const uint32_t> VectorView::block(uint32_t k) const {
 }
 
 bool ReadBlock(std::span<const uint32_t> block, BlockView& out) {
-    out = BlockView{};
+    // Cleared field by field so that a reader walking many blocks keeps the
+    // run list's storage.
+    out.colour = 0;
+    out.runList = {};
+    out.runs.clear();
     if (block.size() < 2 || block[0] != kBlockMarker) return false;
     out.colour = block[1];
     size_t i = 2;
@@ -217,68 +221,63 @@ uint32_t RunErrorFor(uint64_t farthest, uint32_t setting) {
 constexpr uint32_t kNoPixel = 0xFFFFFFFF;
 
 // ---- shared borders ----
-// Runs traced so far whose neighbour has a larger label, found by (neighbour
-// label, last point). Open addressing; entries with equal keys are chained.
+// The runs each segment stored towards segments with larger labels, kept per
+// segment in walk order: segment k, meeting a run towards an earlier segment
+// j, looks in j's runs for the earliest one towards k that ends where k's run
+// begins. Neighbours lie close together in label order, so the runs looked
+// at were stored recently and are still in cache (a hash table over all runs
+// cost a memory miss per lookup). A segment with many runs has them sorted
+// by key once it is finished (stably, so the earliest of equals stays first).
 class SharedRuns {
 public:
     struct Run {
-        uint32_t owner;  // label of the segment that stored the run
+        uint64_t key;    // neighbour label << 32 | last point
         uint32_t begin;  // word position of its first point in VectorData
         uint32_t count;  // number of points
-        uint32_t next;   // previous run with the same key, or kNone
     };
-    static constexpr uint32_t kNone = 0xFFFFFFFF;
 
-    void clear() {
-        m_runs.clear();
-        std::fill(m_keys.begin(), m_keys.end(), kEmpty);
+    // Room for owners 1..segments, none with runs.
+    explicit SharedRuns(uint32_t segments) : m_start(size_t(segments) + 1, 0), m_end(size_t(segments) + 1, 0) {}
+
+    // Starts the runs of `owner` (1..segments); owners come in increasing label order.
+    void begin(uint32_t owner) {
+        m_start[owner] = uint32_t(m_runs.size());
+        m_owner = owner;
     }
-    void add(uint32_t neighbourLabel, uint32_t lastPoint, Run run) {
-        if ((m_runs.size() + 1) * 2 > m_keys.size()) rehash(std::max<size_t>(m_keys.size() * 2, 1024));
-        const uint64_t key = Key(neighbourLabel, lastPoint);
-        size_t slot = find(key);
-        run.next = m_keys[slot] == key ? m_heads[slot] : kNone;
-        m_keys[slot] = key;
-        m_heads[slot] = uint32_t(m_runs.size());
-        m_runs.push_back(run);
+    void add(uint32_t neighbourLabel, uint32_t lastPoint, uint32_t begin, uint32_t count) {
+        m_runs.push_back(Run{Key(neighbourLabel, lastPoint), begin, count});
     }
-    // The earliest stored run of `owner` with this key, or null.
+    // Ends the runs of the current owner.
+    void end() {
+        m_end[m_owner] = uint32_t(m_runs.size());
+        const auto first = m_runs.begin() + m_start[m_owner];
+        if (m_runs.end() - first > kLinear)
+            std::stable_sort(first, m_runs.end(), [](const Run& a, const Run& b) { return a.key < b.key; });
+    }
+    // The earliest stored run of `owner` towards `neighbourLabel` ending at
+    // `lastPoint`, or null.
     const Run* match(uint32_t owner, uint32_t neighbourLabel, uint32_t lastPoint) const {
-        if (m_keys.empty()) return nullptr;
+        if (owner >= m_end.size()) return nullptr;
         const uint64_t key = Key(neighbourLabel, lastPoint);
-        const size_t slot = find(key);
-        if (m_keys[slot] != key) return nullptr;
-        const Run* found = nullptr;
-        for (uint32_t i = m_heads[slot]; i != kNone; i = m_runs[i].next)
-            if (m_runs[i].owner == owner) found = &m_runs[i];
-        return found;
+        const Run* first = m_runs.data() + m_start[owner];
+        const Run* last = m_runs.data() + m_end[owner];
+        if (last - first > kLinear) {
+            const Run* at = std::lower_bound(first, last, key, [](const Run& r, uint64_t k) { return r.key < k; });
+            return at != last && at->key == key ? at : nullptr;
+        }
+        for (const Run* r = first; r != last; ++r)
+            if (r->key == key) return r;
+        return nullptr;
     }
 
 private:
-    static constexpr uint64_t kEmpty = ~uint64_t(0);
+    static constexpr std::ptrdiff_t kLinear = 16;  // runs searched in walk order without sorting
     static uint64_t Key(uint32_t label, uint32_t point) { return uint64_t(label) << 32 | point; }
-    size_t find(uint64_t key) const {
-        const size_t mask = m_keys.size() - 1;
-        size_t slot = size_t((key * 0x9E3779B97F4A7C15ull) >> 20) & mask;
-        while (m_keys[slot] != kEmpty && m_keys[slot] != key) slot = (slot + 1) & mask;
-        return slot;
-    }
-    void rehash(size_t size) {
-        std::vector<uint64_t> keys(size, kEmpty);
-        std::vector<uint32_t> heads(size, kNone);
-        m_keys.swap(keys);
-        m_heads.swap(heads);
-        for (size_t i = 0; i < keys.size(); ++i) {
-            if (keys[i] == kEmpty) continue;
-            const size_t slot = find(keys[i]);
-            m_keys[slot] = keys[i];
-            m_heads[slot] = heads[i];
-        }
-    }
 
-    std::vector<uint64_t> m_keys;
-    std::vector<uint32_t> m_heads;
     std::vector<Run> m_runs;
+    std::vector<uint32_t> m_start;
+    std::vector<uint32_t> m_end;
+    uint32_t m_owner = 0;
 };
 
 // ---- the indexed outline walk ----
@@ -434,7 +433,7 @@ void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::sp
     // ---- segments ----
     IndexedWalker walker(map, width, height, table, k);
     Outline outline;
-    SharedRuns shared;
+    SharedRuns shared(k);
     SplitStack stack;
     const uint32_t setting = vectorFlags & 0xFF;
     for (uint32_t s = 1; s <= k; ++s) {
@@ -447,6 +446,7 @@ void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::sp
         walker.walk(firsts[s] & 0xFFFF, firsts[s] >> 16, SegmentPixels(rec), outline);
 
         // ---- runs ----
+        shared.begin(s);
         const size_t runCount = outline.runs.size();
         for (const RawRun& run : outline.runs) out.push(run.neighbour);
         for (size_t r = 0; r < runCount; ++r) {
@@ -476,9 +476,9 @@ void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::sp
                 SplitHalves<true>(points, f, RunErrorFor(farthest, setting), stack, [&](uint32_t p) { out.push(p); });
             }
             if (neighbourLabel > s && neighbourLabel <= k)
-                shared.add(neighbourLabel, out[out.size() - 1],
-                           SharedRuns::Run{s, begin, uint32_t(out.size() - begin), SharedRuns::kNone});
+                shared.add(neighbourLabel, out[out.size() - 1], begin, uint32_t(out.size() - begin));
         }
+        shared.end();
 
         // ---- table update ----
         rec.count = (outline.maxX - outline.minX) | (outline.maxY - outline.minY) << 16;

@@ -7,6 +7,7 @@
 #include "core/ImageFiles.h"
 #include "shell/CliOps.h"
 #include "shell/Editor.h"
+#include "shell/Input.h"
 
 namespace zorva::shell {
 
@@ -68,10 +69,11 @@ int Convert(const std::vector<std::string>& args, Session& s) {
     return s.editor.saveDocument(args[2]) ? kOk : kFileError;
 }
 
-int Apply(const std::vector<std::string>& args, Session& s, std::ostream& out) {
+int Apply(const std::vector<std::string>& args, Session& s, std::ostream& out, std::ostream& err) {
     if (args.size() < 3) return kUsage;
     std::string output;
     std::vector<OpCall> calls;
+    std::vector<std::string> opNames;
     for (size_t i = 2; i < args.size(); ++i) {
         if (args[i] == "-o") {
             if (i + 1 >= args.size() || !output.empty()) return kUsage;
@@ -81,11 +83,20 @@ int Apply(const std::vector<std::string>& args, Session& s, std::ostream& out) {
         std::optional<OpCall> call = ParseOp(args[i]);
         if (!call) return kUsage;
         calls.push_back(std::move(*call));
+        opNames.push_back(args[i]);
     }
     if (calls.empty()) return kUsage;
     if (!s.open(args[1])) return kFileError;
     s.host.recording = true;
-    for (OpCall& call : calls) {
+    for (size_t i = 0; i < calls.size(); ++i) {
+        OpCall& call = calls[i];
+        // A command the menu would grey (SVG export before any segmentation)
+        // is an error in the OP list, never silently skipped.
+        if (!IsEnabled(s.editor.state(), s.editor.hasDocument(), call.id)) {
+            s.host.recording = false;
+            err << "not available at this point: " << opNames[i] << '\n';
+            return kUsage;
+        }
         s.host.setScript(std::move(call.script));
         s.editor.dispatch(call.id);
     }
@@ -135,7 +146,7 @@ int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const
     else if (verb == "convert")
         status = Convert(args, session);
     else if (verb == "apply")
-        status = Apply(args, session, out);
+        status = Apply(args, session, out, err);
     else if (verb == "barcode")
         status = Each(args, session, out, CommandId::Barcode, 10);
     if (status == kUsage) return Usage(err);

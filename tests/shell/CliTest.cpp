@@ -91,6 +91,16 @@ TEST_F(CliTest, UsageErrorsExitTwoAndNeverSkipAnOp) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("o.bmp")));
 }
 
+TEST_F(CliTest, AnOpTheMenuWouldGreyIsAnErrorNotASilentSkip) {
+    const std::string in = Picture(6, 6);
+    const CliRun run = Cli({"apply", in, "-o", dir.file("o.bmp"), "svg:5"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("not available at this point: svg:5"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("o.bmp")));
+    // After a segmentation the same OP runs.
+    EXPECT_EQ(Cli({"apply", in, "segment:2,0", "svg:5"}).status, 0);
+}
+
 TEST_F(CliTest, ApplyOpensRunsAndSaves) {
     const std::string in = Picture(3, 3);
     const CliRun run = Cli({"--time", "apply", in, "-o", dir.file("o.bmp"), "undo", "redo", "copy-mode"});
