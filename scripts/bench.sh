@@ -9,8 +9,8 @@ for b in build-bench/bin/zorva_bench_*; do
   echo "== $(basename "$b")"
   "$b" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 done
-for s in bench/*-compare.sh; do
-  [ -e "$s" ] || continue
-  echo "== $(basename "$s")"
-  bash "$s" build-bench
-done
+# Each comparison script times its own benchmark binary beside the other tool.
+echo "== barcode-compare.sh"
+bash bench/barcode-compare.sh build-bench/bin/zorva_bench_barcode
+echo "== segment-compare.sh"
+bash bench/segment-compare.sh build-bench/bin/zorva_bench_segment
