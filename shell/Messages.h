@@ -15,6 +15,10 @@ inline constexpr std::string_view kUndoLost = "Не удалось сохран�
 // A snapshot file could not be read back; the picture is left as it was.
 inline constexpr std::string_view kUndoUnreadable = "Не удалось прочитать шаг отмены";
 
+// A segmentation that would run out of 24-bit labels (or of table room) is
+// refused before anything is painted.
+inline constexpr std::string_view kTooManySegments = "Слишком много сегментов";
+
 inline constexpr std::string_view kFieldCoordinates = "Координаты:";
 inline constexpr std::string_view kFieldSegment = "Сегмент:";
 inline constexpr std::string_view kFieldColour = "  Цвет";

@@ -1,7 +1,6 @@
 // The colour-palette, segmentation, SVG export and segment-selection commands over the segment layer.
 #include "shell/SegmentCommands.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -14,6 +13,7 @@
 #include "segment/Trace.h"
 #include "shell/CliOps.h"
 #include "shell/Editor.h"
+#include "shell/Palette.h"
 #include "shell/Messages.h"
 #include "shell/dialogs/PaletteDialog.h"
 #include "shell/dialogs/SegmentDialogs.h"
@@ -25,7 +25,6 @@ namespace {
 
 // A picture whose labels overflow the 24-bit label field cannot be segmented;
 // nothing is painted.
-constexpr std::string_view kTooManySegments = "Слишком много сегментов";
 
 // SegmentMode values.
 constexpr uint8_t kModePalette = 0;
@@ -35,12 +34,6 @@ constexpr uint8_t kModeMedianCut = 3;
 bool Ready(Editor& editor) { return editor.hasDocument() && editor.arena().carved(); }
 
 uint32_t* Histogram(Editor& editor) { return reinterpret_cast<uint32_t*>(editor.arena().pixelPlane); }
-
-std::string Hex(uint32_t rgb) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%06X", rgb & 0xFFFFFF);
-    return text;
-}
 
 void WriteBesideThePicture(Editor& editor, const std::string& svg) {
     const std::string& picture = editor.state().currentFilePath;
@@ -91,7 +84,7 @@ void RunSegmentEightCommand(Editor& editor) {
             } else {
                 store.invalidate();
                 s.segmentsReady = false;
-                editor.message(kTooManySegments);
+                editor.message(text::kTooManySegments);
             }
             editor.showElapsed(start);
         }
@@ -133,7 +126,7 @@ void RunSegmentMedianCutCommand(Editor& editor) {
                 store.invalidate();
                 s.segmentsReady = false;
                 editor.showElapsed(start);
-                editor.message(kTooManySegments);
+                editor.message(text::kTooManySegments);
             }
         }
     }
@@ -207,7 +200,7 @@ void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y) {
         state.drawRed = uint8_t(pick->colour >> 16);
         state.drawGreen = uint8_t(pick->colour >> 8);
         state.drawBlue = uint8_t(pick->colour);
-        editor.setStatus(6, Hex(pick->colour));
+        editor.setStatus(6, ColourFieldRgb(state.drawRed, state.drawGreen, state.drawBlue));
         editor.setStatus(8, std::to_string(int32_t(pick->area)));
         editor.setStatus(4, std::to_string(int32_t(pick->label)));
     }
