@@ -1,6 +1,5 @@
 // zorva-cli: the command-line face of the editor.
 #include <QCoreApplication>
-
 #include <iostream>
 
 #include "core/UndoRing.h"

@@ -33,7 +33,8 @@ core::BmpImage PhotoLike(uint32_t width, uint32_t height, uint32_t seed) {
             // A few flat objects: a house, a box, a disc.
             const uint32_t cx = width * 3 / 4, cy = height / 5, rad = height / 12;
             if ((x - cx) * (x - cx) + (y - cy) * (y - cy) < rad * rad) red = 250, green = 240, blue = 190;
-            if (x > width / 8 && x < width / 3 && y > height * 5 / 9 && y < height * 4 / 5) red = 180, green = 50, blue = 40;
+            if (x > width / 8 && x < width / 3 && y > height * 5 / 9 && y < height * 4 / 5)
+                red = 180, green = 50, blue = 40;
             if (x > width * 3 / 5 && x < width * 7 / 8 && y > height * 2 / 3 && y < height * 9 / 10)
                 red = 200, green = 155, blue = 90;
             p[0] = uint8_t(std::clamp(blue + noise(), 0, 255));

@@ -1,4 +1,5 @@
-// Median cut, both segmentations, tracing and SVG export on a 12-megapixel photo, placed in the work arena as the editor does.
+// Median cut, both segmentations, tracing and SVG export on a 12-megapixel photo, placed in the work arena as the
+// editor does.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -286,8 +287,7 @@ void DigestPicture(const char* name, const core::BmpImage& photo) {
                                        store.segmentCount, store.palette, flags, store.vectors);
                 const std::string svg = segment::IndexedSvg(store.vectorData());
                 std::snprintf(step, sizeof step, "median %u/%u: trace %u", colours, minimum, unsigned(flags));
-                Digest(tag((std::string(step) + " vectors").c_str()), store.vectors.data(),
-                       store.vectors.size() * 4);
+                Digest(tag((std::string(step) + " vectors").c_str()), store.vectors.data(), store.vectors.size() * 4);
                 Digest(tag((std::string(step) + " records").c_str()), store.indexedRecords().data(),
                        store.indexedRecords().size_bytes());
                 Digest(tag((std::string(step) + " svg").c_str()), svg.data(), svg.size());
@@ -309,7 +309,8 @@ void DigestPicture(const char* name, const core::BmpImage& photo) {
                            segment::SegmentWindowRect{0, 0, uint16_t(image.width()), uint16_t(image.height())}, plane,
                            store.indexedTable(), k);
     Digest(tag("window: map"), plane, pixels * 4);
-    Digest(tag("window: records"), store.indexedTable().data(), (size_t(k) + 1) * sizeof(segment::IndexedSegmentRecord));
+    Digest(tag("window: records"), store.indexedTable().data(),
+           (size_t(k) + 1) * sizeof(segment::IndexedSegmentRecord));
 }
 
 }  // namespace

@@ -34,7 +34,9 @@ inline constexpr uint32_t kNewBlockSize = 2080854;
 inline constexpr uint32_t kNewPelsPerMetre = 4724;
 
 // 3 * width padded to a multiple of 4: the padding is (width mod 4) bytes.
-constexpr uint32_t StrideFor(uint32_t width) { return 3 * width + (width & 3); }
+constexpr uint32_t StrideFor(uint32_t width) {
+    return 3 * width + (width & 3);
+}
 
 constexpr uint32_t FileSizeFor(uint32_t width, uint32_t height) {
     return kHeaderSize + StrideFor(width) * height;

@@ -12,7 +12,9 @@ inline uint32_t Load32(const uint8_t* p) {
     return v;  // x86-64 and every Qt 6 target we build for are little-endian
 }
 
-inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void Store32(uint8_t* p, uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
 
 inline uint16_t Load16(const uint8_t* p) {
     uint16_t v;
@@ -20,7 +22,9 @@ inline uint16_t Load16(const uint8_t* p) {
     return v;
 }
 
-inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+inline void Store16(uint8_t* p, uint16_t v) {
+    std::memcpy(p, &v, 2);
+}
 
 // A pixel is the low 24 bits of the word at its address: blue, green, red.
 inline uint32_t LoadPixel(const uint8_t* p) {

@@ -18,8 +18,12 @@ namespace {
 
 constexpr uint32_t kJournalMask = uint32_t(kJournalSize) - 1;
 
-uint32_t Back(uint32_t pos) { return (pos - kJournalRecord) & kJournalMask; }
-uint32_t Forward(uint32_t pos) { return (pos + kJournalRecord) & kJournalMask; }
+uint32_t Back(uint32_t pos) {
+    return (pos - kJournalRecord) & kJournalMask;
+}
+uint32_t Forward(uint32_t pos) {
+    return (pos + kJournalRecord) & kJournalMask;
+}
 
 // Puts back the three saved bytes of one journal record.
 void Restore(BmpView document, const uint8_t* record) {

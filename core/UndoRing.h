@@ -19,9 +19,9 @@ inline constexpr uint32_t kJournalHeaderMarker = 0x8F291955;
 // as it was; the caller tells the user.
 enum class UndoStatus {
     Done,
-    NothingToDo,    // no step in that direction
-    WriteFailed,    // a snapshot file could not be written whole
-    ReadFailed,     // a snapshot file could not be read back whole
+    NothingToDo,  // no step in that direction
+    WriteFailed,  // a snapshot file could not be written whole
+    ReadFailed,   // a snapshot file could not be read back whole
 };
 
 // The folder for the snapshot files: `programFolder` when a file can be

@@ -8,13 +8,13 @@
 
 namespace zorva::core {
 
-inline constexpr size_t kArenaSize = size_t(0x20000000);      // 512 MiB
-inline constexpr size_t kJournalSize = size_t(0x800000);      // 8 MiB: 1,048,576 records of 8 bytes
-inline constexpr size_t kMinPlaneSize = size_t(0x100000);     // PixelPlane is never below 1 MiB
+inline constexpr size_t kArenaSize = size_t(0x20000000);   // 512 MiB
+inline constexpr size_t kJournalSize = size_t(0x800000);   // 8 MiB: 1,048,576 records of 8 bytes
+inline constexpr size_t kMinPlaneSize = size_t(0x100000);  // PixelPlane is never below 1 MiB
 
 // Region sizes of a width x height document, as carved at install.
 struct ArenaLayout {
-    size_t planeSize = 0;      // P = max(4 * W * H, 1 MiB)
+    size_t planeSize = 0;  // P = max(4 * W * H, 1 MiB)
     uint32_t imageBlockSize = 0;
     // Bytes the fixed regions need: journal, PixelPlane, BackgroundCopy,
     // MaskImage and a FloatImage able to hold the whole picture.

@@ -149,11 +149,11 @@ constexpr int kBaseRowHeadroom = 72;
 constexpr int kMinWidth = 17;
 constexpr int kMinHeight = 52;  // the bar-edge walk covers rows base + 8 .. base + 51
 
-constexpr int kBaseRunLimit = 12;     // runs longer than this reset the start-guard search
-constexpr int kMaxGuardBar = 10;      // widest first guard bar: a module of 10 pixels
+constexpr int kBaseRunLimit = 12;  // runs longer than this reset the start-guard search
+constexpr int kMaxGuardBar = 10;   // widest first guard bar: a module of 10 pixels
 constexpr int kWidthTolerance = 3;
 constexpr int kProbeRunLimit = 18;
-constexpr int kProbeLeadLimit = 4;    // light pixels before the bar on probe lines 2..4
+constexpr int kProbeLeadLimit = 4;  // light pixels before the bar on probe lines 2..4
 constexpr int kEdgeRows = 44;
 constexpr int kThresholdRows = 8;
 constexpr int kReadRunLimit = 40;
@@ -167,7 +167,7 @@ constexpr uint8_t kYellow[3] = {0, 255, 255};  // blue, green, red
 // One digit reading along a probe line: where it is, what it has collected.
 // Copied whole to keep the restart point.
 struct Cursor {
-    int x = 0;          // next pixel to take
+    int x = 0;  // next pixel to take
     int row = 0;
     int skewAcc = 0;    // grows by |s4| per pixel; each 32 moves the reading one row
     bool light = true;  // colour of the current run
@@ -176,7 +176,7 @@ struct Cursor {
     int budget = 0;     // pixels still allowed after the start guard
     int count = 0;      // elements collected in the current group
     std::array<int, 5> elements{};
-    int position = 1;   // next digit position
+    int position = 1;     // next digit position
     bool middle = false;  // the current group is the middle guard
     bool ean8 = false;
     bool backwards = false;
@@ -229,13 +229,13 @@ private:
     // The candidate under verification.
     int m_dir = 1;
     int m_base = 0;
-    int m_x = 0;          // base-row position of the first pixel after the first guard bar
+    int m_x = 0;  // base-row position of the first pixel after the first guard bar
     int m_w1 = 0, m_w2 = 0, m_w3 = 0;
     int m_guardWidth = 0;  // S: the three base-row guard widths
     int m_s1 = 0;          // skew per 8 rows
     int m_s4 = 0;          // skew per 32 rows
     int m_lastShift = 0;
-    int m_guardSum = 0;    // A: 12 guard elements on the four probe lines
+    int m_guardSum = 0;  // A: 12 guard elements on the four probe lines
     int m_threshold = 0;
     int m_module = 0;      // M': module width in sixteenths of a pixel
     int m_readBudget = 0;  // E
@@ -309,34 +309,34 @@ bool Reader::scanBaseRow(int base, int dir) {
         run = 1;
         bool abandon = false;
         switch (++transitions) {
-        case 1:  // the first bar must begin here
-            if (light) transitions = 0;
-            break;
-        case 2:  // end of the first bar
-            if (width > kMaxGuardBar) {
-                transitions = 0;
-            } else {
-                w1 = width;
-                restart = p;
-            }
-            break;
-        case 3:  // end of the space
-            if (std::abs(width - w1) > kWidthTolerance)
+            case 1:  // the first bar must begin here
+                if (light) transitions = 0;
+                break;
+            case 2:  // end of the first bar
+                if (width > kMaxGuardBar) {
+                    transitions = 0;
+                } else {
+                    w1 = width;
+                    restart = p;
+                }
+                break;
+            case 3:  // end of the space
+                if (std::abs(width - w1) > kWidthTolerance)
+                    abandon = true;
+                else
+                    w2 = width;
+                break;
+            default:  // end of the second bar
+                if (std::abs(width - w1) <= kWidthTolerance && std::abs(width - w2) <= kWidthTolerance) {
+                    m_x = restart;
+                    m_w1 = w1;
+                    m_w2 = w2;
+                    m_w3 = width;
+                    m_guardWidth = w1 + w2 + width;
+                    if (verifyCandidate()) return true;
+                }
                 abandon = true;
-            else
-                w2 = width;
-            break;
-        default:  // end of the second bar
-            if (std::abs(width - w1) <= kWidthTolerance && std::abs(width - w2) <= kWidthTolerance) {
-                m_x = restart;
-                m_w1 = w1;
-                m_w2 = w2;
-                m_w3 = width;
-                m_guardWidth = w1 + w2 + width;
-                if (verifyCandidate()) return true;
-            }
-            abandon = true;
-            break;
+                break;
         }
         if (abandon) {
             // Back to just after the first guard bar: its second bar may be a first bar.
@@ -367,7 +367,7 @@ bool Reader::checkGuardLines() {
         const int q = k == 1 ? 8 : shift + m_s1;
         int p = m_x - m_dir * (m_w1 + q + 2);
         if (!inside(p) || !contrastLight(p, row)) return false;  // must begin on light
-        std::array<int, 4> widths{};  // lead, bar, space, bar
+        std::array<int, 4> widths{};                             // lead, bar, space, bar
         int end = 0;
         bool colour = true;
         int run = 1;
@@ -492,25 +492,25 @@ bool Reader::readLine(int start, int row) {
             c.run = 1;
             if (c.guardLeft > 0) {
                 switch (c.guardLeft--) {
-                case 4:  // light lead before the first bar
-                    if (width > kProbeLeadLimit) return false;
-                    break;
-                case 3:
-                    m_w1 = width;
-                    m_lastShift = m_dir * (m_x - c.x);
-                    break;
-                case 2:
-                    m_w2 = width;
-                    break;
-                default: {
-                    m_w3 = width;
-                    // About 110 modules after the guard, or what is left of
-                    // the row when the symbol sits near the picture's edge:
-                    // the row's end stops the reading either way.
-                    const int remaining = m_dir > 0 ? m_last - c.x : c.x - m_first;
-                    c.budget = std::min(m_readBudget, remaining);
-                    break;
-                }
+                    case 4:  // light lead before the first bar
+                        if (width > kProbeLeadLimit) return false;
+                        break;
+                    case 3:
+                        m_w1 = width;
+                        m_lastShift = m_dir * (m_x - c.x);
+                        break;
+                    case 2:
+                        m_w2 = width;
+                        break;
+                    default: {
+                        m_w3 = width;
+                        // About 110 modules after the guard, or what is left of
+                        // the row when the symbol sits near the picture's edge:
+                        // the row's end stops the reading either way.
+                        const int remaining = m_dir > 0 ? m_last - c.x : c.x - m_first;
+                        c.budget = std::min(m_readBudget, remaining);
+                        break;
+                    }
                 }
             } else if (c.middle) {
                 c.elements[c.count++] = width;

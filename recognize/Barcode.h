@@ -60,7 +60,9 @@ extern const std::array<uint8_t, 32> kLeadingDigitTable;
 extern const std::array<uint8_t, 32> kSkewTable;
 
 // Grey value of a pixel: (B + G + G/2 + R + R/4) / 4, truncating.
-constexpr int Grey(int blue, int green, int red) { return (blue + green + (green >> 1) + red + (red >> 2)) >> 2; }
+constexpr int Grey(int blue, int green, int red) {
+    return (blue + green + (green >> 1) + red + (red >> 2)) >> 2;
+}
 
 // Width in modules, rounded, of `total` pixels at module width `module16`
 // (sixteenths of a pixel); -1 when the doubled quotient reaches 256.
@@ -74,8 +76,8 @@ int ModuleWidth(int guardSum, int s4);
 // Result of decoding four element widths as one digit.
 struct DigitCode {
     enum Kind { Invalid, Digit, MiddleGuardStart } kind = Invalid;
-    uint8_t value = 0;    // the digit, for kind Digit
-    bool even = false;    // G-set parity, for kind Digit
+    uint8_t value = 0;  // the digit, for kind Digit
+    bool even = false;  // G-set parity, for kind Digit
 };
 
 // Decodes the element widths e[0..3] (scan order) at module width `module16`.
@@ -93,8 +95,7 @@ struct Completion {
     bool success = false;
     std::string text;
 };
-Completion CompleteReading(std::array<uint8_t, 13> digits, uint16_t parity, uint8_t leading, bool backwards,
-                           bool ean8);
+Completion CompleteReading(std::array<uint8_t, 13> digits, uint16_t parity, uint8_t leading, bool backwards, bool ean8);
 
 }  // namespace barcode
 

@@ -5,7 +5,9 @@
 
 namespace zorva::recognize {
 
-std::string BaseFileName(int k) { return "BazaDan" + std::to_string(k) + ".zdb"; }
+std::string BaseFileName(int k) {
+    return "BazaDan" + std::to_string(k) + ".zdb";
+}
 
 bool LoadBaseFile(const std::string& path, uint32_t capacity, SymbolBase& base) {
     base = SymbolBase{};

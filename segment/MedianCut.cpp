@@ -10,7 +10,9 @@ namespace zorva::segment {
 
 namespace {
 
-uint32_t CellOf(uint32_t b, uint32_t g, uint32_t r) { return r * 4096 + g * 64 + b; }
+uint32_t CellOf(uint32_t b, uint32_t g, uint32_t r) {
+    return r * 4096 + g * 64 + b;
+}
 
 // Calls f(b, g, r, cellCount) for every cell inside the box's bounds.
 template <typename F>
@@ -50,7 +52,9 @@ void Tighten(ColourBox& box, const uint32_t* histogram) {
     RecomputeExtents(box);
 }
 
-uint32_t ColourOf(const uint8_t c[3]) { return uint32_t(c[2]) << 16 | uint32_t(c[1]) << 8 | c[0]; }
+uint32_t ColourOf(const uint8_t c[3]) {
+    return uint32_t(c[2]) << 16 | uint32_t(c[1]) << 8 | c[0];
+}
 
 }  // namespace
 

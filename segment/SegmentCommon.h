@@ -1,8 +1,8 @@
 // Helpers private to the segment family: the six-term colour distance and packed corner points.
 #pragma once
 
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace zorva::segment::detail {
@@ -20,9 +20,15 @@ inline uint32_t SixTermDistance(uint32_t a, uint32_t b) {
 }
 
 // A corner point: x in the low 16 bits, y (stored rows, growing upward) in the high 16 bits.
-inline constexpr uint32_t Point(uint32_t x, uint32_t y) { return (y << 16) | (x & 0xFFFF); }
-inline constexpr uint32_t PointX(uint32_t p) { return p & 0xFFFF; }
-inline constexpr uint32_t PointY(uint32_t p) { return p >> 16; }
+inline constexpr uint32_t Point(uint32_t x, uint32_t y) {
+    return (y << 16) | (x & 0xFFFF);
+}
+inline constexpr uint32_t PointX(uint32_t p) {
+    return p & 0xFFFF;
+}
+inline constexpr uint32_t PointY(uint32_t p) {
+    return p >> 16;
+}
 
 // Rounded integer square root of v: the integer nearest to sqrt(v).
 inline uint64_t RoundedSqrt(uint64_t v) {

@@ -16,7 +16,10 @@ using core::StorePixel;
 class Scan {
 public:
     Scan(core::BmpView image, core::BmpView map, std::span<SegmentRecord> records, uint32_t tolerance)
-        : m_image(image), m_map(map), m_rec(records.data()), m_tolerance(tolerance),
+        : m_image(image),
+          m_map(map),
+          m_rec(records.data()),
+          m_tolerance(tolerance),
           m_limit(uint32_t(std::min<size_t>(records.size(), size_t(kMaxEightLabel) + 1))) {}
 
     bool run(uint32_t& segmentCount);

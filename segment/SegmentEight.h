@@ -16,13 +16,13 @@ inline constexpr uint32_t kMaxEightLabel = 0xFFFFFE;
 
 // One record per label, indexed by the label; record 0 carries no segment.
 struct SegmentRecord {
-    uint32_t parent;    // merge-forest parent; after the run the root label
-    uint32_t count;     // pixels of this label; after the run a root's count is the segment's
-    uint16_t firstX;    // the pixel that created the label (stored row from the bottom)
+    uint32_t parent;  // merge-forest parent; after the run the root label
+    uint32_t count;   // pixels of this label; after the run a root's count is the segment's
+    uint16_t firstX;  // the pixel that created the label (stored row from the bottom)
     uint16_t firstY;
     uint8_t colour[3];  // blue, green, red: reference colour while scanning, a root's mean afterwards
     uint8_t zero;
-    uint32_t sumB;      // channel sums of the record's pixels (low 32 bits)
+    uint32_t sumB;  // channel sums of the record's pixels (low 32 bits)
     uint32_t sumG;
     uint32_t sumR;
     // Carries out of the three sums, one byte each (blue low): a segment of

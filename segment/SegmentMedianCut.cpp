@@ -23,7 +23,9 @@ struct Area {
 class Cycle {
 public:
     Cycle(uint32_t* map, uint32_t width, std::span<IndexedSegmentRecord> table)
-        : m_map(map), m_width(width), m_rec(table.data()),
+        : m_map(map),
+          m_width(width),
+          m_rec(table.data()),
           m_limit(uint32_t(std::min<size_t>(table.size(), size_t(kMaxIndexedLabel) + 1))) {}
 
     uint32_t last() const { return m_next - 1; }

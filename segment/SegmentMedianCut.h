@@ -19,8 +19,12 @@ inline constexpr uint32_t kMaxIndexedLabel = 0xFFFFFF;
 // Segmentation palettes have at most 32 colours (the PaletteDistance table).
 inline constexpr uint32_t kSegmentColours = 32;
 
-inline constexpr uint32_t ValueLabel(uint32_t value) { return value >> 8; }
-inline constexpr uint32_t ValueIndex(uint32_t value) { return value & 0xFF; }
+inline constexpr uint32_t ValueLabel(uint32_t value) {
+    return value >> 8;
+}
+inline constexpr uint32_t ValueIndex(uint32_t value) {
+    return value & 0xFF;
+}
 
 // 16 bytes per label; record 0 carries no segment. The meaning of the fields
 // changes from the growing cycles to the finished table to the traced table.
@@ -42,12 +46,24 @@ struct IndexedSegmentRecord {
 static_assert(sizeof(IndexedSegmentRecord) == 16);
 
 // Field views of a finished (and traced) record.
-inline uint32_t SegmentPixels(const IndexedSegmentRecord& r) { return r.value >> 8; }
-inline uint32_t SegmentIndex(const IndexedSegmentRecord& r) { return r.value & 0xFF; }
-inline uint16_t OutlineWidth(const IndexedSegmentRecord& r) { return uint16_t(r.count); }
-inline uint16_t OutlineHeight(const IndexedSegmentRecord& r) { return uint16_t(r.count >> 16); }
-inline uint16_t OutlineLeft(const IndexedSegmentRecord& r) { return uint16_t(r.firstPixel); }
-inline uint16_t FirstRow(const IndexedSegmentRecord& r) { return uint16_t(r.firstPixel >> 16); }
+inline uint32_t SegmentPixels(const IndexedSegmentRecord& r) {
+    return r.value >> 8;
+}
+inline uint32_t SegmentIndex(const IndexedSegmentRecord& r) {
+    return r.value & 0xFF;
+}
+inline uint16_t OutlineWidth(const IndexedSegmentRecord& r) {
+    return uint16_t(r.count);
+}
+inline uint16_t OutlineHeight(const IndexedSegmentRecord& r) {
+    return uint16_t(r.count >> 16);
+}
+inline uint16_t OutlineLeft(const IndexedSegmentRecord& r) {
+    return uint16_t(r.firstPixel);
+}
+inline uint16_t FirstRow(const IndexedSegmentRecord& r) {
+    return uint16_t(r.firstPixel >> 16);
+}
 
 // The six-term colour distance between the first 32 palette entries,
 // entry (a << 5) | b, as a table so that growing and folding compare colours

@@ -31,8 +31,12 @@ void ForEachIndexedPixel(core::BmpView image, const uint32_t* map, uint32_t labe
     }
 }
 
-void Invert(uint8_t* p) { StorePixel(p, ~LoadPixel(p) & 0xFFFFFF); }
-void White(uint8_t* p) { StorePixel(p, 0xFFFFFF); }
+void Invert(uint8_t* p) {
+    StorePixel(p, ~LoadPixel(p) & 0xFFFFFF);
+}
+void White(uint8_t* p) {
+    StorePixel(p, 0xFFFFFF);
+}
 
 }  // namespace
 
@@ -49,8 +53,8 @@ std::optional<SegmentPick> PickEightSegment(core::BmpView image, core::BmpView m
 }
 
 std::optional<SegmentPick> PickIndexedSegment(core::BmpView image, const uint32_t* map,
-                                              std::span<const IndexedSegmentRecord> table,
-                                              const PaletteTable& palette, uint32_t x, uint32_t y) {
+                                              std::span<const IndexedSegmentRecord> table, const PaletteTable& palette,
+                                              uint32_t x, uint32_t y) {
     if (x >= image.width() || y >= image.height()) return std::nullopt;
     const uint32_t value = map[size_t(y) * image.width() + x];
     const uint32_t label = value >> 8;

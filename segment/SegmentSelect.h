@@ -30,8 +30,8 @@ std::optional<SegmentPick> PickEightSegment(core::BmpView image, core::BmpView m
 // `table` the finished records 0..K. The colour is the palette colour of the
 // pixel's index, the area the record's count.
 std::optional<SegmentPick> PickIndexedSegment(core::BmpView image, const uint32_t* map,
-                                              std::span<const IndexedSegmentRecord> table,
-                                              const PaletteTable& palette, uint32_t x, uint32_t y);
+                                              std::span<const IndexedSegmentRecord> table, const PaletteTable& palette,
+                                              uint32_t x, uint32_t y);
 
 // Paints every pixel whose map label is `label` white; maps and tables are
 // only read. Label 0 (nothing picked) changes nothing.

@@ -19,8 +19,7 @@ void SegmentStore::reset() {
 }
 
 bool SegmentStore::matches(core::BmpView document) const {
-    return m_form != MapForm::None && document.valid() && document.width() == m_width &&
-           document.height() == m_height;
+    return m_form != MapForm::None && document.valid() && document.width() == m_width && document.height() == m_height;
 }
 
 std::span<SegmentRecord> SegmentStore::eightTable() const {

@@ -20,13 +20,20 @@ std::string_view IndexedSvgScale(uint32_t width, uint32_t height) {
 
 std::string_view ZoomSvgScale(uint32_t zoomIndex) {
     switch (zoomIndex) {
-    case 1: return "0.25";
-    case 2: return "0.50";
-    case 3: return "1.00";
-    case 4: return "2.00";
-    case 5: return "4.00";
-    case 6: return "6.00";
-    default: return zoomIndex >= 7 ? "8.00" : "1.00";
+        case 1:
+            return "0.25";
+        case 2:
+            return "0.50";
+        case 3:
+            return "1.00";
+        case 4:
+            return "2.00";
+        case 5:
+            return "4.00";
+        case 6:
+            return "6.00";
+        default:
+            return zoomIndex >= 7 ? "8.00" : "1.00";
     }
 }
 

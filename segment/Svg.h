@@ -45,8 +45,7 @@ std::string IndexedSvg(const VectorView& data);
 // The whole file after 8-connected segmentation: every root of
 // records[1..] with more than `value` pixels, walked on the label-image map
 // and simplified with `value` as error, in its mean colour. Only reads.
-std::string EightSvg(core::BmpView map, std::span<const SegmentRecord> records, uint32_t value,
-                     std::string_view scale);
+std::string EightSvg(core::BmpView map, std::span<const SegmentRecord> records, uint32_t value, std::string_view scale);
 
 // The picture's path with the extension of its file name replaced by "svg"
 // (a name without one gets ".svg").

@@ -109,22 +109,54 @@ template <typename InSegment>
 Move NextMove(Move move, int& px, int& py, const InSegment& in, bool& diagonal) {
     diagonal = false;
     switch (move) {
-    case kUp:
-        if (in(px - 1, py + 1)) { --px; ++py; diagonal = true; return kLeft; }
-        if (in(px, py + 1)) { ++py; return kUp; }
-        return kRight;
-    case kRight:
-        if (in(px + 1, py + 1)) { ++px; ++py; diagonal = true; return kUp; }
-        if (in(px + 1, py)) { ++px; return kRight; }
-        return kDown;
-    case kDown:
-        if (in(px + 1, py - 1)) { ++px; --py; diagonal = true; return kRight; }
-        if (in(px, py - 1)) { --py; return kDown; }
-        return kLeft;
-    case kLeft:
-        if (in(px - 1, py - 1)) { --px; --py; diagonal = true; return kDown; }
-        if (in(px - 1, py)) { --px; return kLeft; }
-        return kUp;
+        case kUp:
+            if (in(px - 1, py + 1)) {
+                --px;
+                ++py;
+                diagonal = true;
+                return kLeft;
+            }
+            if (in(px, py + 1)) {
+                ++py;
+                return kUp;
+            }
+            return kRight;
+        case kRight:
+            if (in(px + 1, py + 1)) {
+                ++px;
+                ++py;
+                diagonal = true;
+                return kUp;
+            }
+            if (in(px + 1, py)) {
+                ++px;
+                return kRight;
+            }
+            return kDown;
+        case kDown:
+            if (in(px + 1, py - 1)) {
+                ++px;
+                --py;
+                diagonal = true;
+                return kRight;
+            }
+            if (in(px, py - 1)) {
+                --py;
+                return kDown;
+            }
+            return kLeft;
+        case kLeft:
+            if (in(px - 1, py - 1)) {
+                --px;
+                --py;
+                diagonal = true;
+                return kDown;
+            }
+            if (in(px - 1, py)) {
+                --px;
+                return kLeft;
+            }
+            return kUp;
     }
     return kUp;
 }

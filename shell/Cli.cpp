@@ -51,8 +51,7 @@ int Info(const std::vector<std::string>& args, Session& s, std::ostream& out) {
     if (args.size() != 2) return kUsage;
     if (!s.open(args[1])) return kFileError;
     const core::BmpView doc = s.editor.document();
-    out << doc.width() << 'x' << doc.height() << " stride=" << doc.stride() << " filesize=" << doc.fileSize()
-        << '\n';
+    out << doc.width() << 'x' << doc.height() << " stride=" << doc.stride() << " filesize=" << doc.fileSize() << '\n';
     return kOk;
 }
 

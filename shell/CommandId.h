@@ -83,6 +83,8 @@ enum class CommandId : uint16_t {
     Grid64 = 265,
 };
 
-constexpr uint16_t ToInt(CommandId id) { return static_cast<uint16_t>(id); }
+constexpr uint16_t ToInt(CommandId id) {
+    return static_cast<uint16_t>(id);
+}
 
 }  // namespace zorva::shell

@@ -100,27 +100,28 @@ constexpr MenuNode Item(CommandId id) {
         if (c.id == id) return MenuNode{c.text, ToInt(id), {}, false};
     return MenuNode{};
 }
-constexpr MenuNode Separator() { return MenuNode{"", 0, {}, true}; }
+constexpr MenuNode Separator() {
+    return MenuNode{"", 0, {}, true};
+}
 constexpr MenuNode Sub(std::string_view text, std::span<const MenuNode> children) {
     return MenuNode{text, 0, children, false};
 }
 
 constexpr std::array kFile = {Item(New), Item(Open), Item(Save), Item(Close), Separator(), Item(Print)};
-constexpr std::array kEdit = {Item(Undo),  Item(Redo),   Separator(),      Item(Cut),
-                              Item(Copy),  Item(Paste),  Item(Delete),     Item(CutOut),
-                              Item(Crop),  Separator(),  Item(SelectAll),  Item(CopyMode)};
+constexpr std::array kEdit = {Item(Undo),   Item(Redo),   Separator(), Item(Cut),   Item(Copy),      Item(Paste),
+                              Item(Delete), Item(CutOut), Item(Crop),  Separator(), Item(SelectAll), Item(CopyMode)};
 constexpr std::array kView = {Item(SourceView), Item(Zoom), Item(Preview)};
 constexpr std::array kLines = {Item(Line1), Item(Line2), Item(Line3), Item(Line4)};
 constexpr std::array kEraser = {Item(EraserSmall), Item(EraserMedium), Item(EraserLarge)};
 constexpr std::array kGrid = {Item(GridOff), Item(Grid4), Item(Grid8), Item(Grid16), Item(Grid32), Item(Grid64)};
-constexpr std::array kPicture = {Item(Colour),      Sub("Линия", kLines), Sub("Ластик", kEraser),
+constexpr std::array kPicture = {Item(Colour),        Sub("Линия", kLines), Sub("Ластик", kEraser),
                                  Sub("Сетка", kGrid), Separator(),          Item(Adjust),
                                  Item(Rotate)};
 constexpr std::array kBlur = {Item(BlurLight), Item(BlurMedium), Item(BlurStrong), Item(BlurVeryStrong)};
 constexpr std::array kFilter = {Item(Sobel), Item(Palette), Item(ColourEnhance), Item(Sharpen)};
-constexpr std::array kEffects = {Sub("Размыть", kBlur), Item(PencilHard),     Item(PencilSoft),
-                                 Item(Engrave),          Sub("Фильтр", kFilter), Separator(),
-                                 Item(Greyscale),        Item(Negative),       Item(Threshold)};
+constexpr std::array kEffects = {Sub("Размыть", kBlur), Item(PencilHard),       Item(PencilSoft),
+                                 Item(Engrave),         Sub("Фильтр", kFilter), Separator(),
+                                 Item(Greyscale),       Item(Negative),         Item(Threshold)};
 constexpr std::array kSegmentation = {Item(Segment8), Item(SegmentMedianCut), Separator(), Item(SvgExport),
                                       Item(SegmentSelect)};
 constexpr std::array kPlates = {Item(PlateHere), Item(PlatesFolder)};
@@ -129,10 +130,10 @@ constexpr std::array kBase = {Item(MakeBase), Sub("Сравнение фото",
 constexpr std::array kRecognition = {Item(Barcode), Sub("Авто номер", kPlates), Item(Text), Item(ObjectColours),
                                      Sub("База данных", kBase)};
 constexpr std::array kLanguage = {Item(Russian), Item(English)};
-constexpr std::array kHelp = {Item(HelpFile),         Item(HelpEdit),        Item(HelpView),
-                              Item(HelpPicture),      Item(HelpEffects),     Item(HelpSegmentation),
-                              Item(HelpRecognition),  Item(HelpWindow),      Item(HelpTools),
-                              Separator(),            Item(AboutBox)};
+constexpr std::array kHelp = {Item(HelpFile),        Item(HelpEdit),    Item(HelpView),
+                              Item(HelpPicture),     Item(HelpEffects), Item(HelpSegmentation),
+                              Item(HelpRecognition), Item(HelpWindow),  Item(HelpTools),
+                              Separator(),           Item(AboutBox)};
 
 constexpr std::array kMain = {
     Sub("&Файл", kFile),
@@ -150,12 +151,12 @@ constexpr std::array kMain = {
 
 // Context menu 600: the same commands under shorter file texts where the
 // resource gives them.
-constexpr std::array kContextSelection = {Item(Cut),       Item(Copy),      Item(Delete), Item(CutOut),
-                                          Item(Crop),      Item(Adjust),    Item(Rotate), Sub("Размыть", kBlur),
+constexpr std::array kContextSelection = {Item(Cut),       Item(Copy),    Item(Delete), Item(CutOut),
+                                          Item(Crop),      Item(Adjust),  Item(Rotate), Sub("Размыть", kBlur),
                                           Item(Greyscale), Item(Negative)};
 constexpr std::array kContextEmpty = {MenuNode{"&Создать файл", ToInt(New), {}, false},
                                       MenuNode{"&Открыть файл", ToInt(Open), {}, false}};
-constexpr std::array kContextDocument = {Item(Paste),  Item(SelectAll),     Item(Adjust),   Item(Rotate),
+constexpr std::array kContextDocument = {Item(Paste),           Item(SelectAll), Item(Adjust),  Item(Rotate),
                                          Sub("Размыть", kBlur), Item(Greyscale), Item(Negative)};
 constexpr std::array kContext = {Sub("selection", kContextSelection), Sub("empty", kContextEmpty),
                                  Sub("document", kContextDocument)};
@@ -164,7 +165,9 @@ constexpr std::array kStartupChecks = {Preview, Line1, EraserLarge, GridOff, Rus
 
 }  // namespace
 
-std::span<const CommandInfo> Commands() { return kCommands; }
+std::span<const CommandInfo> Commands() {
+    return kCommands;
+}
 
 const CommandInfo* FindCommand(uint16_t id) {
     for (const CommandInfo& c : kCommands)
@@ -172,10 +175,16 @@ const CommandInfo* FindCommand(uint16_t id) {
     return nullptr;
 }
 
-std::span<const MenuNode> MainMenu() { return kMain; }
+std::span<const MenuNode> MainMenu() {
+    return kMain;
+}
 
-const MenuNode& ContextMenu(int submenu) { return kContext[size_t(submenu)]; }
+const MenuNode& ContextMenu(int submenu) {
+    return kContext[size_t(submenu)];
+}
 
-std::span<const CommandId> StartupChecks() { return kStartupChecks; }
+std::span<const CommandId> StartupChecks() {
+    return kStartupChecks;
+}
 
 }  // namespace zorva::shell

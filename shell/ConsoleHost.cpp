@@ -5,7 +5,9 @@
 
 namespace zorva::shell {
 
-void ConsoleHost::message(std::string_view text, std::string_view, MessageIcon) { m_err << text << '\n'; }
+void ConsoleHost::message(std::string_view text, std::string_view, MessageIcon) {
+    m_err << text << '\n';
+}
 
 void ConsoleHost::statusChanged(int field, std::string_view text) {
     if (recording) m_status.emplace_back(field, std::string(text));

@@ -63,9 +63,15 @@ DialogEnd PlayDialog(DialogModel& model, const DialogScript& script) {
     for (const DialogStep& step : script) {
         if (model.end() != DialogEnd::Running) break;
         switch (step.kind) {
-        case DialogStep::Trackbar: model.moveTrackbar(step.id, step.value); break;
-        case DialogStep::Click: model.click(step.id); break;
-        case DialogStep::CloseBox: model.closeBox(); break;
+            case DialogStep::Trackbar:
+                model.moveTrackbar(step.id, step.value);
+                break;
+            case DialogStep::Click:
+                model.click(step.id);
+                break;
+            case DialogStep::CloseBox:
+                model.closeBox();
+                break;
         }
     }
     // A script that leaves the dialog open closes it the way a user who walks

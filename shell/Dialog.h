@@ -9,13 +9,13 @@ namespace zorva::shell {
 enum class ControlKind { Label, Trackbar, ReadOnlyEdit, Radio, Button };
 
 struct DialogControl {
-    int id = 0;               // resource id (201 trackbar, 231 edit, 211 OK, ...); 0 for plain labels
+    int id = 0;  // resource id (201 trackbar, 231 edit, 211 OK, ...); 0 for plain labels
     ControlKind kind = ControlKind::Label;
-    std::string text;         // caption, button text or the edit's current text
-    int minimum = 0;          // trackbar range
+    std::string text;  // caption, button text or the edit's current text
+    int minimum = 0;   // trackbar range
     int maximum = 0;
-    int value = 0;            // trackbar position
-    bool checked = false;     // radio state
+    int value = 0;         // trackbar position
+    bool checked = false;  // radio state
 };
 
 // How a dialog ended.
@@ -26,8 +26,7 @@ enum class DialogEnd { Running, Ok, Cancel, CloseBox };
 // Every event returns true when it ended the dialog.
 class DialogModel {
 public:
-    DialogModel(std::string resource, std::string title)
-        : m_resource(std::move(resource)), m_title(std::move(title)) {}
+    DialogModel(std::string resource, std::string title) : m_resource(std::move(resource)), m_title(std::move(title)) {}
     virtual ~DialogModel() = default;
 
     const std::string& resource() const { return m_resource; }

@@ -3,9 +3,9 @@
 
 #include "core/ImageFiles.h"
 #include "shell/BarcodeCommand.h"
-#include "shell/SegmentCommands.h"
 #include "shell/CommandTable.h"
 #include "shell/Messages.h"
+#include "shell/SegmentCommands.h"
 #include "shell/View.h"
 #include "shell/WindowCommands.h"
 
@@ -16,7 +16,8 @@ Editor::Editor(Host& host, std::string undoFolder) : m_host(host), m_undo(std::m
 void Editor::loadSymbolBases(const std::string& folder) {
     for (int k = 1; k <= recognize::kSymbolBases; ++k) {
         const std::string name = recognize::BaseFileName(k);
-        if (!recognize::LoadBaseFile(folder + "/" + name, recognize::kBaseCapacity[size_t(k - 1)], m_bases[size_t(k - 1)]))
+        if (!recognize::LoadBaseFile(folder + "/" + name, recognize::kBaseCapacity[size_t(k - 1)],
+                                     m_bases[size_t(k - 1)]))
             message("База символов " + name + " не загружена!");
     }
 }
@@ -27,7 +28,9 @@ bool Editor::reserveArena() {
     return false;
 }
 
-void Editor::message(std::string_view body, MessageIcon icon) { m_host.message(body, text::kCaption, icon); }
+void Editor::message(std::string_view body, MessageIcon icon) {
+    m_host.message(body, text::kCaption, icon);
+}
 
 void Editor::setStatus(int field, std::string_view body) {
     if (field < 0 || field >= kStatusFields) return;
@@ -163,13 +166,20 @@ using Operation = void (*)(Editor&);
 // whose operations have not arrived yet have none.
 Operation CommandOperation(CommandId id) {
     switch (id) {
-    case CommandId::Barcode: return RunBarcodeCommand;
-    case CommandId::Palette: return RunPaletteCommand;
-    case CommandId::Segment8: return RunSegmentEightCommand;
-    case CommandId::SegmentMedianCut: return RunSegmentMedianCutCommand;
-    case CommandId::SvgExport: return RunSvgExportCommand;
-    case CommandId::SegmentSelect: return EnterSegmentSelection;
-    default: return nullptr;
+        case CommandId::Barcode:
+            return RunBarcodeCommand;
+        case CommandId::Palette:
+            return RunPaletteCommand;
+        case CommandId::Segment8:
+            return RunSegmentEightCommand;
+        case CommandId::SegmentMedianCut:
+            return RunSegmentMedianCutCommand;
+        case CommandId::SvgExport:
+            return RunSvgExportCommand;
+        case CommandId::SegmentSelect:
+            return EnterSegmentSelection;
+        default:
+            return nullptr;
     }
 }
 
@@ -203,44 +213,59 @@ void Editor::dispatch(CommandId id) {
     if ((info->marks & mark::NeedsSegments) && !(hasDocument() && m_state.segment.segmentsReady)) return;
 
     switch (id) {
-    case CommandId::New: newCommand(); return;
-    case CommandId::Open: openCommand(); return;
-    case CommandId::Save: saveCommand(); return;
-    case CommandId::Undo: undoCommand(); return;
-    case CommandId::Redo: redoCommand(); return;
-    case CommandId::CopyMode: m_state.copyMode = !m_state.copyMode; return;
-    case CommandId::SourceView:
-        relayout();
-        setView(CommandId::SourceView);
-        return;
-    case CommandId::Preview: setView(CommandId::Preview); return;
-    case CommandId::Line1:
-    case CommandId::Line2:
-    case CommandId::Line3:
-    case CommandId::Line4:
-        m_state.lineWidth = uint8_t(ToInt(id) - ToInt(CommandId::Line1) + 1);
-        if (m_state.toolMode & tool::Pencil) m_state.penSize = m_state.lineWidth;
-        m_state.checkedLine = id;
-        return;
-    case CommandId::EraserSmall:
-    case CommandId::EraserMedium:
-    case CommandId::EraserLarge:
-        m_state.eraserSize = uint8_t(4 + 2 * (ToInt(id) - ToInt(CommandId::EraserSmall)));
-        if (m_state.toolMode & tool::Eraser) m_state.penSize = m_state.eraserSize;
-        m_state.checkedEraser = id;
-        return;
-    case CommandId::GridOff:
-    case CommandId::Grid4:
-    case CommandId::Grid8:
-    case CommandId::Grid16:
-    case CommandId::Grid32:
-    case CommandId::Grid64: {
-        const int k = ToInt(id) - ToInt(CommandId::GridOff);
-        m_state.gridStep = k == 0 ? 0 : uint16_t(2u << k);
-        m_state.checkedGrid = id;
-        return;
-    }
-    default: break;
+        case CommandId::New:
+            newCommand();
+            return;
+        case CommandId::Open:
+            openCommand();
+            return;
+        case CommandId::Save:
+            saveCommand();
+            return;
+        case CommandId::Undo:
+            undoCommand();
+            return;
+        case CommandId::Redo:
+            redoCommand();
+            return;
+        case CommandId::CopyMode:
+            m_state.copyMode = !m_state.copyMode;
+            return;
+        case CommandId::SourceView:
+            relayout();
+            setView(CommandId::SourceView);
+            return;
+        case CommandId::Preview:
+            setView(CommandId::Preview);
+            return;
+        case CommandId::Line1:
+        case CommandId::Line2:
+        case CommandId::Line3:
+        case CommandId::Line4:
+            m_state.lineWidth = uint8_t(ToInt(id) - ToInt(CommandId::Line1) + 1);
+            if (m_state.toolMode & tool::Pencil) m_state.penSize = m_state.lineWidth;
+            m_state.checkedLine = id;
+            return;
+        case CommandId::EraserSmall:
+        case CommandId::EraserMedium:
+        case CommandId::EraserLarge:
+            m_state.eraserSize = uint8_t(4 + 2 * (ToInt(id) - ToInt(CommandId::EraserSmall)));
+            if (m_state.toolMode & tool::Eraser) m_state.penSize = m_state.eraserSize;
+            m_state.checkedEraser = id;
+            return;
+        case CommandId::GridOff:
+        case CommandId::Grid4:
+        case CommandId::Grid8:
+        case CommandId::Grid16:
+        case CommandId::Grid32:
+        case CommandId::Grid64: {
+            const int k = ToInt(id) - ToInt(CommandId::GridOff);
+            m_state.gridStep = k == 0 ? 0 : uint16_t(2u << k);
+            m_state.checkedGrid = id;
+            return;
+        }
+        default:
+            break;
     }
     if (const Operation operation = CommandOperation(id)) {
         runCommand(*info, operation);

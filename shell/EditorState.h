@@ -36,9 +36,9 @@ inline constexpr int kStatusFields = 12;
 
 // Parameters and results shared by the colour, segmentation and vector commands.
 struct SegmentState {
-    uint8_t segmentMode = 0;       // 0 colour palette, 1 8-connected map, 3 median-cut map
-    bool segmentsReady = false;    // a segmentation result exists
-    int paletteSize = 32;          // N, lowered by one just before a run
+    uint8_t segmentMode = 0;     // 0 colour palette, 1 8-connected map, 3 median-cut map
+    bool segmentsReady = false;  // a segmentation result exists
+    int paletteSize = 32;        // N, lowered by one just before a run
     int segmentTolerance = 2;
     int segmentRepetitions = 5;
     int minSegmentPoints = 5;
@@ -50,12 +50,12 @@ struct SegmentState {
 
 struct EditorState {
     int clientWidth = 0;
-    int clientHeight = 0;          // client height less the 20-pixel status bar
-    uint8_t modifierState = 0;     // 0 none, 1 Control held, 2 Shift held
+    int clientHeight = 0;       // client height less the 20-pixel status bar
+    uint8_t modifierState = 0;  // 0 none, 1 Control held, 2 Shift held
     uint16_t toolMode = tool::NoDocument;
     uint16_t savedTool = 0;
     CommandId viewMode = CommandId::Preview;
-    uint8_t zoomIndex = 3;         // 1..8: 25% .. 1600%
+    uint8_t zoomIndex = 3;  // 1..8: 25% .. 1600%
     uint8_t drawRed = 0, drawGreen = 0, drawBlue = 0;
     uint8_t lineWidth = 1;
     uint8_t eraserSize = 8;

@@ -13,8 +13,8 @@
 #include "segment/Trace.h"
 #include "shell/CliOps.h"
 #include "shell/Editor.h"
-#include "shell/Palette.h"
 #include "shell/Messages.h"
+#include "shell/Palette.h"
 #include "shell/dialogs/PaletteDialog.h"
 #include "shell/dialogs/SegmentDialogs.h"
 #include "shell/dialogs/SvgDialogs.h"
@@ -31,9 +31,13 @@ constexpr uint8_t kModePalette = 0;
 constexpr uint8_t kModeEight = 1;
 constexpr uint8_t kModeMedianCut = 3;
 
-bool Ready(Editor& editor) { return editor.hasDocument() && editor.arena().carved(); }
+bool Ready(Editor& editor) {
+    return editor.hasDocument() && editor.arena().carved();
+}
 
-uint32_t* Histogram(Editor& editor) { return reinterpret_cast<uint32_t*>(editor.arena().pixelPlane); }
+uint32_t* Histogram(Editor& editor) {
+    return reinterpret_cast<uint32_t*>(editor.arena().pixelPlane);
+}
 
 void WriteBesideThePicture(Editor& editor, const std::string& svg) {
     const std::string& picture = editor.state().currentFilePath;
@@ -162,9 +166,9 @@ void RunSvgExportCommand(Editor& editor) {
         const uint32_t start = editor.host().clockMs();
         s.vectorFlags = uint16_t(dialog->value() & 0xFF);
         if (eight) {
-            WriteBesideThePicture(editor, segment::EightSvg(store.labelMap(), store.eightRecords(),
-                                                            uint32_t(dialog->value()),
-                                                            segment::ZoomSvgScale(editor.state().zoomIndex)));
+            WriteBesideThePicture(editor,
+                                  segment::EightSvg(store.labelMap(), store.eightRecords(), uint32_t(dialog->value()),
+                                                    segment::ZoomSvgScale(editor.state().zoomIndex)));
         } else {
             TraceCurrentSegmentation(editor);
         }
@@ -192,8 +196,8 @@ void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y) {
     if (store.form() == segment::MapForm::Label)
         pick = segment::PickEightSegment(image, store.labelMap(), store.eightRecords(), x, y);
     else
-        pick = segment::PickIndexedSegment(image, store.indexedMap(), store.indexedRecords(), store.segmentPalette, x,
-                                           y);
+        pick =
+            segment::PickIndexedSegment(image, store.indexedMap(), store.indexedRecords(), store.segmentPalette, x, y);
     if (pick) {
         store.selected = pick->label;
         EditorState& state = editor.state();

@@ -12,6 +12,8 @@ void EditorTools::press(Editor& editor) {
         SegmentPickAt(editor, state.pointer.pointerX & 0x7FFFu, state.pointer.pointerY);
 }
 
-void EditorTools::removeSegment(Editor& editor) { SegmentRemove(editor); }
+void EditorTools::removeSegment(Editor& editor) {
+    SegmentRemove(editor);
+}
 
 }  // namespace zorva::shell

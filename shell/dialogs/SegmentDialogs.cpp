@@ -81,7 +81,9 @@ void SegmentMedianCutDialog::readTrackbars() {
     showValue(dialog::kEdit2, s.minSegmentPoints);
 }
 
-void SegmentMedianCutDialog::onTrackbar(int, int) { readTrackbars(); }
+void SegmentMedianCutDialog::onTrackbar(int, int) {
+    readTrackbars();
+}
 
 void SegmentMedianCutDialog::onClick(int id) {
     if (id == dialog::kButtonX1 || id == dialog::kButtonX10) {

@@ -18,7 +18,9 @@ SvgValueDialog::SvgValueDialog(std::string resource, std::string title, std::str
     add({dialog::kCancel, ControlKind::Button, "Отмена"});
 }
 
-int SvgValueDialog::value() const { return control(dialog::kTrackbar1)->value; }
+int SvgValueDialog::value() const {
+    return control(dialog::kTrackbar1)->value;
+}
 
 void SvgValueDialog::open() {
     setTrackbar(dialog::kTrackbar1, kInitialValue);
@@ -34,8 +36,7 @@ void SvgValueDialog::onClick(int id) {
     if (id == dialog::kCancel) finish(DialogEnd::Cancel);
 }
 
-SegMinDialog::SegMinDialog()
-    : SvgValueDialog("SEG_MIN", "Отбрасываемые сегменты", "Количество точек сегмента", 50) {}
+SegMinDialog::SegMinDialog() : SvgValueDialog("SEG_MIN", "Отбрасываемые сегменты", "Количество точек сегмента", 50) {}
 
 PogreshDialog::PogreshDialog() : SvgValueDialog("POGRESH", "Погрешность апроксимации", "Погрешность", 10) {}
 

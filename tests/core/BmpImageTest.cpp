@@ -71,9 +71,8 @@ TEST(BmpImage, NewIsExactlyTheWhite1020By680Picture) {
 }
 
 TEST(BmpImage, FloatingCopyKeepsGenuineWhiteVisible) {
-    const BmpImage src = test::MakeImage(3, 2, [](uint32_t x, uint32_t r) {
-        return x == 1 ? 0xFFFFFFu : (r == 0 ? 0xFFFFFEu : 0x102030u);
-    });
+    const BmpImage src = test::MakeImage(
+        3, 2, [](uint32_t x, uint32_t r) { return x == 1 ? 0xFFFFFFu : (r == 0 ? 0xFFFFFEu : 0x102030u); });
     BmpImage dst = BmpImage::Decoded(3, 2);
     // Padding of the destination is not written by the copy.
     dst.view().row(0)[9] = 0xAB;

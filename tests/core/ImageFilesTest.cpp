@@ -1,6 +1,5 @@
 // The decoded-block conversion and the BMP writer's failure handling.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -108,8 +108,8 @@ TEST_F(UndoRingTest, JournalUndoRestoresNewestFirstAndKeepsTheIndex) {
 
     ASSERT_EQ(ring.undo(doc.view(), arena, true), UndoStatus::Done);
     EXPECT_EQ(test::Rgb(doc.view(), 1, 1), 0x101010u);
-    EXPECT_EQ(ring.index(), 1);                           // journal undo keeps the index
-    EXPECT_EQ(Load32(arena.pixelJournal + start), end);   // and stores the end in the header
+    EXPECT_EQ(ring.index(), 1);                          // journal undo keeps the index
+    EXPECT_EQ(Load32(arena.pixelJournal + start), end);  // and stores the end in the header
 }
 
 TEST_F(UndoRingTest, JournalRedoWalksOnlyFromAHeaderAJournalUndoSet) {

@@ -42,7 +42,7 @@ TEST(WorkArena, NewDocumentBlockSizeRoundsUp) {
 
 TEST(WorkArena, RefusesPicturesBeyondTheLayoutAndThe16BitLimits) {
     EXPECT_EQ(CheckFit(1, 1), ImageFit::Fits);
-    EXPECT_EQ(CheckFit(4000, 3000), ImageFit::Fits);     // 12 MP
+    EXPECT_EQ(CheckFit(4000, 3000), ImageFit::Fits);  // 12 MP
     EXPECT_EQ(CheckFit(kMaxWidth, 100), ImageFit::Fits);
     EXPECT_EQ(CheckFit(kMaxWidth + 1, 100), ImageFit::TooLarge);  // stride would leave 16 bits
     EXPECT_EQ(CheckFit(100, 65535), ImageFit::Fits);

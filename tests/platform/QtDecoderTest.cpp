@@ -3,7 +3,6 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <fstream>
 
 #include "core/ImageFiles.h"

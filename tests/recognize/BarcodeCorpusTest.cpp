@@ -26,7 +26,7 @@ struct CorpusSet {
 };
 
 constexpr CorpusSet kSets[] = {
-    {"clean", true},  {"turned", true}, {"skew", true},   {"photo", true},
+    {"clean", true},      {"turned", true}, {"skew", true},   {"photo", true},
     {"wrongcheck", true}, {"nocode", true}, {"limits", true}, {"beyond", false},
 };
 
@@ -93,7 +93,9 @@ TEST_P(BarcodeCorpus, EveryPictureGivesItsText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, BarcodeCorpus, ::testing::ValuesIn(kSets),
-                         [](const ::testing::TestParamInfo<CorpusSet>& param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<CorpusSet>& param) {
+                             return std::string(param.param.name);
+                         });
 
 // The clean and turned pictures turned 180 degrees in memory read the same:
 // the other scan direction and backwards reading agree with the first.

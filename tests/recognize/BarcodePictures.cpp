@@ -57,7 +57,9 @@ std::vector<int> RunWidths(const std::string& modules) {
     return runs;
 }
 
-std::string FirstDigitSets(int first) { return kFirstDigitSets[size_t(first)]; }
+std::string FirstDigitSets(int first) {
+    return kFirstDigitSets[size_t(first)];
+}
 
 std::string EanModules(const std::string& digits) {
     auto d = [&](size_t i) { return size_t(digits[i] - '0'); };

@@ -16,7 +16,9 @@ public:
     ExactImage() = default;
     ExactImage(uint32_t width, uint32_t height, uint32_t rgb = 0xFFFFFF);
     bool empty() const { return m_block.empty(); }
-    core::BmpView view() const { return empty() ? core::BmpView() : core::BmpView(const_cast<uint8_t*>(m_block.data())); }
+    core::BmpView view() const {
+        return empty() ? core::BmpView() : core::BmpView(const_cast<uint8_t*>(m_block.data()));
+    }
     uint32_t width() const { return empty() ? 0 : view().width(); }
     uint32_t height() const { return empty() ? 0 : view().height(); }
     void set(uint32_t x, uint32_t r, uint32_t rgb);
@@ -47,11 +49,11 @@ std::string EanModules(const std::string& digits);
 
 // How to draw a symbol into a picture.
 struct EanDrawing {
-    int module = 3;          // pixels per module
-    int left = 40;           // column of the first dark module on the bottom bar row
-    int bottom = 16;         // first stored row of the bars
-    int barHeight = 120;     // rows of bars
-    int shear = 0;           // columns the bars move right per 32 rows upwards
+    int module = 3;       // pixels per module
+    int left = 40;        // column of the first dark module on the bottom bar row
+    int bottom = 16;      // first stored row of the bars
+    int barHeight = 120;  // rows of bars
+    int shear = 0;        // columns the bars move right per 32 rows upwards
     uint32_t ink = 0x000000;
     uint32_t paper = 0xFFFFFF;
 };

@@ -1,12 +1,11 @@
 // The barcode reader: its tables, digit decoding, completion, and whole searches over drawn pictures.
-#include "recognize/Barcode.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "recognize/Barcode.h"
 #include "tests/recognize/BarcodePictures.h"
 
 namespace zorva::recognize {
@@ -102,9 +101,9 @@ TEST(BarcodeModules, ModuleWidthCorrectsForSkewAndRefusesWideModules) {
 }
 
 TEST(BarcodeModules, ModulesInRoundsAndOverflowsAtADoubledByte) {
-    EXPECT_EQ(barcode::ModulesIn(21, 48), 7);   // exactly 7 modules of 3 pixels
-    EXPECT_EQ(barcode::ModulesIn(20, 48), 7);   // 6.67 rounds up
-    EXPECT_EQ(barcode::ModulesIn(19, 48), 6);   // 6.33 rounds down
+    EXPECT_EQ(barcode::ModulesIn(21, 48), 7);  // exactly 7 modules of 3 pixels
+    EXPECT_EQ(barcode::ModulesIn(20, 48), 7);  // 6.67 rounds up
+    EXPECT_EQ(barcode::ModulesIn(19, 48), 6);  // 6.33 rounds down
     EXPECT_EQ(barcode::ModulesIn(383, 48), 128);
     EXPECT_EQ(barcode::ModulesIn(384, 48), -1);  // 32 * 384 / 48 = 256 no longer fits
 }
@@ -212,9 +211,9 @@ TEST(BarcodeCompletion, MissingLeadingDigitShowsTheDegreeSignAndMinus) {
 // A code read from its far end comes out in normal order with the leading
 // digit recovered from the inverted parities, for every first digit.
 TEST(BarcodeCompletion, BackwardsReadingIsTurnedRound) {
-    for (const std::string code : {"0123456789012", "1234567890128", "4006381333931", "5901234123457",
-                                   "9780201379624", "7123456789015", "8123456789014", "3123456789019",
-                                   "6123456789016", "2023456789013"}) {
+    for (const std::string code :
+         {"0123456789012", "1234567890128", "4006381333931", "5901234123457", "9780201379624", "7123456789015",
+          "8123456789014", "3123456789019", "6123456789016", "2023456789013"}) {
         const Reading r = Backward(code);
         EXPECT_TRUE(r.parity & 2) << "the first digit read is even";
         const barcode::Completion done = barcode::CompleteReading(r.digits, r.parity, barcode::kNoDigit, true, false);
@@ -387,8 +386,8 @@ TEST(BarcodeSearch, ShortWorkPlaneIsRefused) {
 // Codes cut by the picture's edges: every walk stays inside (the sanitizer
 // build checks the exact-size blocks) and nothing false is reported.
 TEST(BarcodeSearch, CodesCutByThePictureEdgesAreSafe) {
-    for (const auto& [left, bottom] : std::vector<std::pair<int, int>>{{-30, 10}, {-3, 10}, {0, 0}, {2, 30}, {300, 30},
-                                                                       {40, 100}, {40, 130}, {40, -60}}) {
+    for (const auto& [left, bottom] : std::vector<std::pair<int, int>>{
+             {-30, 10}, {-3, 10}, {0, 0}, {2, 30}, {300, 30}, {40, 100}, {40, 130}, {40, -60}}) {
         EanDrawing how;
         how.left = left;
         how.bottom = bottom;
@@ -416,9 +415,9 @@ void ExpectWellFormed(const BarcodeResult& result) {
 // Random noise of many shapes: tiny, one row, one column, long and thin, large.
 TEST(BarcodeSearch, NoisePicturesOfManySizesYieldNothing) {
     std::mt19937 random(20240611);
-    const std::vector<std::pair<uint32_t, uint32_t>> sizes = {
-        {1, 1}, {1, 300}, {300, 1}, {16, 51}, {17, 51}, {16, 52}, {17, 52}, {18, 53}, {17, 200}, {200, 52},
-        {3000, 60}, {60, 3000}, {641, 479}, {1001, 97}};
+    const std::vector<std::pair<uint32_t, uint32_t>> sizes = {{1, 1},     {1, 300},   {300, 1},   {16, 51},  {17, 51},
+                                                              {16, 52},   {17, 52},   {18, 53},   {17, 200}, {200, 52},
+                                                              {3000, 60}, {60, 3000}, {641, 479}, {1001, 97}};
     for (const auto& [w, h] : sizes) {
         ExactImage image(w, h);
         for (uint32_t r = 0; r < h; ++r)

@@ -1,11 +1,10 @@
 // Median-cut quantisation: cutting and tie rules, box colours, merging, palette order and both outputs.
-#include "segment/MedianCut.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 #include <vector>
 
+#include "segment/MedianCut.h"
 #include "tests/segment/SegmentTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -30,7 +29,9 @@ Quantised Quantise(core::BmpView image, uint32_t colours, PaletteOutput output) 
     return q;
 }
 
-std::vector<uint32_t> Entries(const PaletteTable& p) { return {p.colours.begin(), p.colours.begin() + p.size}; }
+std::vector<uint32_t> Entries(const PaletteTable& p) {
+    return {p.colours.begin(), p.colours.begin() + p.size};
+}
 
 // A picture from a list of colours, one pixel each, in one row.
 core::BmpImage Strip(const std::vector<uint32_t>& colours) {
@@ -61,7 +62,8 @@ TEST(MedianCutTest, OneColourGivesOneEntryWithLowBitsCleared) {
 // low bits cleared; the one with less blue comes first (first cut on blue).
 TEST(MedianCutTest, TwoColoursGiveTwoEntriesForAnyN) {
     for (uint32_t n : {2u, 3u, 32u, 256u}) {
-        core::BmpImage image = MakeImage(9, 4, [](uint32_t x, uint32_t r) { return (x + r) % 3 ? 0xFF0703 : 0x0A0BFF; });
+        core::BmpImage image =
+            MakeImage(9, 4, [](uint32_t x, uint32_t r) { return (x + r) % 3 ? 0xFF0703 : 0x0A0BFF; });
         Quantised q = Quantise(image.view(), n, PaletteOutput::Index);
         EXPECT_EQ(Entries(q.palette), (std::vector<uint32_t>{0xFC0400, 0x0808FC})) << "N=" << n;
         for (uint32_t r = 0; r < 4; ++r)

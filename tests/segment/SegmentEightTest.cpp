@@ -1,8 +1,7 @@
 // 8-connected segmentation: labelling, merging, resolve, paint and the tolerance schedule.
-#include "segment/SegmentEight.h"
-
 #include <gtest/gtest.h>
 
+#include "segment/SegmentEight.h"
 #include "tests/segment/SegmentTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -72,9 +71,9 @@ TEST(SegmentEightTest, UprightUHasOneLabelArchIsMerged) {
     const uint32_t left = LabelAt(ra.map.view(), 1, 1);
     const uint32_t right = LabelAt(ra.map.view(), 5, 1);
     EXPECT_EQ(RecordsUnder(ru, uLabel), 1);
-    EXPECT_EQ(left, right);                // both arms end with one label...
-    EXPECT_EQ(RecordsUnder(ra, left), 2);  // ...made of two merged labels
-    EXPECT_EQ(ra.records[left].firstX, 1); // the smaller, created at the left foot
+    EXPECT_EQ(left, right);                 // both arms end with one label...
+    EXPECT_EQ(RecordsUnder(ra, left), 2);   // ...made of two merged labels
+    EXPECT_EQ(ra.records[left].firstX, 1);  // the smaller, created at the left foot
     EXPECT_EQ(ra.records[left].count, 13u);
 }
 
@@ -87,7 +86,8 @@ TEST(SegmentEightTest, ScansUseMultiplesOfTheTolerance) {
     core::BmpImage map = test::LabelMapBlock(b.view());
     std::vector<SegmentRecord> records(SegmentEightCapacity(40, 30));
     uint32_t count = 0;
-    for (uint16_t t : {2, 4, 6, 8, 10}) ASSERT_EQ(SegmentEightScan(b.view(), map.view(), records, t, count), SegmentStatus::Done);
+    for (uint16_t t : {2, 4, 6, 8, 10})
+        ASSERT_EQ(SegmentEightScan(b.view(), map.view(), records, t, count), SegmentStatus::Done);
     EXPECT_TRUE(test::SamePixels(b.view(), a.view()));
     EXPECT_EQ(count, run.result.segmentCount);
     // A fixed tolerance of 2 smooths less: the schedule matters.
@@ -121,9 +121,8 @@ TEST(SegmentEightTest, OnePixelHighOrWideImageIsUnchanged) {
 // A segment's colour is the truncated mean of its pixels, on every channel.
 TEST(SegmentEightTest, MeanColourIsTheTruncatedAverage) {
     const uint32_t blue[2][3] = {{100, 101, 102}, {100, 101, 103}};
-    core::BmpImage image = MakeImage(4, 3, [&](uint32_t x, uint32_t r) {
-        return x && r ? 0x400000 | 0x8000 | blue[r - 1][x - 1] : 0x000000;
-    });
+    core::BmpImage image = MakeImage(
+        4, 3, [&](uint32_t x, uint32_t r) { return x && r ? 0x400000 | 0x8000 | blue[r - 1][x - 1] : 0x000000; });
     test::EightRun run = RunEight(image.view(), 3, 1);
     EXPECT_EQ(Rgb(image.view(), 3, 2), 0x408065u);  // (607 / 6 = 101) blue
     EXPECT_EQ(Rgb(image.view(), 0, 2), 0u);         // column 0 keeps its colour

@@ -1,11 +1,10 @@
 // Median-cut 4-connected segmentation: growing, folding rules and order, numbering, the table, and SegmentWindow.
-#include "segment/SegmentMedianCut.h"
-
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <map>
 
+#include "segment/SegmentMedianCut.h"
 #include "tests/segment/SegmentTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -78,7 +77,8 @@ TEST(SegmentMedianCutTest, TwoColoursWithoutFoldingAreTheComponents) {
     test::Random random(11);
     std::vector<bool> dark(40 * 30);
     for (size_t i = 0; i < dark.size(); ++i) dark[i] = random.below(100) < 45;
-    core::BmpImage image = test::TwoColour(40, 30, kWhite, kBlack, [&](uint32_t x, uint32_t r) { return dark[r * 40 + x]; });
+    core::BmpImage image =
+        test::TwoColour(40, 30, kWhite, kBlack, [&](uint32_t x, uint32_t r) { return dark[r * 40 + x]; });
     uint32_t count = 0;
     const std::vector<uint32_t> components = Components(image.view(), count);
     test::IndexedRun run = RunIndexed(image.view(), 2, 0);
@@ -169,9 +169,8 @@ TEST(SegmentMedianCutTest, NumbersAreConsecutiveAndCountsMatchTheMap) {
     ASSERT_GT(run.segments, 1u);
     ExpectConsistent(run, 53, 41);
     // Segments are connected: a flood fill over equal labels meets each label once.
-    core::BmpImage labels = MakeImage(53, 41, [&](uint32_t x, uint32_t r) {
-        return x + 1 < 53 && r + 1 < 41 ? run.at(53, x, r) >> 8 : 0xFFFFFF;
-    });
+    core::BmpImage labels = MakeImage(
+        53, 41, [&](uint32_t x, uint32_t r) { return x + 1 < 53 && r + 1 < 41 ? run.at(53, x, r) >> 8 : 0xFFFFFF; });
     uint32_t count = 0;
     Components(labels.view(), count);
     EXPECT_EQ(count, run.segments);
@@ -193,7 +192,8 @@ TEST(SegmentMedianCutTest, OnePixelHighImageIsUnchanged) {
 // A table too small for the labels fails before anything is painted.
 TEST(SegmentMedianCutTest, ExhaustedTableFailsWithoutPainting) {
     core::BmpImage image = test::TwoColour(9, 9, kWhite, kBlack, [](uint32_t x, uint32_t r) { return (x + r) & 1; });
-    const core::BmpImage original = test::TwoColour(9, 9, kWhite, kBlack, [](uint32_t x, uint32_t r) { return (x + r) & 1; });
+    const core::BmpImage original =
+        test::TwoColour(9, 9, kWhite, kBlack, [](uint32_t x, uint32_t r) { return (x + r) & 1; });
     std::vector<uint32_t> histogram(kHistogramCells), map(81);
     std::vector<IndexedSegmentRecord> table(10);
     PaletteTable palette;
@@ -232,7 +232,7 @@ std::vector<uint32_t> Plane(uint32_t w, uint32_t h, const std::function<bool(uin
 TEST(SegmentWindowTest, FiltersSpecksAndGiantsOverTheWholePicture) {
     const uint32_t w = 40, h = 30;
     std::vector<uint32_t> plane = Plane(w, h, [](uint32_t x, uint32_t r) {
-        return (x >= 5 && x < 10 && r >= 5 && r < 9) ||  // 20 pixels
+        return (x >= 5 && x < 10 && r >= 5 && r < 9) ||   // 20 pixels
                (x >= 20 && x < 27 && r >= 10 && r < 12);  // 14 pixels
     });
     std::vector<IndexedSegmentRecord> table(SegmentWindowCapacity(w, h, {0, 0, w, h}));
@@ -242,8 +242,8 @@ TEST(SegmentWindowTest, FiltersSpecksAndGiantsOverTheWholePicture) {
     EXPECT_EQ(table[1].value, 20u << 8);
     EXPECT_EQ(table[1].firstPixel, 5u << 16 | 5);
     EXPECT_EQ(plane[6 * w + 7], 1u << 8);
-    EXPECT_EQ(plane[10 * w + 22], 1u);  // the speck
-    EXPECT_EQ(plane[0], 1u);            // the background
+    EXPECT_EQ(plane[10 * w + 22], 1u);      // the speck
+    EXPECT_EQ(plane[0], 1u);                // the background
     EXPECT_EQ(plane[(h - 1) * w + 3], 1u);  // the unlabelled top row reads as record 0
 }
 

@@ -1,8 +1,7 @@
 // Segment selection: picking inverts a segment and reports it, removing paints it white, for both map forms.
-#include "segment/SegmentSelect.h"
-
 #include <gtest/gtest.h>
 
+#include "segment/SegmentSelect.h"
 #include "tests/segment/SegmentTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -12,7 +11,8 @@ namespace {
 using test::Rgb;
 
 core::BmpImage Picture() {
-    return test::MakeImage(10, 8, [](uint32_t x, uint32_t r) { return x >= 3 && x <= 6 && r >= 2 && r <= 4 ? 0x204080u : 0xF0F0F0u; });
+    return test::MakeImage(
+        10, 8, [](uint32_t x, uint32_t r) { return x >= 3 && x <= 6 && r >= 2 && r <= 4 ? 0x204080u : 0xF0F0F0u; });
 }
 
 // Label-image form: pixels of stored row 0 and column 0 carry no label, so

@@ -1,9 +1,8 @@
 // Placement in the work arena, and the worst cases: a checkerboard of single pixels and a large noisy photo.
-#include "segment/SegmentStore.h"
-
 #include <gtest/gtest.h>
 
 #include "segment/SegmentSelect.h"
+#include "segment/SegmentStore.h"
 #include "segment/Svg.h"
 #include "tests/segment/SegmentTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -99,7 +98,8 @@ TEST(SegmentStoreTest, CheckerboardOfSinglePixels) {
         EXPECT_TRUE(test::ValidSvg(dir.file("board.svg"), w, h));
     }
     // With folding, lone pixels fold into their neighbours.
-    core::BmpImage again = test::TwoColour(w, h, 0xFFFFFF, 0x000000, [](uint32_t x, uint32_t r) { return (x + r) & 1; });
+    core::BmpImage again =
+        test::TwoColour(w, h, 0xFFFFFF, 0x000000, [](uint32_t x, uint32_t r) { return (x + r) & 1; });
     params.minSegmentPoints = 5;
     ASSERT_EQ(SegmentMedianCut(again.view(), params, histogram.data(), store.indexedMap(), store.indexedTable(),
                                store.palette, k),
@@ -107,7 +107,8 @@ TEST(SegmentStoreTest, CheckerboardOfSinglePixels) {
     EXPECT_LT(k, (w - 1) * (h - 1) / 10);
 
     // 8-connected: diagonal neighbours join, two segments; the SVG walks them.
-    core::BmpImage board = test::TwoColour(w, h, 0xFFFFFF, 0x000000, [](uint32_t x, uint32_t r) { return (x + r) & 1; });
+    core::BmpImage board =
+        test::TwoColour(w, h, 0xFFFFFF, 0x000000, [](uint32_t x, uint32_t r) { return (x + r) & 1; });
     ASSERT_TRUE(store.placeEight(bench.arena, board.view()));
     SegmentEightResult result = SegmentEight(board.view(), store.labelMap(), store.eightTable(), 0, 1);
     ASSERT_EQ(result.status, SegmentStatus::Done);
@@ -142,9 +143,9 @@ TEST(SegmentStoreTest, LargeNoisyPhoto) {
     uint32_t k = 0;
     SegmentMedianCutParams params;
     params.colours = 32;
-    ASSERT_EQ(SegmentMedianCut(photo.view(), params, histogram, store.indexedMap(), store.indexedTable(), store.palette,
-                               k),
-              SegmentStatus::Done);
+    ASSERT_EQ(
+        SegmentMedianCut(photo.view(), params, histogram, store.indexedMap(), store.indexedTable(), store.palette, k),
+        SegmentStatus::Done);
     store.settleIndexed(bench.arena, k);
     uint64_t total = 0;
     for (uint32_t s = 1; s <= k; ++s) total += SegmentPixels(store.indexedTable()[s]);

@@ -2,11 +2,11 @@
 #include "tests/segment/SegmentTestSupport.h"
 
 #include <png.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sys/wait.h>
 
 #include "core/Bytes.h"
 #include "segment/SegmentCommon.h"
@@ -51,9 +51,13 @@ core::BmpImage TwoColour(uint32_t width, uint32_t height, uint32_t a, uint32_t b
     return MakeImage(width, height, [&](uint32_t x, uint32_t r) { return pick(x, r) ? b : a; });
 }
 
-core::BmpImage LabelMapBlock(core::BmpView image) { return core::BmpImage::Allocate(image.blockSize()); }
+core::BmpImage LabelMapBlock(core::BmpView image) {
+    return core::BmpImage::Allocate(image.blockSize());
+}
 
-uint32_t LabelAt(core::BmpView map, uint32_t x, uint32_t r) { return core::LoadPixel(map.pixel(x, r)); }
+uint32_t LabelAt(core::BmpView map, uint32_t x, uint32_t r) {
+    return core::LoadPixel(map.pixel(x, r));
+}
 
 EightRun RunEight(core::BmpView image, uint32_t tolerance, uint32_t repetitions) {
     EightRun run;
@@ -70,8 +74,8 @@ IndexedRun RunIndexed(core::BmpView image, uint32_t colours, uint32_t minPoints)
     segment::SegmentMedianCutParams params;
     params.colours = colours;
     params.minSegmentPoints = minPoints;
-    run.status = segment::SegmentMedianCut(image, params, run.histogram.data(), run.map.data(), run.table,
-                                           run.palette, run.segments);
+    run.status = segment::SegmentMedianCut(image, params, run.histogram.data(), run.map.data(), run.table, run.palette,
+                                           run.segments);
     return run;
 }
 

@@ -1,14 +1,14 @@
 // Pictures, segmentation runs and outside tools shared by the segment tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "core/BmpImage.h"
 #include "segment/MedianCut.h"

@@ -82,8 +82,8 @@ TEST(SvgRenderTest, EightConnectedSvgCoversThePaintedSegmentation) {
     const test::Raster raster = WriteCheckAndRender(dir, "eight", svg, w, h);
     ASSERT_EQ(raster.width, w);
     const double d = Disagreement(raster, image.view(), 1, w, 1, h);
-    std::printf("8-connected, SEG_MIN 0: %u labels, %zu SVG bytes, %.3f%% of pixels differ\n",
-                run.result.segmentCount, svg.size(), 100 * d);
+    std::printf("8-connected, SEG_MIN 0: %u labels, %zu SVG bytes, %.3f%% of pixels differ\n", run.result.segmentCount,
+                svg.size(), 100 * d);
     EXPECT_LE(d, 0.01);
 }
 

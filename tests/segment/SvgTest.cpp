@@ -1,11 +1,10 @@
 // SVG export: the header and its patched fields, scales, coordinates, both writers, the file beside the picture.
-#include "segment/Svg.h"
-
 #include <gtest/gtest.h>
 
 #include <regex>
 
 #include "segment/SegmentCommon.h"
+#include "segment/Svg.h"
 #include "tests/segment/SegmentTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -39,9 +38,9 @@ TEST(SvgTest, Scales) {
     EXPECT_EQ(IndexedSvgScale(640, 480), "1.00");   // m = 720
     EXPECT_EQ(IndexedSvgScale(1024, 768), "0.50");  // m = 1152
     EXPECT_EQ(IndexedSvgScale(199, 10), "4.00");
-    EXPECT_EQ(IndexedSvgScale(100, 134), "2.00");   // m = 201
+    EXPECT_EQ(IndexedSvgScale(100, 134), "2.00");  // m = 201
     EXPECT_EQ(IndexedSvgScale(3199, 10), "0.25");
-    EXPECT_EQ(IndexedSvgScale(10, 2134), "0.12");   // m = 3201
+    EXPECT_EQ(IndexedSvgScale(10, 2134), "0.12");  // m = 3201
     const char* zoom[9] = {"1.00", "0.25", "0.50", "1.00", "2.00", "4.00", "6.00", "8.00", "8.00"};
     for (uint32_t z = 1; z <= 8; ++z) EXPECT_EQ(ZoomSvgScale(z), zoom[z]);
 }

@@ -1,12 +1,11 @@
 // Contour tracing: outline walks, runs, simplification, shared borders, VectorData layout and table updates.
-#include "segment/Trace.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 
 #include "segment/SegmentCommon.h"
+#include "segment/Trace.h"
 #include "tests/segment/SegmentTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -66,8 +65,12 @@ std::vector<RunView> Runs(const VectorView& data, uint32_t k) {
     return block.runs;
 }
 
-Points Reversed(std::span<const uint32_t> p) { return Points(p.rbegin(), p.rend()); }
-Points Of(std::span<const uint32_t> p) { return Points(p.begin(), p.end()); }
+Points Reversed(std::span<const uint32_t> p) {
+    return Points(p.rbegin(), p.rend());
+}
+Points Of(std::span<const uint32_t> p) {
+    return Points(p.begin(), p.end());
+}
 
 // ---- walks ----
 
@@ -92,8 +95,7 @@ TEST(TraceTest, SinglePixelWalk) {
 TEST(TraceTest, RectangleKeepsOnlyItsCorners) {
     HandMap hm(10, 8, [](uint32_t x, uint32_t r) { return x >= 3 && x <= 5 && r >= 2 && r <= 3 ? 2u : 1u; });
     const VectorView data = hm.trace(0);
-    EXPECT_EQ(test::OutlinePoints(data, 2),
-              (Points{Point(3, 2), Point(3, 4), Point(6, 4), Point(6, 2), Point(3, 2)}));
+    EXPECT_EQ(test::OutlinePoints(data, 2), (Points{Point(3, 2), Point(3, 4), Point(6, 4), Point(6, 2), Point(3, 2)}));
 }
 
 // A diagonal chain of single pixels is one outline, walked through the

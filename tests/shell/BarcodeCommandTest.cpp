@@ -1,12 +1,11 @@
 // The barcode command: status fields 9 to 11, the snapshot before and the repaint after.
-#include "shell/BarcodeCommand.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "shell/BarcodeCommand.h"
 #include "shell/Editor.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TestSupport.h"

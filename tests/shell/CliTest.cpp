@@ -79,9 +79,14 @@ TEST_F(CliTest, ConvertRoundTripsAndReportsFailures) {
 
 TEST_F(CliTest, UsageErrorsExitTwoAndNeverSkipAnOp) {
     const std::string in = Picture(2, 2);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"info"}, {"apply", in}, {"apply", in, "no-such-op"}, {"apply", in, "undo:3"},
-             {"apply", in, "-o"}, {"convert", in}}) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{},
+                                                                                      {"frobnicate"},
+                                                                                      {"info"},
+                                                                                      {"apply", in},
+                                                                                      {"apply", in, "no-such-op"},
+                                                                                      {"apply", in, "undo:3"},
+                                                                                      {"apply", in, "-o"},
+                                                                                      {"convert", in}}) {
         const CliRun run = Cli(args);
         EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(run.err.find("usage:"), std::string::npos);

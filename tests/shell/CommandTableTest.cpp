@@ -62,9 +62,9 @@ TEST(CommandTable, MarksOfEffectRows) {
     EXPECT_EQ(marks(CommandId::Greyscale) & mark::Snapshot, 0);
     EXPECT_TRUE(marks(CommandId::SvgExport) & mark::NeedsSegments);
     EXPECT_TRUE(marks(CommandId::SegmentSelect) & mark::NeedsSegments);
-    for (CommandId never : {CommandId::New, CommandId::Open, CommandId::CopyMode, CommandId::Russian,
-                            CommandId::English, CommandId::AboutBox, CommandId::HelpTools, CommandId::NextPhoto,
-                            CommandId::PreviousPhoto})
+    for (CommandId never :
+         {CommandId::New, CommandId::Open, CommandId::CopyMode, CommandId::Russian, CommandId::English,
+          CommandId::AboutBox, CommandId::HelpTools, CommandId::NextPhoto, CommandId::PreviousPhoto})
         EXPECT_EQ(marks(never) & (mark::NeedsDocument | mark::NeedsSegments), 0) << ToInt(never);
 }
 

@@ -184,8 +184,9 @@ TEST_F(EditorTest, CheckGroupsAndTheirValues) {
     EXPECT_EQ(editor.state().penSize, 6);
     editor.dispatch(CommandId::EraserSmall);
     EXPECT_EQ(editor.state().eraserSize, 4);
-    const std::pair<CommandId, int> grids[] = {{CommandId::GridOff, 0}, {CommandId::Grid4, 4},   {CommandId::Grid8, 8},
-                                               {CommandId::Grid16, 16}, {CommandId::Grid32, 32}, {CommandId::Grid64, 64}};
+    const std::pair<CommandId, int> grids[] = {{CommandId::GridOff, 0}, {CommandId::Grid4, 4},
+                                               {CommandId::Grid8, 8},   {CommandId::Grid16, 16},
+                                               {CommandId::Grid32, 32}, {CommandId::Grid64, 64}};
     for (const auto& [id, step] : grids) {
         editor.dispatch(id);
         EXPECT_EQ(editor.state().gridStep, step);

@@ -1,6 +1,4 @@
 // The colour-palette, segmentation, SVG export and segment-selection commands through the dispatcher and zorva-cli.
-#include "shell/SegmentCommands.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include "segment/SegmentEight.h"
 #include "shell/Cli.h"
 #include "shell/Editor.h"
+#include "shell/SegmentCommands.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TestSupport.h"
 
@@ -33,9 +32,8 @@ core::BmpImage Halves(uint32_t width, uint32_t height, uint32_t left, uint32_t r
 
 // `count` colours that fall into different 6-bit cells, in vertical stripes one pixel wide.
 core::BmpImage ManyColours(uint32_t count) {
-    return test::MakeImage(count, 3, [](uint32_t x, uint32_t) {
-        return (6 * x) << 16 | (255 - 6 * x) << 8 | (37 * x % 256);
-    });
+    return test::MakeImage(count, 3,
+                           [](uint32_t x, uint32_t) { return (6 * x) << 16 | (255 - 6 * x) << 8 | (37 * x % 256); });
 }
 
 // A noisy picture whose segmentations have many segments of every size.
@@ -74,8 +72,12 @@ std::string SvgHeaderFor(const std::string& scale, const std::string& height1, c
 
 // ---- dialog answers ----
 
-DialogStep Trackbar(int id, int value) { return {DialogStep::Trackbar, id, value}; }
-DialogStep Click(int id) { return {DialogStep::Click, id, 0}; }
+DialogStep Trackbar(int id, int value) {
+    return {DialogStep::Trackbar, id, value};
+}
+DialogStep Click(int id) {
+    return {DialogStep::Click, id, 0};
+}
 const DialogStep kOk = Click(211);
 const DialogStep kCancel = Click(212);
 const DialogStep kCloseBox = {DialogStep::CloseBox, 0, 0};
@@ -142,7 +144,9 @@ protected:
 // one status field written.
 TEST_F(SegmentCommandsTest, PaletteRecoloursToTheRequestedNumberOfColours) {
     const auto three = [] {
-        return test::MakeImage(9, 4, [](uint32_t x, uint32_t) { return x < 3 ? 0xFF0000 : x < 6 ? 0xC01008 : 0x0000FF; });
+        return test::MakeImage(9, 4, [](uint32_t x, uint32_t) {
+            return x < 3 ? 0xFF0000 : x < 6 ? 0xC01008 : 0x0000FF;
+        });
     };
     Install(three());
     Palette({Trackbar(201, 3), kOk});
@@ -278,9 +282,8 @@ TEST_F(SegmentCommandsTest, SegmentMedianCutShowsTimeThenCount) {
 // with 1 x10 = 10, kept again with 0 x10 = 0.
 TEST_F(SegmentCommandsTest, SegmentMedianCutMinimumAndScale) {
     const auto square = [] {
-        return test::MakeImage(12, 10, [](uint32_t x, uint32_t r) {
-            return x >= 4 && x <= 6 && r >= 3 && r <= 5 ? 0x202020 : 0xFFFFFF;
-        });
+        return test::MakeImage(
+            12, 10, [](uint32_t x, uint32_t r) { return x >= 4 && x <= 6 && r >= 3 && r <= 5 ? 0x202020 : 0xFFFFFF; });
     };
     Install(square());
     SegmentMedian(2, 1);
@@ -301,7 +304,9 @@ TEST_F(SegmentCommandsTest, SegmentMedianCutMinimumAndScale) {
 // give three segments; with two, the reds share one index and one segment.
 TEST_F(SegmentCommandsTest, SegmentMedianCutUsesTheColourCount) {
     const auto bands = [] {
-        return test::MakeImage(13, 8, [](uint32_t x, uint32_t) { return x < 3 ? 0xFF0000 : x < 6 ? 0xC00000 : 0x0000FF; });
+        return test::MakeImage(13, 8, [](uint32_t x, uint32_t) {
+            return x < 3 ? 0xFF0000 : x < 6 ? 0xC00000 : 0x0000FF;
+        });
     };
     Install(bands());
     SegmentMedian(3, 0);
@@ -389,8 +394,9 @@ TEST_F(SegmentCommandsTest, SvgAfterSegmentEightWritesTheLabelFile) {
     EXPECT_EQ(host.statusLog, (Log{{11, "T(ms)=7"}}));
     const std::string header = SvgHeaderFor("2.00", "0004", "0005");
     EXPECT_EQ(ReadText(dir.file("photo.svg")),
-              header + "<polygon fill=\"#102030\" points=\" 0001,0004 0001,0000 0006,0000 0006,0004 0002,0004 \" />\r\n"
-                       " </g></svg>");
+              header +
+                  "<polygon fill=\"#102030\" points=\" 0001,0004 0001,0000 0006,0000 0006,0004 0002,0004 \" />\r\n"
+                  " </g></svg>");
     Svg(5);
     EXPECT_EQ(ReadText(dir.file("photo.svg")),
               header + "<polygon fill=\"#102030\" points=\" 0001,0004 0006,0000 0002,0004 \" />\r\n </g></svg>");
@@ -413,9 +419,11 @@ TEST_F(SegmentCommandsTest, SegMinDiscardsSmallSegments) {
 // without one gets ".svg", also when a folder name has a dot.
 TEST_F(SegmentCommandsTest, SvgFileIsNamedLikeThePicture) {
     std::filesystem::create_directory(dir.file("dir.d"));
-    for (const auto& [picture, svg] : std::vector<std::pair<std::string, std::string>>{
-             {"photo.jpg", "photo.svg"}, {"noext", "noext.svg"}, {"dir.d/shot", "dir.d/shot.svg"},
-             {"two.dots.png", "two.dots.svg"}}) {
+    for (const auto& [picture, svg] :
+         std::vector<std::pair<std::string, std::string>>{{"photo.jpg", "photo.svg"},
+                                                          {"noext", "noext.svg"},
+                                                          {"dir.d/shot", "dir.d/shot.svg"},
+                                                          {"two.dots.png", "two.dots.svg"}}) {
         Install(Halves(8, 6, 0x000000, 0xFFFFFF), picture);
         SegmentMedian(2, 0);
         Svg(5);
@@ -589,9 +597,10 @@ TEST_F(SegmentCommandsTest, PickAndRemoveAfterMedianCut) {
     for (uint32_t r = 0; r < 6; ++r)
         for (uint32_t x = 0; x < 8; ++x) {
             const bool picked = x >= 4 && x <= 6 && r <= 4;
-            const uint32_t expected = picked ? 0xFFFFFFu : r == 5 ? (x < 4 ? 0x123456u : 0xABCDEFu)
-                                                     : x < 4     ? 0x103454u
-                                                                 : 0xA8CCECu;
+            const uint32_t expected = picked   ? 0xFFFFFFu
+                                      : r == 5 ? (x < 4 ? 0x123456u : 0xABCDEFu)
+                                      : x < 4  ? 0x103454u
+                                               : 0xA8CCECu;
             EXPECT_EQ(test::Rgb(d, x, r), expected) << x << "," << r;
         }
 }
@@ -635,8 +644,8 @@ TEST_F(SegmentCliTest, OpsPrintTheirStatusFields) {
 
     const CliRun segment = Cli({"apply", in, "segment:2,0", "segment8:2,5", "svg:5"});
     EXPECT_EQ(segment.status, 0) << segment.err;
-    EXPECT_TRUE(std::regex_match(segment.out,
-                                 std::regex("11\tT\\(ms\\)=[0-9]+\n4\t2\n11\tT\\(ms\\)=[0-9]+\n11\tT\\(ms\\)=[0-9]+\n")))
+    EXPECT_TRUE(std::regex_match(
+        segment.out, std::regex("11\tT\\(ms\\)=[0-9]+\n4\t2\n11\tT\\(ms\\)=[0-9]+\n11\tT\\(ms\\)=[0-9]+\n")))
         << segment.out;
     EXPECT_TRUE(std::filesystem::exists(dir.file("in.svg")));
 }
@@ -689,11 +698,12 @@ TEST_F(SegmentCliTest, OpsMatchTheDialogRoute) {
 // four OPs, nothing run and nothing written.
 TEST_F(SegmentCliTest, MalformedArgumentsAreUsageErrors) {
     const std::string in = Picture(Halves(8, 6, 0x000000, 0xFFFFFF));
-    for (const char* op : {"palette", "palette:", "palette:1", "palette:33", "palette:255", "palette:2,3", "palette:x",
-                           "palette: 8", "segment8", "segment8:2", "segment8:0,5", "segment8:26,1", "segment8:2,0",
-                           "segment8:2,5,1", "segment8:2,,5", "segment", "segment:2", "segment:1,5", "segment:33,5",
-                           "segment:2,51", "segment:2,-1", "segment:2,5,x5", "segment:2,5,X10", "segment:2,5,x10,1",
-                           "svg", "svg:", "svg:51", "svg:-1", "svg:5,5", "svg:5x"}) {
+    for (const char* op :
+         {"palette",      "palette:",       "palette:1",     "palette:33",     "palette:255",     "palette:2,3",
+          "palette:x",    "palette: 8",     "segment8",      "segment8:2",     "segment8:0,5",    "segment8:26,1",
+          "segment8:2,0", "segment8:2,5,1", "segment8:2,,5", "segment",        "segment:2",       "segment:1,5",
+          "segment:33,5", "segment:2,51",   "segment:2,-1",  "segment:2,5,x5", "segment:2,5,X10", "segment:2,5,x10,1",
+          "svg",          "svg:",           "svg:51",        "svg:-1",         "svg:5,5",         "svg:5x"}) {
         const CliRun run = Cli({"apply", in, "-o", dir.file("o.bmp"), "segment:2,0", op});
         EXPECT_EQ(run.status, 2) << op;
         EXPECT_TRUE(run.out.empty()) << op;

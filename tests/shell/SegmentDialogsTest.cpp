@@ -1,14 +1,13 @@
 // The PALITRA, SEGMENT1, SEGMENT2, SEG_MIN and POGRESH dialog models: controls, defaults, echoes and snapshots.
-#include "shell/dialogs/PaletteDialog.h"
-#include "shell/dialogs/SegmentDialogs.h"
-#include "shell/dialogs/SvgDialogs.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "shell/Editor.h"
+#include "shell/dialogs/PaletteDialog.h"
+#include "shell/dialogs/SegmentDialogs.h"
+#include "shell/dialogs/SvgDialogs.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TestSupport.h"
 
@@ -117,8 +116,7 @@ TEST_F(SegmentDialogsTest, PaletteEndings) {
     }
     {
         PaletteDialog dialog(editor);
-        EXPECT_EQ(PlayDialog(dialog, {{DialogStep::Trackbar, 201, 9}, {DialogStep::Click, 212, 0}}),
-                  DialogEnd::Cancel);
+        EXPECT_EQ(PlayDialog(dialog, {{DialogStep::Trackbar, 201, 9}, {DialogStep::Click, 212, 0}}), DialogEnd::Cancel);
     }
     {
         PaletteDialog dialog(editor);

@@ -1,6 +1,5 @@
 // The mouse reaches segment selection through the window's routing: left picks, right removes.
 #include "shell/Tools.h"
-
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {
@@ -15,8 +14,8 @@ protected:
                                            return x >= 10 && x < 20 && r >= 10 && r < 20 ? 0x000000u : 0xFFFFFFu;
                                        }),
                        InstallKind::Open);
-        host.scripts["SEGMENT2"] = {{DialogStep::Trackbar, 201, 2}, {DialogStep::Trackbar, 202, 0},
-                                    {DialogStep::Click, 211, 0}};
+        host.scripts["SEGMENT2"] = {
+            {DialogStep::Trackbar, 201, 2}, {DialogStep::Trackbar, 202, 0}, {DialogStep::Click, 211, 0}};
         editor.dispatch(CommandId::SegmentMedianCut);
         editor.dispatch(CommandId::SegmentSelect);
     }
@@ -37,7 +36,7 @@ TEST_F(ToolsTest, LeftPicksAndRightRemovesTheSegmentUnderThePointer) {
     ASSERT_EQ(state().toolMode, tool::SegmentSelection);
     ClickAt(15, 15);
     EXPECT_EQ(test::Rgb(editor.document(), 15, 15), 0xFFFFFFu);  // shown in negative
-    EXPECT_EQ(state().status[8], "100");                          // its area
+    EXPECT_EQ(state().status[8], "100");                         // its area
     EXPECT_EQ(state().status[6], "000000");
     // The right button removes the picked segment: white, and no context menu.
     ClickAt(0, 0, true);

@@ -24,9 +24,7 @@ public:
     void message(std::string_view text, std::string_view caption, shell::MessageIcon icon) override {
         messages.push_back({std::string(text), std::string(caption), icon});
     }
-    void statusChanged(int field, std::string_view text) override {
-        statusLog.emplace_back(field, std::string(text));
-    }
+    void statusChanged(int field, std::string_view text) override { statusLog.emplace_back(field, std::string(text)); }
     void repaint(bool) override { ++repaints; }
     void runDialog(shell::DialogModel& model) override;
     uint32_t clockMs() override { return clock += clockStep; }

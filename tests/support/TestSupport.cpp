@@ -88,9 +88,8 @@ core::BmpImage ReadBmp24(const std::string& path) {
     for (uint32_t r = 0; r < expected.height(); ++r)
         for (uint32_t x = 0; x < expected.width(); ++x)
             if (Rgb(expected, x, r) != Rgb(actual, x, r))
-                return ::testing::AssertionFailure()
-                       << "pixel (" << x << ", row " << r << ") is " << std::hex << Rgb(actual, x, r) << ", expected "
-                       << Rgb(expected, x, r);
+                return ::testing::AssertionFailure() << "pixel (" << x << ", row " << r << ") is " << std::hex
+                                                     << Rgb(actual, x, r) << ", expected " << Rgb(expected, x, r);
     return ::testing::AssertionSuccess();
 }
 
