@@ -7,10 +7,11 @@ build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-imag
        qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev)
 case "${1:-build}" in
   build)  want=("${build[@]}") ;;
-  # The tests render SVG (rsvg-convert), validate XML (xmllint), make GIFs
-  # and compare pictures (ImageMagick), look at printed PDFs (pdftoppm) and
-  # build the fuzzers (clang with its libFuzzer runtime).
-  test)   want=("${build[@]}" imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev) ;;
+  # The test command checks the layout of the sources (clang-format). The
+  # tests render SVG (rsvg-convert), validate XML (xmllint), make GIFs and
+  # compare pictures (ImageMagick), look at printed PDFs (pdftoppm) and build
+  # the fuzzers (clang with its libFuzzer runtime).
+  test)   want=("${build[@]}" clang-format imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
   bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libzbar-dev python3-opencv) ;;
   corpus) want=(zint imagemagick) ;;

@@ -8,7 +8,7 @@ scripts/deps.sh screenshot
 photo=${1:-data/sample.jpg}
 build=${BUILD_DIR:-build}
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORVA_TESTS=ON >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORVA_TOOLS=ON >/dev/null
 cmake --build "$build" --target zorva_screenshot
 
 mkdir -p docs
