@@ -31,7 +31,7 @@ constexpr const char* kModules =
 // softened by a 3-tap blur and the photo's own noise kept on top.
 core::BmpImage PhotoWithCode(uint32_t width, uint32_t height, int module) {
     core::BmpImage image = bench::PhotoLike(width, height);
-    const core::BmpView v = image.view();
+    const core::MutableBmpView v = image.view();
     const int barHeight = 60 * module;
     const int labelW = (95 + 30) * module, labelH = barHeight + 20 * module;
     const int left = int(width) / 2 - labelW / 2, bottom = int(height) * 6 / 10 - labelH / 2;
@@ -99,7 +99,7 @@ BENCHMARK(BM_Barcode)->ArgName("photo")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark:
 // the timing), with only EAN-13 and EAN-8 enabled.
 void BM_Zbar(benchmark::State& state) {
     using namespace zbar;  // zbar.h puts its C interface there when compiled as C++
-    const core::BmpView v = Pick(int(state.range(0))).view();
+    const core::MutableBmpView v = Pick(int(state.range(0))).view();
     const uint32_t w = v.width(), h = v.height();
     std::vector<uint8_t> grey(size_t(w) * h);
     for (uint32_t y = 0; y < h; ++y) {

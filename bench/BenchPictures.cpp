@@ -7,7 +7,7 @@ namespace zorva::bench {
 
 core::BmpImage PhotoLike(uint32_t width, uint32_t height, uint32_t seed) {
     core::BmpImage image = core::BmpImage::Decoded(width, height);
-    const core::BmpView v = image.view();
+    const core::MutableBmpView v = image.view();
     uint32_t state = seed * 2654435761u + 1;
     const auto noise = [&state]() {
         state ^= state << 13;

@@ -221,7 +221,7 @@ void DigestPicture(const char* name, const core::BmpImage& photo) {
         return work.view();
     };
     uint32_t* histogram = reinterpret_cast<uint32_t*>(arena.pixelPlane);
-    const core::BmpView image = work.view();
+    const core::MutableBmpView image = work.view();
     const size_t pixels = size_t(image.width()) * image.height();
     std::string label;
     const auto tag = [&](const char* step) { return (label = std::string(name) + " " + step).c_str(); };

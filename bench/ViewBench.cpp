@@ -77,7 +77,7 @@ void BM_Source12MP(benchmark::State& s) {
 // copied), flipped upright and drawn with smooth transformation.
 void BM_QtDrawImageSmooth12MP(benchmark::State& s) {
     Fixture& f = Shared();
-    const core::BmpView v = f.large.view();
+    const core::MutableBmpView v = f.large.view();
     const QImage photo(v.pixels(), v.width(), v.height(), v.stride(), QImage::Format_BGR888);
     const shell::Rect r = shell::PreviewRect(v.width(), v.height(), kClientWidth, kClientHeight);
     for (auto _ : s) {
@@ -93,7 +93,7 @@ void BM_QtDrawImageSmooth12MP(benchmark::State& s) {
 // Qt's area-averaging scaler (QImage::scaled, smooth), then a 1:1 blit.
 void BM_QtScaledSmooth12MP(benchmark::State& s) {
     Fixture& f = Shared();
-    const core::BmpView v = f.large.view();
+    const core::MutableBmpView v = f.large.view();
     const QImage photo(v.pixels(), v.width(), v.height(), v.stride(), QImage::Format_BGR888);
     const shell::Rect r = shell::PreviewRect(v.width(), v.height(), kClientWidth, kClientHeight);
     for (auto _ : s) {

@@ -87,7 +87,7 @@ void CopyBlock(uint8_t* dst, const uint8_t* src, size_t n) {
     std::memmove(dst, src, (n + 3) & ~size_t(3));
 }
 
-void CopyForFloating(BmpView dst, BmpView src) {
+void CopyForFloating(MutableBmpView dst, BmpView src) {
     std::memcpy(dst.data(), src.data(), kHeaderSize);
     const uint32_t w = src.width();
     const uint32_t h = src.height();
@@ -103,7 +103,7 @@ void CopyForFloating(BmpView dst, BmpView src) {
     }
 }
 
-void FillWhite(BmpView image, uint32_t size) {
+void FillWhite(MutableBmpView image, uint32_t size) {
     if (size <= kHeaderSize) return;
     std::memset(image.pixels(), 0xFF, size_t((size - kHeaderSize) / 4) * 4);
 }

@@ -42,15 +42,17 @@ constexpr uint32_t FileSizeFor(uint32_t width, uint32_t height) {
     return kHeaderSize + StrideFor(width) * height;
 }
 
-// Non-owning view of a BMP-shaped block. Width, height and stride are read
-// from the header each time, so a view stays right after an operation
-// rewrites the header (crop, undo to a larger picture).
+// Non-owning, read-only view of a BMP-shaped block. Width, height and stride
+// are read from the header each time, so a view stays right after an
+// operation rewrites the header (crop, undo to a larger picture). A function
+// that takes a BmpView only reads the picture; one that changes it takes a
+// MutableBmpView.
 class BmpView {
 public:
     BmpView() = default;
-    explicit BmpView(uint8_t* block) : m_block(block) {}
+    explicit BmpView(const uint8_t* block) : m_block(block) {}
 
-    uint8_t* data() const { return m_block; }
+    const uint8_t* data() const { return m_block; }
     bool valid() const { return m_block != nullptr; }
 
     uint16_t width() const { return uint16_t(Load32(m_block + kOffWidth)); }
@@ -60,16 +62,32 @@ public:
     // The file size rounded up to 8: the size of every whole-image copy.
     uint32_t blockSize() const { return (fileSize() + 7) & ~7u; }
 
-    uint8_t* pixels() const { return m_block + kHeaderSize; }
+    const uint8_t* pixels() const { return m_block + kHeaderSize; }
     // Stored row r counts from the bottom of the picture.
+    const uint8_t* row(uint32_t r) const { return pixels() + size_t(r) * stride(); }
+    const uint8_t* pixel(uint32_t x, uint32_t r) const { return row(r) + 3 * size_t(x); }
+
+    uint32_t at(uint32_t x, uint32_t r) const { return LoadPixel(pixel(x, r)); }
+
+protected:
+    const uint8_t* m_block = nullptr;
+};
+
+// A view through which the picture may be changed. It converts to a BmpView
+// wherever an operation only reads.
+class MutableBmpView : public BmpView {
+public:
+    MutableBmpView() = default;
+    explicit MutableBmpView(uint8_t* block) : BmpView(block) {}
+
+    // The block was handed over writable; the base keeps it as const only to
+    // give read-only views their type.
+    uint8_t* data() const { return const_cast<uint8_t*>(m_block); }
+    uint8_t* pixels() const { return data() + kHeaderSize; }
     uint8_t* row(uint32_t r) const { return pixels() + size_t(r) * stride(); }
     uint8_t* pixel(uint32_t x, uint32_t r) const { return row(r) + 3 * size_t(x); }
 
-    uint32_t at(uint32_t x, uint32_t r) const { return LoadPixel(pixel(x, r)); }
     void set(uint32_t x, uint32_t r, uint32_t bgr) const { StorePixel(pixel(x, r), bgr); }
-
-private:
-    uint8_t* m_block = nullptr;
 };
 
 // Writes the decoded-image header (no resolution, no palette) for width x height.
@@ -96,7 +114,7 @@ public:
     ~BmpImage() = default;
 
     explicit operator bool() const { return m_block != nullptr; }
-    BmpView view() const { return BmpView(m_block.get()); }
+    MutableBmpView view() const { return MutableBmpView(m_block.get()); }
     uint8_t* data() const { return m_block.get(); }
     size_t capacity() const { return m_capacity; }
 
@@ -118,10 +136,10 @@ void CopyBlock(uint8_t* dst, const uint8_t* src, size_t n);
 // Copies header and pixels of `src` into `dst`, changing pure white to
 // blue 254, green 255, red 255 so it stays visible in a floating selection
 // (where 0xFFFFFF means transparent). Padding of `dst` is not written.
-void CopyForFloating(BmpView dst, BmpView src);
+void CopyForFloating(MutableBmpView dst, BmpView src);
 
 // Writes 0xFF over (size - 54) / 4 four-byte units after the header,
 // padding included.
-void FillWhite(BmpView image, uint32_t size);
+void FillWhite(MutableBmpView image, uint32_t size);
 
 }  // namespace zorva::core

@@ -13,7 +13,7 @@ namespace zorva::core {
 BmpImage BuildDecodedImage(uint32_t width, uint32_t height, const RowSource& rows) {
     BmpImage image = BmpImage::Decoded(width, height);
     if (!image) return image;
-    const BmpView view = image.view();
+    const MutableBmpView view = image.view();
     for (uint32_t r = 0; r < height; ++r) {
         const uint8_t* s = rows(r);
         uint8_t* d = view.row(r);

@@ -26,7 +26,7 @@ uint32_t Forward(uint32_t pos) {
 }
 
 // Puts back the three saved bytes of one journal record.
-void Restore(BmpView document, const uint8_t* record) {
+void Restore(MutableBmpView document, const uint8_t* record) {
     const uint32_t offset = Load32(record);
     const uint32_t saved = Load32(record + 4);
     StorePixel(document.data() + offset, saved);
@@ -129,7 +129,7 @@ UndoStatus UndoRing::snapshot(BmpView document, WorkArena& arena, uint16_t toolM
     return UndoStatus::Done;
 }
 
-UndoStatus UndoRing::undo(BmpView document, WorkArena& arena, bool journal) {
+UndoStatus UndoRing::undo(MutableBmpView document, WorkArena& arena, bool journal) {
     const int q = (m_index + kUndoSlots - 1) % kUndoSlots;
     if (!m_slots[size_t(q)]) return UndoStatus::NothingToDo;
     const uint32_t start = *m_slots[size_t(q)];
@@ -156,7 +156,7 @@ UndoStatus UndoRing::undo(BmpView document, WorkArena& arena, bool journal) {
     return saved ? UndoStatus::Done : UndoStatus::WriteFailed;
 }
 
-UndoStatus UndoRing::redo(BmpView document, WorkArena& arena, bool journal) {
+UndoStatus UndoRing::redo(MutableBmpView document, WorkArena& arena, bool journal) {
     const int i = m_index;
     if (!m_slots[size_t(i)]) return UndoStatus::NothingToDo;
     const uint32_t header = *m_slots[size_t(i)];
@@ -188,7 +188,7 @@ UndoStatus UndoRing::redo(BmpView document, WorkArena& arena, bool journal) {
     return UndoStatus::Done;
 }
 
-void UndoRing::rollBack(BmpView document, WorkArena& arena) {
+void UndoRing::rollBack(MutableBmpView document, WorkArena& arena) {
     const uint32_t stop = Forward(m_actionStart);
     for (uint32_t pos = arena.journalWrite; pos != stop;) {
         pos = Back(pos);

@@ -52,12 +52,12 @@ public:
     // one. Journal undo (`journal` true, a finished selection on the
     // picture): restores the pixels recorded since the selection began,
     // newest first, and keeps the index.
-    UndoStatus undo(BmpView document, WorkArena& arena, bool journal);
-    UndoStatus redo(BmpView document, WorkArena& arena, bool journal);
+    UndoStatus undo(MutableBmpView document, WorkArena& arena, bool journal);
+    UndoStatus redo(MutableBmpView document, WorkArena& arena, bool journal);
 
     // Restores every pixel recorded since the current action began and
     // rewinds the journal to just after its header.
-    void rollBack(BmpView document, WorkArena& arena);
+    void rollBack(MutableBmpView document, WorkArena& arena);
 
     // Appends one pixel record: byte offset in the document and the 4 bytes
     // found there before the change.

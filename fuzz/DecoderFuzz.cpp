@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zorva::shell::DecodeResult result = zorva::platform::DecodeWithQt(path);
     if (result.status == zorva::shell::DecodeStatus::Ok) {
         // Touch the whole decoded picture so a wrong size shows as an overrun.
-        const zorva::core::BmpView v = result.image.view();
+        const zorva::core::MutableBmpView v = result.image.view();
         volatile uint8_t sum = 0;
         for (uint32_t i = 0; i < v.fileSize(); ++i) sum = uint8_t(sum + v.data()[i]);
     }

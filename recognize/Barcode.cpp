@@ -187,7 +187,7 @@ struct Cursor {
 
 class Reader {
 public:
-    Reader(core::BmpView image, uint8_t* plane)
+    Reader(core::MutableBmpView image, uint8_t* plane)
         : m_width(image.width()),
           m_height(image.height()),
           m_stride(image.stride()),
@@ -592,7 +592,7 @@ bool Reader::readLine(int start, int row) {
 
 }  // namespace
 
-BarcodeResult ReadBarcode(core::BmpView image, std::span<uint8_t> workPlane) {
+BarcodeResult ReadBarcode(core::MutableBmpView image, std::span<uint8_t> workPlane) {
     BarcodeResult result;
     result.text = kBarcodeNotFound;
     if (!image.valid()) return result;

@@ -39,7 +39,7 @@ struct BarcodeResult {
 // yellow pixel into `image` after every accepted middle guard. Never reads
 // or writes outside either buffer; a picture narrower than 17 pixels or
 // lower than 52 rows, or a work plane too small, gives "not found".
-BarcodeResult ReadBarcode(core::BmpView image, std::span<uint8_t> workPlane);
+BarcodeResult ReadBarcode(core::MutableBmpView image, std::span<uint8_t> workPlane);
 
 // ---- the reader's tables and pure steps, exposed for the tests ----
 namespace barcode {

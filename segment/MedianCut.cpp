@@ -58,7 +58,7 @@ uint32_t ColourOf(const uint8_t c[3]) {
 
 }  // namespace
 
-MedianCutStats MedianCutPalette(core::BmpView image, uint32_t colours, PaletteOutput output, uint32_t* histogram,
+MedianCutStats MedianCutPalette(core::MutableBmpView image, uint32_t colours, PaletteOutput output, uint32_t* histogram,
                                 uint32_t* indexPlane, PaletteTable& palette) {
     const uint32_t width = image.width();
     const uint32_t height = image.height();

@@ -60,7 +60,7 @@ struct MedianCutStats {
 // `indexPlane`: width x height words, bottom row first, no padding; written
 // (palette index per pixel) only in PaletteOutput::Index, else may be null.
 // `palette` receives min(boxes, colours) entries in box order.
-MedianCutStats MedianCutPalette(core::BmpView image, uint32_t colours, PaletteOutput output, uint32_t* histogram,
+MedianCutStats MedianCutPalette(core::MutableBmpView image, uint32_t colours, PaletteOutput output, uint32_t* histogram,
                                 uint32_t* indexPlane, PaletteTable& palette);
 
 }  // namespace zorva::segment

@@ -15,7 +15,7 @@ using core::StorePixel;
 // The scan's working set: the image, the map and the record table.
 class Scan {
 public:
-    Scan(core::BmpView image, core::BmpView map, std::span<SegmentRecord> records, uint32_t tolerance)
+    Scan(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records, uint32_t tolerance)
         : m_image(image),
           m_map(map),
           m_rec(records.data()),
@@ -141,8 +141,8 @@ private:
 
     bool grow();
 
-    core::BmpView m_image;
-    core::BmpView m_map;
+    core::MutableBmpView m_image;
+    core::MutableBmpView m_map;
     SegmentRecord* m_rec;
     uint32_t m_tolerance;
     uint32_t m_limit;
@@ -337,14 +337,14 @@ size_t SegmentEightCapacity(uint32_t width, uint32_t height) {
     return std::min<size_t>(labels, kMaxEightLabel) + 1;
 }
 
-SegmentStatus SegmentEightScan(core::BmpView image, core::BmpView map, std::span<SegmentRecord> records,
+SegmentStatus SegmentEightScan(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records,
                                uint16_t tolerance, uint32_t& segmentCount) {
     if (records.empty()) return SegmentStatus::TooManyLabels;
     Scan scan(image, map, records, tolerance);
     return scan.run(segmentCount) ? SegmentStatus::Done : SegmentStatus::TooManyLabels;
 }
 
-SegmentEightResult SegmentEight(core::BmpView image, core::BmpView map, std::span<SegmentRecord> records,
+SegmentEightResult SegmentEight(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records,
                                 uint32_t tolerance, uint32_t repetitions) {
     SegmentEightResult result;
     uint16_t scanTolerance = 0;

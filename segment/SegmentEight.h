@@ -52,12 +52,12 @@ struct SegmentEightResult {
 // resolves, relabels every pixel with its root and paints each labelled pixel
 // with its segment's mean colour. Stored row 0 and column 0 stay unlabelled.
 // `records` needs SegmentEightCapacity(width, height) entries to never fail.
-SegmentStatus SegmentEightScan(core::BmpView image, core::BmpView map, std::span<SegmentRecord> records,
+SegmentStatus SegmentEightScan(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records,
                                uint16_t tolerance, uint32_t& segmentCount);
 
 // `repetitions` scans, scan k (from 1) at k x `tolerance`, each on the image
 // the previous one painted. Stops at the first scan that fails.
-SegmentEightResult SegmentEight(core::BmpView image, core::BmpView map, std::span<SegmentRecord> records,
+SegmentEightResult SegmentEight(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records,
                                 uint32_t tolerance, uint32_t repetitions);
 
 // Mean colour of a root after a run, as 0x00RRGGBB.

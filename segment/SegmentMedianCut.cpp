@@ -294,7 +294,7 @@ size_t IndexedSegmentCapacity(uint32_t width, uint32_t height) {
     return std::min<size_t>(labels, kMaxIndexedLabel) + 1;
 }
 
-SegmentStatus SegmentMedianCut(core::BmpView image, const SegmentMedianCutParams& params, uint32_t* histogram,
+SegmentStatus SegmentMedianCut(core::MutableBmpView image, const SegmentMedianCutParams& params, uint32_t* histogram,
                                uint32_t* map, std::span<IndexedSegmentRecord> table, PaletteTable& palette,
                                uint32_t& segmentCount) {
     const uint32_t width = image.width();

@@ -97,7 +97,7 @@ size_t IndexedSegmentCapacity(uint32_t width, uint32_t height);
 // `map`: width x height words. `table`: IndexedSegmentCapacity entries never
 // fail. `palette`: written by median cut, else read. `segmentCount` = K.
 // On TooManyLabels nothing of the image has been changed.
-SegmentStatus SegmentMedianCut(core::BmpView image, const SegmentMedianCutParams& params, uint32_t* histogram,
+SegmentStatus SegmentMedianCut(core::MutableBmpView image, const SegmentMedianCutParams& params, uint32_t* histogram,
                                uint32_t* map, std::span<IndexedSegmentRecord> table, PaletteTable& palette,
                                uint32_t& segmentCount);
 

@@ -10,7 +10,7 @@ using core::StorePixel;
 
 // Calls f(pixel) for every image pixel whose label in the label-image map is `label`.
 template <typename F>
-void ForEachEightPixel(core::BmpView image, core::BmpView map, uint32_t label, F&& f) {
+void ForEachEightPixel(core::MutableBmpView image, core::BmpView map, uint32_t label, F&& f) {
     const uint32_t width = image.width();
     for (uint32_t y = 0; y < image.height(); ++y) {
         uint8_t* p = image.row(y);
@@ -21,7 +21,7 @@ void ForEachEightPixel(core::BmpView image, core::BmpView map, uint32_t label, F
 }
 
 template <typename F>
-void ForEachIndexedPixel(core::BmpView image, const uint32_t* map, uint32_t label, F&& f) {
+void ForEachIndexedPixel(core::MutableBmpView image, const uint32_t* map, uint32_t label, F&& f) {
     const uint32_t width = image.width();
     for (uint32_t y = 0; y < image.height(); ++y) {
         uint8_t* p = image.row(y);
@@ -40,7 +40,7 @@ void White(uint8_t* p) {
 
 }  // namespace
 
-std::optional<SegmentPick> PickEightSegment(core::BmpView image, core::BmpView map,
+std::optional<SegmentPick> PickEightSegment(core::MutableBmpView image, core::BmpView map,
                                             std::span<const SegmentRecord> records, uint32_t x, uint32_t y) {
     if (x >= image.width() || y >= image.height()) return std::nullopt;
     const uint32_t label = LoadPixel(map.pixel(x, y));
@@ -52,7 +52,7 @@ std::optional<SegmentPick> PickEightSegment(core::BmpView image, core::BmpView m
     return SegmentPick{label, RecordColour(r), r.count};
 }
 
-std::optional<SegmentPick> PickIndexedSegment(core::BmpView image, const uint32_t* map,
+std::optional<SegmentPick> PickIndexedSegment(core::MutableBmpView image, const uint32_t* map,
                                               std::span<const IndexedSegmentRecord> table, const PaletteTable& palette,
                                               uint32_t x, uint32_t y) {
     if (x >= image.width() || y >= image.height()) return std::nullopt;
@@ -64,12 +64,12 @@ std::optional<SegmentPick> PickIndexedSegment(core::BmpView image, const uint32_
     return SegmentPick{label, palette.colours[value & 0xFF], SegmentPixels(table[label])};
 }
 
-void RemoveEightSegment(core::BmpView image, core::BmpView map, uint32_t label) {
+void RemoveEightSegment(core::MutableBmpView image, core::BmpView map, uint32_t label) {
     if (label == 0 || label == kUnlabelled) return;
     ForEachEightPixel(image, map, label, White);
 }
 
-void RemoveIndexedSegment(core::BmpView image, const uint32_t* map, uint32_t label) {
+void RemoveIndexedSegment(core::MutableBmpView image, const uint32_t* map, uint32_t label) {
     if (label == 0) return;
     ForEachIndexedPixel(image, map, label, White);
 }

@@ -52,7 +52,7 @@ public:
     // True when a map is present and was built for a picture of this size.
     bool matches(core::BmpView document) const;
 
-    core::BmpView labelMap() const { return core::BmpView(m_map); }
+    core::MutableBmpView labelMap() const { return core::MutableBmpView(m_map); }
     uint32_t* indexedMap() const { return reinterpret_cast<uint32_t*>(m_map); }
     // The whole table (capacity), for the runs.
     std::span<SegmentRecord> eightTable() const;

@@ -29,7 +29,7 @@ void RunBarcodeCommand(Editor& editor) {
     editor.showElapsed(startMs);
 }
 
-std::string ReadBarcodeText(core::BmpView image, core::WorkArena& arena) {
+std::string ReadBarcodeText(core::MutableBmpView image, core::WorkArena& arena) {
     return recognize::ReadBarcode(image, WorkPlane(arena)).text;
 }
 

@@ -19,6 +19,6 @@ void RunBarcodeCommand(Editor& editor);
 // The field-10 text for `image`, using the arena's BackgroundCopy region as
 // the work plane; the arena must have been carved for `image`. Paints the
 // middle-guard markers into `image` like the command does.
-std::string ReadBarcodeText(core::BmpView image, core::WorkArena& arena);
+std::string ReadBarcodeText(core::MutableBmpView image, core::WorkArena& arena);
 
 }  // namespace zorva::shell

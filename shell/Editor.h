@@ -43,7 +43,7 @@ public:
     // The current segmentation: map, tables, palettes and VectorData.
     segment::SegmentStore& segments() { return m_segments; }
     bool hasDocument() const { return bool(m_document); }
-    core::BmpView document() const { return m_document.view(); }
+    core::MutableBmpView document() const { return m_document.view(); }
 
     // Runs one command to completion: the one implementation behind menus,
     // keys, the context menu, zorva-cli and the tests. Ids of commands that do

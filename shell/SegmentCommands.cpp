@@ -103,7 +103,7 @@ void RunSegmentMedianCutCommand(Editor& editor) {
     if (dialog.end() == DialogEnd::Ok) {
         SegmentState& s = editor.state().segment;
         segment::SegmentStore& store = editor.segments();
-        const core::BmpView image = editor.document();
+        const core::MutableBmpView image = editor.document();
         const uint32_t start = editor.host().clockMs();
         s.quantiseFirst = true;
         s.segmentMode = kModeMedianCut;
@@ -189,7 +189,7 @@ void EnterSegmentSelection(Editor& editor) {
 
 void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y) {
     segment::SegmentStore& store = editor.segments();
-    const core::BmpView image = editor.document();
+    const core::MutableBmpView image = editor.document();
     if (!Ready(editor) || !editor.state().segment.segmentsReady || !store.matches(image)) return;
     x &= 0x7FFF;
     std::optional<segment::SegmentPick> pick;
@@ -213,7 +213,7 @@ void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y) {
 
 void SegmentRemove(Editor& editor) {
     segment::SegmentStore& store = editor.segments();
-    const core::BmpView image = editor.document();
+    const core::MutableBmpView image = editor.document();
     if (Ready(editor) && store.selected != 0 && store.matches(image)) {
         if (store.form() == segment::MapForm::Label)
             segment::RemoveEightSegment(image, store.labelMap(), store.selected);

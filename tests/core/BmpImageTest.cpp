@@ -20,7 +20,7 @@ TEST(BmpImage, StrideRoundsThreeBytesPerPixelUpToFour) {
 TEST(BmpImage, DecodedHeaderAndBlockSize) {
     for (uint32_t w : {1u, 4u, 5u, 8u}) {
         const BmpImage image = BmpImage::Decoded(w, 3);
-        const BmpView v = image.view();
+        const MutableBmpView v = image.view();
         const uint8_t* b = v.data();
         EXPECT_EQ(b[0], 'B');
         EXPECT_EQ(b[1], 'M');
@@ -44,7 +44,7 @@ TEST(BmpImage, DecodedHeaderAndBlockSize) {
 
 TEST(BmpImage, PixelAddressing) {
     BmpImage image = BmpImage::Decoded(5, 2);
-    const BmpView v = image.view();
+    const MutableBmpView v = image.view();
     EXPECT_EQ(v.pixel(0, 0) - v.data(), 54);
     EXPECT_EQ(v.pixel(2, 1) - v.data(), 54 + 16 + 6);
     v.set(4, 1, 0x112233);
@@ -58,7 +58,7 @@ TEST(BmpImage, PixelAddressing) {
 
 TEST(BmpImage, NewIsExactlyTheWhite1020By680Picture) {
     const BmpImage image = BmpImage::New();
-    const BmpView v = image.view();
+    const MutableBmpView v = image.view();
     ASSERT_EQ(image.capacity(), kNewBlockSize);
     EXPECT_EQ(v.fileSize(), 2080854u);
     EXPECT_EQ(v.width(), 1020);

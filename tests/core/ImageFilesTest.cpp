@@ -25,7 +25,7 @@ TEST(ImageFiles, DecodedBlockTakesThreeOfFourBytesBottomRowFirst) {
             p[3] = 0x77;  // the fourth byte is ignored
         }
     const BmpImage image = BuildDecodedImage(5, 2, [&](uint32_t r) { return rows[r].data(); });
-    const BmpView v = image.view();
+    const MutableBmpView v = image.view();
     ASSERT_TRUE(image);
     EXPECT_EQ(image.capacity(), 54u + 16 * 2 + 16 * 2);
     EXPECT_EQ(v.fileSize(), 86u);

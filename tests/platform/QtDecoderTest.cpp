@@ -164,7 +164,7 @@ private slots:
         QVERIFY(image.save(path));
         shell::DecodeResult result = platform::DecodeWithQt(path.toStdString());
         QCOMPARE(int(result.status), int(shell::DecodeStatus::Ok));
-        const core::BmpView v = result.image.view();
+        const core::MutableBmpView v = result.image.view();
         QCOMPARE(test::Rgb(v, 0, 1), 0xFF0000u);  // the top row is stored row 1
         QCOMPARE(test::Rgb(v, 1, 1), 0x7F7F7Fu);
         QCOMPARE(test::Rgb(v, 3, 0), 0xFFFFFFu);

@@ -16,8 +16,8 @@ public:
     ExactImage() = default;
     ExactImage(uint32_t width, uint32_t height, uint32_t rgb = 0xFFFFFF);
     bool empty() const { return m_block.empty(); }
-    core::BmpView view() const {
-        return empty() ? core::BmpView() : core::BmpView(const_cast<uint8_t*>(m_block.data()));
+    core::MutableBmpView view() const {
+        return empty() ? core::MutableBmpView() : core::MutableBmpView(const_cast<uint8_t*>(m_block.data()));
     }
     uint32_t width() const { return empty() ? 0 : view().width(); }
     uint32_t height() const { return empty() ? 0 : view().height(); }

@@ -378,7 +378,7 @@ TEST(BarcodeSearch, ShortWorkPlaneIsRefused) {
     const ExactImage image = Upright("5901234123457", 2);
     std::vector<uint8_t> plane(core::FileSizeFor(image.width(), image.height()) - 1);
     EXPECT_EQ(ReadBarcode(image.view(), plane).text, kBarcodeNotFound);
-    EXPECT_EQ(ReadBarcode(core::BmpView(), plane).text, kBarcodeNotFound);
+    EXPECT_EQ(ReadBarcode(core::MutableBmpView(), plane).text, kBarcodeNotFound);
     plane.push_back(0);
     EXPECT_EQ(ReadBarcode(image.view(), plane).text, "5901234123457+");
 }

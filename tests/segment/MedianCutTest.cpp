@@ -22,7 +22,7 @@ struct Quantised {
     MedianCutStats stats;
 };
 
-Quantised Quantise(core::BmpView image, uint32_t colours, PaletteOutput output) {
+Quantised Quantise(core::MutableBmpView image, uint32_t colours, PaletteOutput output) {
     Quantised q;
     q.plane.assign(size_t(image.width()) * image.height(), 0xDEADBEEF);
     q.stats = MedianCutPalette(image, colours, output, q.histogram.data(), q.plane.data(), q.palette);

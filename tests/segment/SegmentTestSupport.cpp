@@ -59,7 +59,7 @@ uint32_t LabelAt(core::BmpView map, uint32_t x, uint32_t r) {
     return core::LoadPixel(map.pixel(x, r));
 }
 
-EightRun RunEight(core::BmpView image, uint32_t tolerance, uint32_t repetitions) {
+EightRun RunEight(core::MutableBmpView image, uint32_t tolerance, uint32_t repetitions) {
     EightRun run;
     run.map = LabelMapBlock(image);
     run.records.resize(segment::SegmentEightCapacity(image.width(), image.height()));
@@ -67,7 +67,7 @@ EightRun RunEight(core::BmpView image, uint32_t tolerance, uint32_t repetitions)
     return run;
 }
 
-IndexedRun RunIndexed(core::BmpView image, uint32_t colours, uint32_t minPoints) {
+IndexedRun RunIndexed(core::MutableBmpView image, uint32_t colours, uint32_t minPoints) {
     IndexedRun run;
     run.map.assign(size_t(image.width()) * image.height(), 0);
     run.table.resize(segment::IndexedSegmentCapacity(image.width(), image.height()));

@@ -53,7 +53,7 @@ struct EightRun {
         return {records.data(), std::min<size_t>(result.segmentCount, records.size())};
     }
 };
-EightRun RunEight(core::BmpView image, uint32_t tolerance, uint32_t repetitions);
+EightRun RunEight(core::MutableBmpView image, uint32_t tolerance, uint32_t repetitions);
 
 // A median-cut segmentation with its own buffers.
 struct IndexedRun {
@@ -65,7 +65,7 @@ struct IndexedRun {
     segment::SegmentStatus status = segment::SegmentStatus::Done;
     uint32_t at(uint32_t width, uint32_t x, uint32_t r) const { return map[size_t(r) * width + x]; }
 };
-IndexedRun RunIndexed(core::BmpView image, uint32_t colours, uint32_t minPoints);
+IndexedRun RunIndexed(core::MutableBmpView image, uint32_t colours, uint32_t minPoints);
 
 // Index of `rgb` (0xRRGGBB) in the palette, or -1.
 int PaletteIndexOf(const segment::PaletteTable& palette, uint32_t rgb);

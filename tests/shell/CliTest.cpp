@@ -17,7 +17,7 @@ DecodeResult DecodeBmp(const std::string& path) {
     DecodeResult result;
     result.image = test::ReadBmp24(path);
     if (result.image) {
-        const core::BmpView v = result.image.view();
+        const core::MutableBmpView v = result.image.view();
         result.status =
             core::CheckFit(v.width(), v.height()) == core::ImageFit::Fits ? DecodeStatus::Ok : DecodeStatus::TooLarge;
     }

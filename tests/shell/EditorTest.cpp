@@ -25,7 +25,7 @@ protected:
     }
     uint32_t Colour() const { return test::Rgb(editor.document(), 1, 1); }
     void Paint(uint32_t rgb) {
-        const core::BmpView v = editor.document();
+        const core::MutableBmpView v = editor.document();
         for (uint32_t r = 0; r < v.height(); ++r)
             for (uint32_t x = 0; x < v.width(); ++x) v.set(x, r, rgb);
     }

@@ -103,7 +103,7 @@ protected:
         host.dialogsRun.clear();
     }
     std::vector<uint8_t> Bytes() const {
-        const core::BmpView d = editor.document();
+        const core::MutableBmpView d = editor.document();
         return std::vector<uint8_t>(d.data(), d.data() + d.fileSize());
     }
     void Run(CommandId id, const std::string& dialog, DialogScript script) {
@@ -512,7 +512,7 @@ TEST_F(SegmentCommandsTest, PickAfterSegmentEight) {
     SegmentPickAt(editor, 5, 3);
     EXPECT_EQ(host.statusLog, (Log{{6, "ABCDEF"}, {8, "20"}, {4, "2"}}));
     EXPECT_EQ(DrawColour(), 0xABCDEFu);
-    const core::BmpView d = editor.document();
+    const core::MutableBmpView d = editor.document();
     for (uint32_t r = 0; r < 6; ++r)
         for (uint32_t x = 0; x < 8; ++x) {
             const bool picked = x >= 4 && r >= 1;  // stored row 0 is unlabelled
@@ -593,7 +593,7 @@ TEST_F(SegmentCommandsTest, PickAndRemoveAfterMedianCut) {
     EXPECT_EQ(test::Rgb(editor.document(), 4, 0), 0x573313u);
     EXPECT_EQ(test::Rgb(editor.document(), 7, 0), 0xA8CCECu);  // last column: quantised, not picked
     SegmentRemove(editor);
-    const core::BmpView d = editor.document();
+    const core::MutableBmpView d = editor.document();
     for (uint32_t r = 0; r < 6; ++r)
         for (uint32_t x = 0; x < 8; ++x) {
             const bool picked = x >= 4 && x <= 6 && r <= 4;

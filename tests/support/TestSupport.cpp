@@ -24,7 +24,7 @@ TempDir::~TempDir() {
 
 core::BmpImage MakeImage(uint32_t width, uint32_t height, const std::function<uint32_t(uint32_t, uint32_t)>& colour) {
     core::BmpImage image = core::BmpImage::Decoded(width, height);
-    const core::BmpView view = image.view();
+    const core::MutableBmpView view = image.view();
     for (uint32_t r = 0; r < height; ++r)
         for (uint32_t x = 0; x < width; ++x) {
             const uint32_t rgb = colour(x, r);
