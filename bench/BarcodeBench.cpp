@@ -87,7 +87,7 @@ void BM_Barcode(benchmark::State& state) {
         state.PauseTiming();
         std::memcpy(block.data(), source.data(), size);
         state.ResumeTiming();
-        text = recognize::ReadBarcode(core::BmpView(block.data()), plane).text;
+        text = recognize::ReadBarcode(core::MutableBmpView(block.data()), plane).text;
         benchmark::DoNotOptimize(text.data());
     }
     state.SetLabel(text);
@@ -168,7 +168,7 @@ int ReadFiles(int count, char** paths) {
             return 1;
         }
         std::vector<uint8_t> plane(block.size());
-        const recognize::BarcodeResult result = recognize::ReadBarcode(core::BmpView(block.data()), plane);
+        const recognize::BarcodeResult result = recognize::ReadBarcode(core::MutableBmpView(block.data()), plane);
         std::printf("%s\t%s\n", paths[i], result.text.c_str());
     }
     return 0;

@@ -70,7 +70,7 @@ void BM_PlainWrite(benchmark::State& state) {
         const std::string out = (f.folder / ("plain" + std::to_string(slot) + ".bin")).string();
         slot = (slot + 1) % core::kUndoSlots;
         const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        benchmark::DoNotOptimize(write(fd, f.photo.data(), f.arena.imageBlockSize));
+        benchmark::DoNotOptimize(write(fd, f.photo.data(), f.arena.imageBlockSize()));
         close(fd);
     }
 }
@@ -80,7 +80,7 @@ void BM_Snapshot(benchmark::State& state) {
     Fixture& f = Shared();
     for (auto _ : state) {
         f.ring.snapshot(f.photo.view(), f.arena, 0);
-        core::FillWhite(core::BmpView(f.arena.maskImage), f.arena.imageBlockSize);
+        core::FillWhite(f.arena.writeMask(), f.arena.imageBlockSize());
     }
 }
 

@@ -35,15 +35,15 @@ struct Fixture {
         std::memset(static_cast<void*>(store.indexedTable().data()), 0, store.indexedTable().size_bytes());
     }
     // The working copy every run starts from (segmentations paint in place).
-    core::BmpView fresh() {
+    core::MutableBmpView fresh() {
         std::memcpy(work.data(), photo.data(), photo.view().fileSize());
         return work.view();
     }
-    uint32_t* histogram() { return reinterpret_cast<uint32_t*>(arena.pixelPlane); }
+    uint32_t* histogram() { return arena.writePixelWords(segment::kHistogramCells).data(); }
     // The photo thresholded at luma 128 to black and white: the input of a
     // plain labelling pass (what OpenCV's connectedComponents is given).
-    core::BmpView binary() {
-        const core::BmpView image = fresh();
+    core::MutableBmpView binary() {
+        const core::MutableBmpView image = fresh();
         for (uint32_t r = 0; r < image.height(); ++r) {
             uint8_t* p = image.row(r);
             for (uint32_t x = 0; x < image.width(); ++x, p += 3) {
@@ -69,7 +69,7 @@ void BM_MedianCut32(benchmark::State& state) {
     Fixture& f = Shared();
     for (auto _ : state) {
         state.PauseTiming();
-        const core::BmpView image = f.fresh();
+        const core::MutableBmpView image = f.fresh();
         state.ResumeTiming();
         segment::MedianCutPalette(image, 32, segment::PaletteOutput::Recolour, f.histogram(), nullptr, f.store.palette);
     }
@@ -80,7 +80,7 @@ void BM_SegmentEightScan(benchmark::State& state) {
     Fixture& f = Shared();
     for (auto _ : state) {
         state.PauseTiming();
-        const core::BmpView image = f.fresh();
+        const core::MutableBmpView image = f.fresh();
         f.store.placeEight(f.arena, image);
         state.ResumeTiming();
         uint32_t count = 0;
@@ -96,7 +96,7 @@ void BM_SegmentEightScanBinary(benchmark::State& state) {
     uint32_t count = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const core::BmpView image = f.binary();
+        const core::MutableBmpView image = f.binary();
         f.store.placeEight(f.arena, image);
         state.ResumeTiming();
         segment::SegmentEightScan(image, f.store.labelMap(), f.store.eightTable(), 0, count);
@@ -110,7 +110,7 @@ void BM_SegmentEight5(benchmark::State& state) {
     segment::SegmentEightResult result;
     for (auto _ : state) {
         state.PauseTiming();
-        const core::BmpView image = f.fresh();
+        const core::MutableBmpView image = f.fresh();
         f.store.placeEight(f.arena, image);
         state.ResumeTiming();
         result = segment::SegmentEight(image, f.store.labelMap(), f.store.eightTable(), 2, 5);
@@ -126,7 +126,7 @@ void BM_SegmentMedianCut(benchmark::State& state) {
     uint32_t k = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const core::BmpView image = f.fresh();
+        const core::MutableBmpView image = f.fresh();
         f.store.placeIndexed(f.arena, image.width(), image.height());
         state.ResumeTiming();
         segment::SegmentMedianCut(image, params, f.histogram(), f.store.indexedMap(), f.store.indexedTable(),
@@ -140,7 +140,7 @@ void BM_SegmentMedianCut(benchmark::State& state) {
 void SegmentOnce(Fixture& f, uint32_t colours) {
     segment::SegmentMedianCutParams params;
     params.colours = colours;
-    const core::BmpView image = f.fresh();
+    const core::MutableBmpView image = f.fresh();
     f.store.placeIndexed(f.arena, image.width(), image.height());
     uint32_t k = 0;
     segment::SegmentMedianCut(image, params, f.histogram(), f.store.indexedMap(), f.store.indexedTable(),
@@ -169,7 +169,7 @@ void BM_TraceAndSvg(benchmark::State& state) {
         f.store.prepareVectors(f.arena);
         segment::TraceSegments(f.store.indexedMap(), bench::kLargeWidth, bench::kLargeHeight, f.store.indexedRecords(),
                                f.store.segmentCount, f.store.palette, 5, f.store.vectors);
-        const std::string svg = segment::IndexedSvg(f.store.vectorData());
+        const std::string svg = segment::IndexedSvg(f.store.vectorData(f.arena));
         segment::WriteSvgFile(path, svg);
         bytes = svg.size();
     }
@@ -220,7 +220,7 @@ void DigestPicture(const char* name, const core::BmpImage& photo) {
         std::memcpy(work.data(), photo.data(), photo.view().fileSize());
         return work.view();
     };
-    uint32_t* histogram = reinterpret_cast<uint32_t*>(arena.pixelPlane);
+    uint32_t* histogram = arena.writePixelWords(segment::kHistogramCells).data();
     const core::MutableBmpView image = work.view();
     const size_t pixels = size_t(image.width()) * image.height();
     std::string label;
@@ -285,7 +285,7 @@ void DigestPicture(const char* name, const core::BmpImage& photo) {
                 store.prepareVectors(arena);
                 segment::TraceSegments(store.indexedMap(), image.width(), image.height(), store.indexedRecords(),
                                        store.segmentCount, store.palette, flags, store.vectors);
-                const std::string svg = segment::IndexedSvg(store.vectorData());
+                const std::string svg = segment::IndexedSvg(store.vectorData(arena));
                 std::snprintf(step, sizeof step, "median %u/%u: trace %u", colours, minimum, unsigned(flags));
                 Digest(tag((std::string(step) + " vectors").c_str()), store.vectors.data(), store.vectors.size() * 4);
                 Digest(tag((std::string(step) + " records").c_str()), store.indexedRecords().data(),

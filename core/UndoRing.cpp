@@ -114,13 +114,13 @@ UndoStatus UndoRing::snapshot(BmpView document, WorkArena& arena, uint16_t toolM
     m_slots[size_t(next)] = std::nullopt;
     m_journalEndSet[size_t(i)] = false;
 
-    uint8_t* header = arena.pixelJournal + pos;
+    uint8_t* header = arena.journal() + pos;
     Store32(header, toolMode & 0x20u);
     Store32(header + 4, kJournalHeaderMarker);
     arena.journalWrite = Forward(pos);
     m_index = next;
 
-    const bool written = writeSlotFile(i, document, arena.imageBlockSize);
+    const bool written = writeSlotFile(i, document, arena.imageBlockSize());
     m_fileValid[size_t(i)] = written;
     if (!written) {
         m_slots[size_t(i)] = std::nullopt;
@@ -136,23 +136,23 @@ UndoStatus UndoRing::undo(MutableBmpView document, WorkArena& arena, bool journa
 
     if (journal) {
         const uint32_t end = arena.journalWrite;
-        Store32(arena.pixelJournal + start, end);
+        Store32(arena.journal() + start, end);
         m_journalEndSet[size_t(q)] = true;
         const uint32_t stop = Forward(start);
         for (uint32_t pos = end; pos != stop;) {
             pos = Back(pos);
-            Restore(document, arena.pixelJournal + pos);
+            Restore(document, arena.journal() + pos);
         }
         return UndoStatus::Done;
     }
 
-    if (!m_fileValid[size_t(q)] || !readSlotFile(q, arena.imageBlockSize)) return UndoStatus::ReadFailed;
+    if (!m_fileValid[size_t(q)] || !readSlotFile(q, arena.imageBlockSize())) return UndoStatus::ReadFailed;
     // Keep the current picture so that redo can bring it back.
-    const bool saved = writeSlotFile(m_index, document, arena.imageBlockSize);
+    const bool saved = writeSlotFile(m_index, document, arena.imageBlockSize());
     m_fileValid[size_t(m_index)] = saved;
     m_index = q;
     arena.journalWrite = start;
-    std::memcpy(document.data(), m_scratch.data(), arena.imageBlockSize);
+    std::memcpy(document.data(), m_scratch.data(), arena.imageBlockSize());
     return saved ? UndoStatus::Done : UndoStatus::WriteFailed;
 }
 
@@ -168,10 +168,10 @@ UndoStatus UndoRing::redo(MutableBmpView document, WorkArena& arena, bool journa
         // it would never meet its end.
         if (!m_journalEndSet[size_t(i)]) return UndoStatus::NothingToDo;
         m_index = next;
-        const uint32_t end = Load32(arena.pixelJournal + header) & kJournalMask;
+        const uint32_t end = Load32(arena.journal() + header) & kJournalMask;
         if (end == header || end == Forward(header)) return UndoStatus::Done;
         for (uint32_t pos = Forward(header); pos != end; pos = Forward(pos)) {
-            const uint8_t* record = arena.pixelJournal + pos;
+            const uint8_t* record = arena.journal() + pos;
             uint8_t* pixel = document.data() + Load32(record);
             pixel[0] ^= 0x80;
             pixel[1] ^= 0x80;
@@ -181,10 +181,10 @@ UndoStatus UndoRing::redo(MutableBmpView document, WorkArena& arena, bool journa
         return UndoStatus::Done;
     }
 
-    if (!m_fileValid[size_t(next)] || !readSlotFile(next, arena.imageBlockSize)) return UndoStatus::ReadFailed;
+    if (!m_fileValid[size_t(next)] || !readSlotFile(next, arena.imageBlockSize())) return UndoStatus::ReadFailed;
     m_index = next;
     arena.journalWrite = header;
-    std::memcpy(document.data(), m_scratch.data(), arena.imageBlockSize);
+    std::memcpy(document.data(), m_scratch.data(), arena.imageBlockSize());
     return UndoStatus::Done;
 }
 
@@ -192,13 +192,13 @@ void UndoRing::rollBack(MutableBmpView document, WorkArena& arena) {
     const uint32_t stop = Forward(m_actionStart);
     for (uint32_t pos = arena.journalWrite; pos != stop;) {
         pos = Back(pos);
-        Restore(document, arena.pixelJournal + pos);
+        Restore(document, arena.journal() + pos);
     }
     arena.journalWrite = stop;
 }
 
 void UndoRing::Record(WorkArena& arena, uint32_t offset, uint32_t oldBytes) {
-    uint8_t* record = arena.pixelJournal + arena.journalWrite;
+    uint8_t* record = arena.journal() + arena.journalWrite;
     Store32(record, offset);
     Store32(record + 4, oldBytes);
     arena.journalWrite = Forward(arena.journalWrite);

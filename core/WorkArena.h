@@ -1,10 +1,13 @@
-// The one 512 MiB work area and the named regions carved from it at every document install.
+// The one 512 MiB work area, the named regions carved from it at every document install, and who wrote them last.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "core/BmpImage.h"
+#include "core/Plane.h"
 
 namespace zorva::core {
 
@@ -30,6 +33,31 @@ enum class ImageFit { Fits, TooLarge };
 // whose regions would not fit the arena (about 37 million pixels and more).
 ImageFit CheckFit(uint32_t width, uint32_t height);
 
+// The named regions. SegmentTables exists only while a segmentation keeps
+// its record table in the arena, behind its map.
+enum class Region : uint8_t { PixelJournal, PixelPlane, BackgroundCopy, MaskImage, FloatImage, SegmentTables };
+inline constexpr size_t kRegionCount = 6;
+
+// A claim on what a region holds: state derived from a region (a segment
+// map, VectorData, the local means) keeps the lease it took when it wrote
+// the region, and asks WorkArena::holds before it reads the region again.
+struct Lease {
+    Region region = Region::PixelJournal;
+    uint32_t generation = 0;  // 0 is never held
+};
+
+// Where a segmentation placed its map and record table.
+struct SegmentPlacement {
+    uint8_t* map = nullptr;
+    // Null when the arena has no room for the worst-case table: the caller
+    // keeps it in a block of its own.
+    uint8_t* table = nullptr;
+};
+
+// The arena hands its regions out as typed views. Every writable view is
+// handed out through a write* accessor, which records the write: every lease
+// on the bytes it covers (in whichever region they lie) is broken, so stale
+// state never has to be remembered by the writer. Reading changes nothing.
 class WorkArena {
 public:
     WorkArena() = default;
@@ -41,36 +69,97 @@ public:
     // kernel. False when the address space cannot be had.
     bool reserve(size_t size = kArenaSize);
     bool reserved() const { return m_base != nullptr; }
-    uint8_t* base() const { return m_base; }
     size_t size() const { return m_size; }
-    uint8_t* end() const { return m_base + m_size; }
 
-    // Sets ImageBlockSize and every region pointer from the document's
-    // header; returns the journal write position to the start. The caller
-    // has checked the picture with CheckFit.
+    // Sets ImageBlockSize and every region from the document's header,
+    // returns the journal write position to the start and breaks every
+    // lease. The caller has checked the picture with CheckFit.
     void carve(BmpView document);
     bool carved() const { return m_carved; }
+    uint32_t imageBlockSize() const { return m_imageBlockSize; }
+    // P: the size of PixelPlane and of BackgroundCopy.
+    size_t planeSize() const { return m_planeSize; }
 
-    // Region pointers. Each region is reached through its own pointer;
-    // segmentation may move maskImage and floatImage behind its tables until
-    // the next carve.
-    uint8_t* pixelJournal = nullptr;
-    uint8_t* pixelPlane = nullptr;
-    uint8_t* backgroundCopy = nullptr;
-    uint8_t* maskImage = nullptr;
-    uint8_t* floatImage = nullptr;
-    size_t planeSize = 0;
-    uint32_t imageBlockSize = 0;
-    // Byte offset of the next PixelJournal record.
+    // ---- PixelJournal: the undo ring's ring of pixel records ----
+    uint8_t* journal() const { return m_base; }
+    // Byte offset of the next record.
     uint32_t journalWrite = 0;
 
-    // Bytes from `p` to the end of the arena (0 when p lies outside it).
-    size_t roomFrom(const uint8_t* p) const;
+    // ---- writing ----
+    // The document's width x height words at PixelPlane: local means,
+    // filter accumulators.
+    Plane<uint32_t> writePixelPlane();
+    // The first `count` words of PixelPlane (at most P / 4): the histogram.
+    std::span<uint32_t> writePixelWords(size_t count);
+    // BackgroundCopy shaped as the document's BMP block (ImageBlockSize bytes).
+    MutableBmpView writeBackground();
+    // The document's width x height words at BackgroundCopy: index planes,
+    // 0/1 result planes.
+    Plane<uint32_t> writeBackgroundPlane();
+    // The first `bytes` bytes of BackgroundCopy, as a work plane.
+    std::span<uint8_t> writeBackgroundBytes(size_t bytes);
+    // MaskImage as a BMP block (ImageBlockSize bytes).
+    MutableBmpView writeMask();
+    // The words from MaskImage up to FloatImage: VectorData's home.
+    std::span<uint32_t> writeMaskWords();
+    // FloatImage with room for `bytes` (a floating selection larger than the
+    // document reaches beyond its usual share; the bytes it covers lose
+    // their leases). Empty when the arena cannot hold that many.
+    std::span<uint8_t> writeFloat(size_t bytes);
+    MutableBmpView writeFloatImage(size_t bytes) { return MutableBmpView(writeFloat(bytes).data()); }
+
+    // ---- reading ----
+    Plane<const uint32_t> pixelPlane() const;
+    BmpView background() const { return BmpView(begin(Region::BackgroundCopy)); }
+    Plane<const uint32_t> backgroundPlane() const;
+    BmpView mask() const { return BmpView(begin(Region::MaskImage)); }
+    BmpView floatImage() const { return BmpView(begin(Region::FloatImage)); }
+    // Bytes from the start of `region` to the end of the arena.
+    size_t roomFrom(Region region) const;
+
+    // ---- leases ----
+    Lease lease(Region region) const { return {region, m_generation[size_t(region)]}; }
+    bool holds(const Lease& lease) const {
+        return lease.generation != 0 && m_generation[size_t(lease.region)] == lease.generation;
+    }
+
+    // ---- the segmentations' layouts ----
+    // 8-connected segmentation: the label map (the document's BMP shape) at
+    // BackgroundCopy, MaskImage and FloatImage one ImageBlockSize each right
+    // behind it, then the table of `tableBytes` when the arena holds it.
+    SegmentPlacement placeLabelMap(size_t tableBytes);
+    // Median-cut segmentation: `mapBytes` of map at BackgroundCopy, the
+    // table right behind it when the arena holds it with room for MaskImage
+    // (two ImageBlockSizes: VectorData) and FloatImage behind it; MaskImage
+    // and FloatImage follow the table (or keep their carved places).
+    SegmentPlacement placeIndexedMap(size_t mapBytes, size_t tableBytes);
+    // After the run: the table keeps `usedBytes`; MaskImage starts right
+    // after them and FloatImage two ImageBlockSizes later.
+    void settleIndexedTable(size_t usedBytes);
 
 private:
+    struct Span {
+        size_t offset = 0;
+        size_t size = 0;
+    };
+    uint8_t* begin(Region region) const { return m_base + m_span[size_t(region)].offset; }
+    // Records a write of `bytes` from the start of `region`: every region
+    // whose bytes it meets gets a new generation.
+    uint8_t* touch(Region region, size_t bytes);
+    void bump(Region region) { m_generation[size_t(region)] = m_nextGeneration++; }
+    void set(Region region, size_t offset, size_t size) { m_span[size_t(region)] = Span{offset, size}; }
+
     uint8_t* m_base = nullptr;
     size_t m_size = 0;
     bool m_carved = false;
+    uint32_t m_imageBlockSize = 0;
+    size_t m_planeSize = 0;
+    size_t m_pixels = 0;  // W x H of the carved document
+    uint32_t m_width = 0;
+    uint32_t m_height = 0;
+    std::array<Span, kRegionCount> m_span{};
+    std::array<uint32_t, kRegionCount> m_generation{};
+    uint32_t m_nextGeneration = 1;
 };
 
 }  // namespace zorva::core

@@ -11,6 +11,7 @@ void SegmentStore::reset() {
     m_width = m_height = 0;
     m_map = m_table = nullptr;
     m_tableBytes = 0;
+    m_mapLease = m_tableLease = m_vectorLease = core::Lease{};
     m_own.reset();
     m_ownBytes = 0;
     segmentCount = 0;
@@ -18,8 +19,12 @@ void SegmentStore::reset() {
     vectors.release();
 }
 
-bool SegmentStore::matches(core::BmpView document) const {
-    return m_form != MapForm::None && document.valid() && document.width() == m_width && document.height() == m_height;
+bool SegmentStore::intact(const core::WorkArena& arena) const {
+    return m_form != MapForm::None && arena.holds(m_mapLease) && (!tableInArena() || arena.holds(m_tableLease));
+}
+
+bool SegmentStore::matches(const core::WorkArena& arena, core::BmpView document) const {
+    return intact(arena) && document.valid() && document.width() == m_width && document.height() == m_height;
 }
 
 std::span<SegmentRecord> SegmentStore::eightTable() const {
@@ -32,10 +37,9 @@ std::span<IndexedSegmentRecord> SegmentStore::indexedTable() const {
     return {reinterpret_cast<IndexedSegmentRecord*>(m_table), m_tableBytes / sizeof(IndexedSegmentRecord)};
 }
 
-// The table at `at` when the arena holds it and `after` more bytes behind
-// it, else a block of its own (kept for the next run when large enough).
-uint8_t* SegmentStore::table(core::WorkArena& arena, uint8_t* at, size_t bytes, size_t after) {
-    if (arena.roomFrom(at) >= bytes + after) return at;
+// A block of its own for a table the arena cannot hold (kept for the next
+// run when large enough).
+uint8_t* SegmentStore::ownTable(size_t bytes) {
     if (m_ownBytes < bytes) {
         m_own.reset();
         m_ownBytes = 0;
@@ -46,78 +50,62 @@ uint8_t* SegmentStore::table(core::WorkArena& arena, uint8_t* at, size_t bytes, 
     return m_own.get();
 }
 
-bool SegmentStore::placeEight(core::WorkArena& arena, core::BmpView image) {
-    m_form = MapForm::None;
-    if (!arena.carved() || !image.valid()) return false;
-    const size_t block = arena.imageBlockSize;
-    uint8_t* background = arena.backgroundCopy;
-    // The map has the document's shape; BackgroundCopy (P >= ImageBlockSize) holds it.
-    if (image.fileSize() > block || block > arena.planeSize || arena.roomFrom(background) < 3 * block) return false;
-    const size_t bytes = SegmentEightCapacity(image.width(), image.height()) * sizeof(SegmentRecord);
-    uint8_t* records = table(arena, background + 3 * block, bytes, 0);
-    if (!records) return false;
-    m_map = background;
-    m_table = records;
-    m_tableBytes = bytes;
-    // MaskImage and FloatImage move behind the map so that a snapshot's
-    // white fill of MaskImage never reaches the map or the table.
-    arena.maskImage = background + block;
-    arena.floatImage = background + 2 * block;
-    m_width = image.width();
-    m_height = image.height();
-    m_form = MapForm::Label;
+void SegmentStore::placed(const core::WorkArena& arena, MapForm form, uint8_t* map, uint8_t* table, size_t tableBytes,
+                          uint32_t width, uint32_t height) {
+    m_map = map;
+    m_table = table;
+    m_tableBytes = tableBytes;
+    m_mapLease = arena.lease(core::Region::BackgroundCopy);
+    m_tableLease = arena.lease(core::Region::SegmentTables);
+    m_vectorLease = core::Lease{};
+    m_width = width;
+    m_height = height;
+    m_form = form;
     selected = 0;
     segmentCount = 0;
+}
+
+bool SegmentStore::placeEight(core::WorkArena& arena, core::BmpView image) {
+    m_form = MapForm::None;
+    if (!arena.carved() || !image.valid() || image.fileSize() > arena.imageBlockSize()) return false;
+    const size_t bytes = SegmentEightCapacity(image.width(), image.height()) * sizeof(SegmentRecord);
+    const core::SegmentPlacement at = arena.placeLabelMap(bytes);
+    if (!at.map) return false;
+    uint8_t* table = at.table ? at.table : ownTable(bytes);
+    if (!table) return false;
+    placed(arena, MapForm::Label, at.map, table, bytes, image.width(), image.height());
     return true;
 }
 
 bool SegmentStore::placeIndexed(core::WorkArena& arena, uint32_t width, uint32_t height) {
     m_form = MapForm::None;
     if (!arena.carved()) return false;
-    const size_t block = arena.imageBlockSize;
-    uint8_t* background = arena.backgroundCopy;
-    const size_t mapBytes = size_t(width) * height * 4;
-    if (mapBytes > arena.planeSize) return false;
     const size_t bytes = IndexedSegmentCapacity(width, height) * sizeof(IndexedSegmentRecord);
-    // Behind the worst-case table there must stay room for MaskImage (two
-    // ImageBlockSizes, VectorData) and FloatImage (one).
-    uint8_t* records = table(arena, background + mapBytes, bytes, 3 * block);
-    if (!records) return false;
-    m_map = background;
-    m_table = records;
-    m_tableBytes = bytes;
-    if (tableInArena()) {
-        arena.maskImage = records + bytes;
-        arena.floatImage = arena.maskImage + 2 * block;
-    } else {
-        // The carved layout: MaskImage right after BackgroundCopy.
-        arena.maskImage = background + arena.planeSize;
-        arena.floatImage = arena.maskImage + block;
-    }
-    m_width = width;
-    m_height = height;
-    m_form = MapForm::Indexed;
-    selected = 0;
-    segmentCount = 0;
+    const core::SegmentPlacement at = arena.placeIndexedMap(size_t(width) * height * 4, bytes);
+    if (!at.map) return false;
+    uint8_t* table = at.table ? at.table : ownTable(bytes);
+    if (!table) return false;
+    placed(arena, MapForm::Indexed, at.map, table, bytes, width, height);
     return true;
 }
 
 void SegmentStore::settleIndexed(core::WorkArena& arena, uint32_t segments) {
     segmentCount = segments;
     if (m_form != MapForm::Indexed || !tableInArena()) return;
-    const size_t used = std::min(m_tableBytes, (size_t(segments) + 1) * sizeof(IndexedSegmentRecord));
-    arena.maskImage = m_table + used;
-    arena.floatImage = arena.maskImage + 2 * size_t(arena.imageBlockSize);
+    arena.settleIndexedTable(std::min(m_tableBytes, (size_t(segments) + 1) * sizeof(IndexedSegmentRecord)));
 }
 
 void SegmentStore::prepareVectors(core::WorkArena& arena) {
-    uint8_t* begin = arena.maskImage;
-    uint8_t* end = arena.floatImage;
-    if (!begin || !end || end <= begin || arena.roomFrom(end) == 0) {
-        vectors.reset(nullptr, 0);
-        return;
-    }
-    vectors.reset(reinterpret_cast<uint32_t*>(begin), size_t(end - begin) / sizeof(uint32_t));
+    const std::span<uint32_t> words = arena.writeMaskWords();
+    vectors.reset(words.data(), words.size());
+    m_vectorLease = arena.lease(core::Region::MaskImage);
+}
+
+VectorView SegmentStore::vectorData(const core::WorkArena& arena) const {
+    // Words that spilled into a block of their own stay; words in MaskImage
+    // last only until MaskImage is written again.
+    if (!vectors.spilled() && !arena.holds(m_vectorLease)) return VectorView();
+    return VectorView(vectors.words());
 }
 
 }  // namespace zorva::segment

@@ -20,10 +20,13 @@ namespace zorva::segment {
 enum class MapForm : uint8_t { None, Label, Indexed };
 
 // The buffers one segmentation leaves for selection, tracing, SVG export and
-// recognition. The map always lies at the start of BackgroundCopy; the record
-// table follows it inside the arena when the arena has room for the worst
-// case the picture can produce (one record per pixel), and lives in a block
-// of its own otherwise, so no picture can make the table overrun the arena.
+// recognition. The arena places the map at the start of BackgroundCopy and
+// the record table behind it when it has room for the worst case the
+// picture can produce (one record per pixel); otherwise the table lives in a
+// block of its own, so no picture can make the table overrun the arena. The
+// store keeps the arena's leases on what it placed: once anyone else writes
+// those bytes (a barcode read, a floating selection, a filter's scratch),
+// the segmentation is gone and every reader is told so.
 class SegmentStore {
 public:
     SegmentStore() = default;
@@ -49,8 +52,11 @@ public:
     MapForm form() const { return m_form; }
     uint32_t width() const { return m_width; }
     uint32_t height() const { return m_height; }
-    // True when a map is present and was built for a picture of this size.
-    bool matches(core::BmpView document) const;
+    // True while the map and table are as the last run left them: nobody
+    // else has written their bytes since.
+    bool intact(const core::WorkArena& arena) const;
+    // True when an intact map built for a picture of this size is present.
+    bool matches(const core::WorkArena& arena, core::BmpView document) const;
 
     core::MutableBmpView labelMap() const { return core::MutableBmpView(m_map); }
     uint32_t* indexedMap() const { return reinterpret_cast<uint32_t*>(m_map); }
@@ -70,7 +76,9 @@ public:
     // Points VectorData at MaskImage, with room up to FloatImage; a longer
     // VectorData moves to a block of its own.
     void prepareVectors(core::WorkArena& arena);
-    VectorView vectorData() const { return VectorView(vectors.words()); }
+    // VectorData of the last tracing; empty once MaskImage was written again
+    // (a snapshot refills it white).
+    VectorView vectorData(const core::WorkArena& arena) const;
 
     // PaletteTable: the last median cut's palette (colour command or segmentation).
     PaletteTable palette;
@@ -86,7 +94,9 @@ public:
     WordBuffer vectors;
 
 private:
-    uint8_t* table(core::WorkArena& arena, uint8_t* at, size_t bytes, size_t after);
+    uint8_t* ownTable(size_t bytes);
+    void placed(const core::WorkArena& arena, MapForm form, uint8_t* map, uint8_t* table, size_t tableBytes,
+                uint32_t width, uint32_t height);
 
     MapForm m_form = MapForm::None;
     uint32_t m_width = 0;
@@ -94,6 +104,9 @@ private:
     uint8_t* m_map = nullptr;
     uint8_t* m_table = nullptr;
     size_t m_tableBytes = 0;
+    core::Lease m_mapLease;
+    core::Lease m_tableLease;
+    core::Lease m_vectorLease;
     std::unique_ptr<uint8_t[]> m_own;
     size_t m_ownBytes = 0;
 };

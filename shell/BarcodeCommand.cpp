@@ -10,9 +10,10 @@ namespace zorva::shell {
 
 namespace {
 
-std::span<uint8_t> WorkPlane(core::WorkArena& arena) {
-    if (!arena.carved() || arena.backgroundCopy == nullptr) return {};
-    return {arena.backgroundCopy, arena.planeSize};
+// The reader's work plane: BackgroundCopy in the picture's own layout.
+std::span<uint8_t> WorkPlane(core::WorkArena& arena, core::BmpView image) {
+    if (!arena.carved()) return {};
+    return arena.writeBackgroundBytes(image.fileSize());
 }
 
 }  // namespace
@@ -21,7 +22,8 @@ void RunBarcodeCommand(Editor& editor) {
     if (!editor.hasDocument()) return;
     editor.setStatus(9, recognize::kBarcodeLabel);
     const uint32_t startMs = editor.host().clockMs();
-    const recognize::BarcodeResult result = recognize::ReadBarcode(editor.document(), WorkPlane(editor.arena()));
+    const recognize::BarcodeResult result =
+        recognize::ReadBarcode(editor.document(), WorkPlane(editor.arena(), editor.document()));
     // A code rejected by its check digit is shown while the search goes on;
     // the final text (a later success or the asterisks) replaces it.
     if (!result.rejected.empty() && !result.found) editor.setStatus(10, result.rejected);
@@ -30,7 +32,7 @@ void RunBarcodeCommand(Editor& editor) {
 }
 
 std::string ReadBarcodeText(core::MutableBmpView image, core::WorkArena& arena) {
-    return recognize::ReadBarcode(image, WorkPlane(arena)).text;
+    return recognize::ReadBarcode(image, WorkPlane(arena, image)).text;
 }
 
 }  // namespace zorva::shell

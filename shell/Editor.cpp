@@ -130,7 +130,7 @@ void Editor::takeSnapshot() {
     m_state.outlineFlags = 0;
     m_state.secondaryOutline = false;
     const core::UndoStatus status = m_undo.snapshot(document(), m_arena, mode);
-    core::FillWhite(core::MutableBmpView(m_arena.maskImage), m_arena.imageBlockSize);
+    core::FillWhite(m_arena.writeMask(), m_arena.imageBlockSize());
     if ((mode & tool::SelectionBit) && !(mode & tool::Pencil)) m_state.outlineFlags |= 0x10;
     mode |= tool::ActionUnderWay;
     if (status == core::UndoStatus::WriteFailed) message(text::kUndoLost, MessageIcon::Exclamation);

@@ -36,7 +36,7 @@ bool Ready(Editor& editor) {
 }
 
 uint32_t* Histogram(Editor& editor) {
-    return reinterpret_cast<uint32_t*>(editor.arena().pixelPlane);
+    return editor.arena().writePixelWords(segment::kHistogramCells).data();
 }
 
 void WriteBesideThePicture(Editor& editor, const std::string& svg) {
@@ -139,12 +139,14 @@ void RunSegmentMedianCutCommand(Editor& editor) {
 
 bool TraceCurrentSegmentation(Editor& editor) {
     segment::SegmentStore& store = editor.segments();
-    if (!Ready(editor) || store.form() != segment::MapForm::Indexed || !store.matches(editor.document())) return false;
+    if (!Ready(editor) || store.form() != segment::MapForm::Indexed ||
+        !store.matches(editor.arena(), editor.document()))
+        return false;
     const SegmentState& s = editor.state().segment;
     store.prepareVectors(editor.arena());
     segment::TraceSegments(store.indexedMap(), store.width(), store.height(), store.indexedRecords(),
                            store.segmentCount, store.segmentPalette, s.vectorFlags, store.vectors);
-    if (s.quantiseFirst) WriteBesideThePicture(editor, segment::IndexedSvg(store.vectorData()));
+    if (s.quantiseFirst) WriteBesideThePicture(editor, segment::IndexedSvg(store.vectorData(editor.arena())));
     return true;
 }
 
@@ -153,7 +155,7 @@ void RunSvgExportCommand(Editor& editor) {
     segment::SegmentStore& store = editor.segments();
     // The map actually present decides, not SegmentMode: a colour-palette run
     // after 8-connected segmentation leaves a label-image map behind mode 0.
-    if (!Ready(editor) || !s.segmentsReady || !store.matches(editor.document())) return;
+    if (!Ready(editor) || !s.segmentsReady || !store.matches(editor.arena(), editor.document())) return;
     s.vectorFlags = 0;
     const bool eight = store.form() == segment::MapForm::Label;
     std::unique_ptr<SvgValueDialog> dialog;
@@ -190,7 +192,7 @@ void EnterSegmentSelection(Editor& editor) {
 void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y) {
     segment::SegmentStore& store = editor.segments();
     const core::MutableBmpView image = editor.document();
-    if (!Ready(editor) || !editor.state().segment.segmentsReady || !store.matches(image)) return;
+    if (!Ready(editor) || !editor.state().segment.segmentsReady || !store.matches(editor.arena(), image)) return;
     x &= 0x7FFF;
     std::optional<segment::SegmentPick> pick;
     if (store.form() == segment::MapForm::Label)
@@ -214,7 +216,7 @@ void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y) {
 void SegmentRemove(Editor& editor) {
     segment::SegmentStore& store = editor.segments();
     const core::MutableBmpView image = editor.document();
-    if (Ready(editor) && store.selected != 0 && store.matches(image)) {
+    if (Ready(editor) && store.selected != 0 && store.matches(editor.arena(), image)) {
         if (store.form() == segment::MapForm::Label)
             segment::RemoveEightSegment(image, store.labelMap(), store.selected);
         else

@@ -60,11 +60,11 @@ TEST_F(UndoRingTest, SnapshotUndoRedoChain) {
     Paint(0xAA);
     ring.snapshot(doc.view(), arena, 0);
     Paint(0xBB);
-    const std::vector<uint8_t> after(doc.data(), doc.data() + arena.imageBlockSize);
+    const std::vector<uint8_t> after(doc.data(), doc.data() + arena.imageBlockSize());
     ASSERT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::Done);
     EXPECT_EQ(Colour(), 0xAAu);
     ASSERT_EQ(ring.redo(doc.view(), arena, false), UndoStatus::Done);
-    EXPECT_TRUE(test::SameBytes(after.data(), after.size(), doc.data(), arena.imageBlockSize));
+    EXPECT_TRUE(test::SameBytes(after.data(), after.size(), doc.data(), arena.imageBlockSize()));
     // A snapshot after an undo ends the redo chain.
     ring.undo(doc.view(), arena, false);
     ring.snapshot(doc.view(), arena, 0);
@@ -108,8 +108,8 @@ TEST_F(UndoRingTest, JournalUndoRestoresNewestFirstAndKeepsTheIndex) {
 
     ASSERT_EQ(ring.undo(doc.view(), arena, true), UndoStatus::Done);
     EXPECT_EQ(test::Rgb(doc.view(), 1, 1), 0x101010u);
-    EXPECT_EQ(ring.index(), 1);                          // journal undo keeps the index
-    EXPECT_EQ(Load32(arena.pixelJournal + start), end);  // and stores the end in the header
+    EXPECT_EQ(ring.index(), 1);                       // journal undo keeps the index
+    EXPECT_EQ(Load32(arena.journal() + start), end);  // and stores the end in the header
 }
 
 TEST_F(UndoRingTest, JournalRedoWalksOnlyFromAHeaderAJournalUndoSet) {
@@ -117,9 +117,9 @@ TEST_F(UndoRingTest, JournalRedoWalksOnlyFromAHeaderAJournalUndoSet) {
     ring.snapshot(doc.view(), arena, 0x20);  // slot 1
     ring.undo(doc.view(), arena, false);     // file undo back to slot 1
     // Slot 1's header holds the tool bit 0x20, not a position.
-    const std::vector<uint8_t> before(doc.data(), doc.data() + arena.imageBlockSize);
+    const std::vector<uint8_t> before(doc.data(), doc.data() + arena.imageBlockSize());
     EXPECT_EQ(ring.redo(doc.view(), arena, true), UndoStatus::NothingToDo);
-    EXPECT_TRUE(test::SameBytes(before.data(), before.size(), doc.data(), arena.imageBlockSize));
+    EXPECT_TRUE(test::SameBytes(before.data(), before.size(), doc.data(), arena.imageBlockSize()));
 }
 
 TEST_F(UndoRingTest, JournalRedoAfterJournalUndoReappliesOutlineMarks) {
@@ -174,9 +174,9 @@ TEST_F(UndoRingTest, ShortSnapshotFileLeavesTheDocumentUntouched) {
     ring.snapshot(doc.view(), arena, 0);
     Paint(0x222222);
     std::filesystem::resize_file(ring.slotPath(0), 40);
-    const std::vector<uint8_t> before(doc.data(), doc.data() + arena.imageBlockSize);
+    const std::vector<uint8_t> before(doc.data(), doc.data() + arena.imageBlockSize());
     EXPECT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::ReadFailed);
-    EXPECT_TRUE(test::SameBytes(before.data(), before.size(), doc.data(), arena.imageBlockSize));
+    EXPECT_TRUE(test::SameBytes(before.data(), before.size(), doc.data(), arena.imageBlockSize()));
     EXPECT_EQ(ring.index(), 1);  // nothing moved: the step can be retried
 }
 

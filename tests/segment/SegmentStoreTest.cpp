@@ -21,32 +21,39 @@ struct Workbench {
     }
     bool inArena(const void* p) const {
         const uint8_t* b = static_cast<const uint8_t*>(p);
-        return b >= arena.base() && b < arena.end();
+        return b >= arena.journal() && b < arena.journal() + arena.size();
     }
 };
 
 // The label-image map sits at BackgroundCopy with MaskImage and FloatImage
 // right behind it and the table after them; the indexed table follows its
-// map, and after the run MaskImage starts right after record K.
+// map, and after the run MaskImage starts right after record K. A write of
+// the map's bytes by anyone else ends the segmentation.
 TEST(SegmentStoreTest, PlacesMapsAndTablesInTheArena) {
     Workbench bench(test::PhotoLike(64, 48, 1));
-    const uint32_t block = bench.arena.imageBlockSize;
+    const uint32_t block = bench.arena.imageBlockSize();
+    const uint8_t* background = bench.arena.background().data();
     ASSERT_TRUE(bench.store.placeEight(bench.arena, bench.document.view()));
-    EXPECT_EQ(bench.store.labelMap().data(), bench.arena.backgroundCopy);
-    EXPECT_EQ(bench.arena.maskImage, bench.arena.backgroundCopy + block);
-    EXPECT_EQ(bench.arena.floatImage, bench.arena.backgroundCopy + 2 * block);
-    EXPECT_EQ(reinterpret_cast<uint8_t*>(bench.store.eightTable().data()), bench.arena.backgroundCopy + 3 * block);
+    EXPECT_EQ(bench.store.labelMap().data(), background);
+    EXPECT_EQ(bench.arena.mask().data(), background + block);
+    EXPECT_EQ(bench.arena.floatImage().data(), background + 2 * block);
+    EXPECT_EQ(reinterpret_cast<uint8_t*>(bench.store.eightTable().data()), background + 3 * block);
     EXPECT_EQ(bench.store.eightTable().size(), SegmentEightCapacity(64, 48));
 
     ASSERT_TRUE(bench.store.placeIndexed(bench.arena, 64, 48));
     uint8_t* table = reinterpret_cast<uint8_t*>(bench.store.indexedTable().data());
-    EXPECT_EQ(table, bench.arena.backgroundCopy + 4 * 64 * 48);
+    EXPECT_EQ(table, background + 4 * 64 * 48);
     bench.store.settleIndexed(bench.arena, 7);
-    EXPECT_EQ(bench.arena.maskImage, table + 8 * sizeof(IndexedSegmentRecord));
-    EXPECT_EQ(bench.arena.floatImage, bench.arena.maskImage + 2 * block);
-    EXPECT_TRUE(bench.store.matches(bench.document.view()));
+    EXPECT_EQ(bench.arena.mask().data(), table + 8 * sizeof(IndexedSegmentRecord));
+    EXPECT_EQ(bench.arena.floatImage().data(), bench.arena.mask().data() + 2 * block);
+    EXPECT_TRUE(bench.store.matches(bench.arena, bench.document.view()));
+    bench.arena.writeMask();
+    EXPECT_TRUE(bench.store.matches(bench.arena, bench.document.view()));
+    bench.arena.writeBackgroundBytes(bench.document.view().fileSize());
+    EXPECT_FALSE(bench.store.matches(bench.arena, bench.document.view()));
+    ASSERT_TRUE(bench.store.placeIndexed(bench.arena, 64, 48));
     bench.store.reset();
-    EXPECT_FALSE(bench.store.matches(bench.document.view()));
+    EXPECT_FALSE(bench.store.matches(bench.arena, bench.document.view()));
 }
 
 // When the arena cannot hold the worst-case table, the table gets a block of
@@ -80,7 +87,7 @@ TEST(SegmentStoreTest, CheckerboardOfSinglePixels) {
     uint32_t k = 0;
     SegmentMedianCutParams params;
     params.minSegmentPoints = 0;
-    ASSERT_EQ(SegmentMedianCut(bench.document.view(), params, reinterpret_cast<uint32_t*>(bench.arena.pixelPlane),
+    ASSERT_EQ(SegmentMedianCut(bench.document.view(), params, bench.arena.writePixelWords(kHistogramCells).data(),
                                store.indexedMap(), store.indexedTable(), store.palette, k),
               SegmentStatus::Done);
     EXPECT_EQ(k, (w - 1) * (h - 1));
@@ -89,7 +96,7 @@ TEST(SegmentStoreTest, CheckerboardOfSinglePixels) {
         store.prepareVectors(bench.arena);
         TraceSegments(store.indexedMap(), w, h, store.indexedRecords(), k, store.palette, flags, store.vectors);
         EXPECT_TRUE(store.vectors.spilled());
-        const VectorView data = store.vectorData();
+        const VectorView data = store.vectorData(bench.arena);
         ASSERT_TRUE(data.valid());
         EXPECT_EQ(test::OutlinePoints(data, k / 2).size(), 5u);
         const std::string svg = IndexedSvg(data);
@@ -126,7 +133,7 @@ TEST(SegmentStoreTest, LargeNoisyPhoto) {
     const uint32_t w = 1601, h = 1203;
     Workbench bench(test::PhotoLike(w, h, 3, 40));
     SegmentStore& store = bench.store;
-    uint32_t* histogram = reinterpret_cast<uint32_t*>(bench.arena.pixelPlane);
+    uint32_t* histogram = bench.arena.writePixelWords(kHistogramCells).data();
 
     ASSERT_TRUE(store.placeEight(bench.arena, bench.document.view()));
     const SegmentEightResult eight = SegmentEight(bench.document.view(), store.labelMap(), store.eightTable(), 2, 5);
@@ -152,7 +159,7 @@ TEST(SegmentStoreTest, LargeNoisyPhoto) {
     EXPECT_EQ(total, uint64_t(w - 1) * (h - 1));
     store.prepareVectors(bench.arena);
     TraceSegments(store.indexedMap(), w, h, store.indexedRecords(), k, store.palette, 5, store.vectors);
-    const std::string svg = IndexedSvg(store.vectorData());
+    const std::string svg = IndexedSvg(store.vectorData(bench.arena));
     test::TempDir dir;
     ASSERT_TRUE(WriteSvgFile(dir.file("photo.svg"), svg));
     EXPECT_TRUE(test::ValidSvg(dir.file("photo.svg"), w / 4, h / 4));  // scale 0.25

@@ -55,7 +55,7 @@ TEST_F(EditorTest, NewMakesTheWhitePictureInTheSourceView) {
     EXPECT_EQ(editor.state().viewMode, CommandId::SourceView);
     EXPECT_EQ(editor.state().toolMode, tool::None);
     EXPECT_EQ(editor.state().currentFilePath, "/somewhere/photo.jpg");  // New keeps the path
-    EXPECT_EQ(editor.arena().imageBlockSize, 2080856u);
+    EXPECT_EQ(editor.arena().imageBlockSize(), 2080856u);
     EXPECT_EQ(editor.state().status[0], "Координаты:");
     EXPECT_EQ(editor.state().status[7], "Площадь");
 }
@@ -117,7 +117,7 @@ TEST_F(EditorTest, SnapshotMarksAnActionAndUndoRestoresTheSavedTool) {
     EXPECT_EQ(editor.state().toolMode, tool::Brush | tool::ActionUnderWay);
     EXPECT_EQ(editor.state().savedTool, tool::Brush);
     // The mask is white after every snapshot.
-    EXPECT_EQ(editor.arena().maskImage[54], 0xFF);
+    EXPECT_EQ(editor.arena().mask().data()[54], 0xFF);
     Paint(0x222222);
     editor.state().toolMode = tool::None;
     editor.dispatch(CommandId::Undo);
