@@ -5,7 +5,7 @@
 #include "core/UndoRing.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtDecoder.h"
-#include "shell/Cli.h"
+#include "shell/cli/Cli.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);  // Qt's image plugins are found through it

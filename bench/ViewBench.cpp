@@ -10,7 +10,7 @@
 #include "bench/BenchPictures.h"
 #include "platform/PaintView.h"
 #include "shell/EditorState.h"
-#include "shell/View.h"
+#include "shell/view/View.h"
 
 namespace {
 

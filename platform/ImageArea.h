@@ -7,9 +7,9 @@
 #include <array>
 
 #include "shell/Editor.h"
-#include "shell/Input.h"
-#include "shell/Palette.h"
-#include "shell/View.h"
+#include "shell/input/Input.h"
+#include "shell/view/Palette.h"
+#include "shell/view/View.h"
 
 class QFrame;
 class QKeyEvent;

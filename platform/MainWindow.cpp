@@ -14,7 +14,7 @@
 #include "platform/ImageArea.h"
 #include "platform/PaletteIcons.h"
 #include "platform/ProgramFolder.h"
-#include "shell/Tools.h"
+#include "shell/input/Tools.h"
 
 namespace zorva::platform {
 

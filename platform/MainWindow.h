@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/QtHost.h"
-#include "shell/CommandTable.h"
 #include "shell/Editor.h"
-#include "shell/Input.h"
+#include "shell/commands/CommandTable.h"
+#include "shell/input/Input.h"
 
 class QApplication;
 class QMenu;

@@ -4,8 +4,8 @@
 #include <QImage>
 #include <algorithm>
 
-#include "shell/Render.h"
-#include "shell/View.h"
+#include "shell/view/Render.h"
+#include "shell/view/View.h"
 
 namespace zorva::platform {
 

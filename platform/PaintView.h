@@ -5,7 +5,7 @@
 #include <QRect>
 
 #include "core/BmpImage.h"
-#include "shell/WindowState.h"
+#include "shell/view/WindowState.h"
 
 namespace zorva::platform {
 

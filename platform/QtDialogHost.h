@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <map>
 
-#include "shell/Dialog.h"
+#include "shell/dialogs/Dialog.h"
 
 class QWidget;
 

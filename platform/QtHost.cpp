@@ -13,7 +13,7 @@
 #include "platform/Printing.h"
 #include "platform/QtDecoder.h"
 #include "platform/QtDialogHost.h"
-#include "shell/FileFilters.h"
+#include "shell/dialogs/FileFilters.h"
 
 namespace zorva::platform {
 

@@ -2,12 +2,12 @@
 #include "shell/Editor.h"
 
 #include "core/ImageFiles.h"
-#include "shell/BarcodeCommand.h"
-#include "shell/CommandTable.h"
 #include "shell/Messages.h"
-#include "shell/SegmentCommands.h"
-#include "shell/View.h"
-#include "shell/WindowCommands.h"
+#include "shell/commands/BarcodeCommand.h"
+#include "shell/commands/CommandTable.h"
+#include "shell/commands/SegmentCommands.h"
+#include "shell/commands/WindowCommands.h"
+#include "shell/view/View.h"
 
 namespace zorva::shell {
 

@@ -9,9 +9,9 @@
 #include "core/WorkArena.h"
 #include "recognize/SymbolBase.h"
 #include "segment/SegmentStore.h"
-#include "shell/CommandId.h"
 #include "shell/EditorState.h"
 #include "shell/Host.h"
+#include "shell/commands/CommandId.h"
 
 namespace zorva::shell {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/CommandId.h"
-#include "shell/WindowState.h"
+#include "shell/commands/CommandId.h"
+#include "shell/view/WindowState.h"
 
 namespace zorva::shell {
 

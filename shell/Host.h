@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/BmpImage.h"
-#include "shell/WindowState.h"
+#include "shell/view/WindowState.h"
 
 namespace zorva::shell {
 

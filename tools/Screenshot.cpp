@@ -11,10 +11,10 @@
 
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
-#include "shell/Dialog.h"
-#include "shell/Palette.h"
-#include "shell/View.h"
+#include "shell/dialogs/Dialog.h"
 #include "shell/dialogs/ZoomDialog.h"
+#include "shell/view/Palette.h"
+#include "shell/view/View.h"
 
 using namespace zorva;
 

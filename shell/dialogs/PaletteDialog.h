@@ -1,7 +1,7 @@
 // The PALITRA dialog: the number of colours of the indexed palette, or 256.
 #pragma once
 
-#include "shell/Dialog.h"
+#include "shell/dialogs/Dialog.h"
 
 namespace zorva::shell {
 

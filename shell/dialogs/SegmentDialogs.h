@@ -1,7 +1,7 @@
 // The SEGMENT1 and SEGMENT2 dialogs: parameters of the two segmentations.
 #pragma once
 
-#include "shell/Dialog.h"
+#include "shell/dialogs/Dialog.h"
 
 namespace zorva::shell {
 

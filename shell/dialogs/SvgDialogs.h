@@ -1,7 +1,7 @@
 // The SEG_MIN and POGRESH dialogs of the SVG export: one value each.
 #pragma once
 
-#include "shell/Dialog.h"
+#include "shell/dialogs/Dialog.h"
 
 namespace zorva::shell {
 

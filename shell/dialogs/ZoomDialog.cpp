@@ -2,7 +2,7 @@
 #include "shell/dialogs/ZoomDialog.h"
 
 #include "shell/Editor.h"
-#include "shell/View.h"
+#include "shell/view/View.h"
 
 namespace zorva::shell {
 

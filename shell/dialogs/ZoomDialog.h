@@ -1,7 +1,7 @@
 // The zoom dialog "CONTROLS3": eight radio buttons from 25% to 1600% that act at once, and OK.
 #pragma once
 
-#include "shell/Dialog.h"
+#include "shell/dialogs/Dialog.h"
 
 namespace zorva::shell {
 

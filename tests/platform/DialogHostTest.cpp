@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "platform/QtDialogHost.h"
-#include "shell/Dialog.h"
 #include "shell/Editor.h"
+#include "shell/dialogs/Dialog.h"
 #include "shell/dialogs/ZoomDialog.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TestSupport.h"

@@ -14,9 +14,9 @@
 #include "core/ImageFiles.h"
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
-#include "shell/CommandTable.h"
-#include "shell/Palette.h"
-#include "shell/View.h"
+#include "shell/commands/CommandTable.h"
+#include "shell/view/Palette.h"
+#include "shell/view/View.h"
 #include "tests/support/TestSupport.h"
 
 using namespace zorva;

@@ -8,7 +8,7 @@
 #include "core/ImageFiles.h"
 #include "platform/MainWindow.h"
 #include "platform/Printing.h"
-#include "shell/View.h"
+#include "shell/view/View.h"
 #include "tests/support/TestSupport.h"
 
 using namespace zorva;

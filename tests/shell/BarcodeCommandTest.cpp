@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "shell/BarcodeCommand.h"
 #include "shell/Editor.h"
+#include "shell/commands/BarcodeCommand.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TestSupport.h"
 

@@ -6,8 +6,8 @@
 
 #include "core/ImageFiles.h"
 #include "core/WorkArena.h"
-#include "shell/Cli.h"
-#include "shell/CliOps.h"
+#include "shell/cli/Cli.h"
+#include "shell/cli/CliOps.h"
 #include "tests/support/TestSupport.h"
 
 namespace zorva::shell {

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "shell/CommandTable.h"
+#include "shell/commands/CommandTable.h"
 
 namespace zorva::shell {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <set>
 
-#include "shell/CommandTable.h"
-#include "shell/Input.h"
-#include "shell/Palette.h"
+#include "shell/commands/CommandTable.h"
+#include "shell/input/Input.h"
+#include "shell/view/Palette.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "core/ImageFiles.h"
-#include "shell/Navigation.h"
+#include "shell/commands/Navigation.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {

@@ -1,8 +1,8 @@
 // The tool palette: hover indices and labels, tool choice and its after-steps; the status-bar fields.
 #include <gtest/gtest.h>
 
-#include "shell/Input.h"
-#include "shell/Palette.h"
+#include "shell/input/Input.h"
+#include "shell/view/Palette.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {

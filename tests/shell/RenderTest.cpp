@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "shell/Render.h"
-#include "shell/View.h"
+#include "shell/view/Render.h"
+#include "shell/view/View.h"
 #include "tests/support/TestSupport.h"
 
 namespace zorva::shell {

@@ -12,9 +12,9 @@
 #include "core/ImageFiles.h"
 #include "core/WorkArena.h"
 #include "segment/SegmentEight.h"
-#include "shell/Cli.h"
 #include "shell/Editor.h"
-#include "shell/SegmentCommands.h"
+#include "shell/cli/Cli.h"
+#include "shell/commands/SegmentCommands.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TestSupport.h"
 

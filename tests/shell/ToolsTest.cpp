@@ -1,5 +1,5 @@
 // The mouse reaches segment selection through the window's routing: left picks, right removes.
-#include "shell/Tools.h"
+#include "shell/input/Tools.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {

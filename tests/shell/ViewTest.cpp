@@ -1,8 +1,8 @@
 // Zoom lengths, the image-area layout and its scroll bars, paint plans, scrolling, pointer mapping, zoom dialog.
 #include <gtest/gtest.h>
 
-#include "shell/View.h"
 #include "shell/dialogs/ZoomDialog.h"
+#include "shell/view/View.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {

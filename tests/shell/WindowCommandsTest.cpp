@@ -1,8 +1,8 @@
 // The window's own commands: colour, printing, help, about, the language items and the do-nothing items.
 #include <gtest/gtest.h>
 
-#include "shell/Help.h"
-#include "shell/View.h"
+#include "shell/commands/Help.h"
+#include "shell/view/View.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/Dialog.h"
 #include "shell/Host.h"
+#include "shell/dialogs/Dialog.h"
 
 namespace zorva::test {
 

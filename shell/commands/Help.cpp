@@ -1,5 +1,5 @@
 // The fixed Russian help texts, the about box and the English item's box.
-#include "shell/Help.h"
+#include "shell/commands/Help.h"
 
 #include <array>
 

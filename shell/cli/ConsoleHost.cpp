@@ -1,5 +1,5 @@
 // The host of zorva-cli.
-#include "shell/ConsoleHost.h"
+#include "shell/cli/ConsoleHost.h"
 
 #include <chrono>
 

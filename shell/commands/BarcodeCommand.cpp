@@ -1,5 +1,5 @@
 // The barcode command: status texts and timing around the EAN reader.
-#include "shell/BarcodeCommand.h"
+#include "shell/commands/BarcodeCommand.h"
 
 #include <span>
 

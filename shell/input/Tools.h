@@ -1,7 +1,7 @@
 // The pointer actions of the tools that exist: what the left and right buttons do in each ToolMode.
 #pragma once
 
-#include "shell/Input.h"
+#include "shell/input/Input.h"
 
 namespace zorva::shell {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ConsoleHost.h"
+#include "shell/cli/ConsoleHost.h"
 
 namespace zorva::shell {
 

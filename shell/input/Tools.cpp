@@ -1,8 +1,8 @@
 // The pointer actions of the tools that exist.
-#include "shell/Tools.h"
+#include "shell/input/Tools.h"
 
 #include "shell/Editor.h"
-#include "shell/SegmentCommands.h"
+#include "shell/commands/SegmentCommands.h"
 
 namespace zorva::shell {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/BmpImage.h"
-#include "shell/WindowState.h"
+#include "shell/view/WindowState.h"
 
 namespace zorva::shell {
 

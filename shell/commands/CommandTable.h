@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "shell/CommandId.h"
+#include "shell/commands/CommandId.h"
 
 namespace zorva::shell {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/CommandId.h"
-#include "shell/Dialog.h"
+#include "shell/commands/CommandId.h"
+#include "shell/dialogs/Dialog.h"
 
 namespace zorva::shell {
 

@@ -1,13 +1,13 @@
 // zorva-cli: info, new, convert, apply and the recognition jobs over the one dispatcher.
-#include "shell/Cli.h"
+#include "shell/cli/Cli.h"
 
 #include <chrono>
 #include <filesystem>
 
 #include "core/ImageFiles.h"
-#include "shell/CliOps.h"
 #include "shell/Editor.h"
-#include "shell/Input.h"
+#include "shell/cli/CliOps.h"
+#include "shell/input/Input.h"
 
 namespace zorva::shell {
 

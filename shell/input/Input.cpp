@@ -1,10 +1,10 @@
 // Key handler, mouse routing, context-menu choice, enable rule and check marks of the window.
-#include "shell/Input.h"
+#include "shell/input/Input.h"
 
-#include "shell/CommandTable.h"
 #include "shell/Editor.h"
-#include "shell/Palette.h"
-#include "shell/View.h"
+#include "shell/commands/CommandTable.h"
+#include "shell/view/Palette.h"
+#include "shell/view/View.h"
 
 namespace zorva::shell {
 

@@ -1,9 +1,9 @@
 // The OP table of `zorva-cli apply`.
-#include "shell/CliOps.h"
+#include "shell/cli/CliOps.h"
 
 #include <charconv>
 
-#include "shell/SegmentCommands.h"
+#include "shell/commands/SegmentCommands.h"
 
 namespace zorva::shell {
 

@@ -1,7 +1,7 @@
 // Commands of the window itself: zoom, colour, printing, help, language, folder navigation.
 #pragma once
 
-#include "shell/CommandId.h"
+#include "shell/commands/CommandId.h"
 
 namespace zorva::shell {
 

@@ -5,7 +5,7 @@
 
 #include "core/BmpImage.h"
 #include "shell/EditorState.h"
-#include "shell/WindowState.h"
+#include "shell/view/WindowState.h"
 
 namespace zorva::shell {
 

@@ -1,10 +1,10 @@
 // Nearest-pixel, area-averaging and bilinear rendering of a paint plan into 32-bit pixels.
-#include "shell/Render.h"
+#include "shell/view/Render.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "shell/View.h"
+#include "shell/view/View.h"
 
 namespace zorva::shell {
 

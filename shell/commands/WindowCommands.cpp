@@ -1,13 +1,13 @@
 // Commands of the window itself: zoom, colour, printing, help, language, folder navigation.
-#include "shell/WindowCommands.h"
+#include "shell/commands/WindowCommands.h"
 
 #include <string_view>
 
 #include "shell/Editor.h"
-#include "shell/Help.h"
-#include "shell/Navigation.h"
-#include "shell/Palette.h"
-#include "shell/View.h"
+#include "shell/commands/Help.h"
+#include "shell/commands/Navigation.h"
+#include "shell/view/Palette.h"
+#include "shell/view/View.h"
 
 namespace zorva::shell {
 

@@ -1,5 +1,5 @@
 // The toolkit-free dialog model and the scripted player used by zorva-cli and tests.
-#include "shell/Dialog.h"
+#include "shell/dialogs/Dialog.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "shell/Dialog.h"
 #include "shell/Host.h"
+#include "shell/dialogs/Dialog.h"
 
 namespace zorva::shell {
 

@@ -1,11 +1,11 @@
 // The 14-tool table, hover labels, tool choice and the status-bar fields.
-#include "shell/Palette.h"
+#include "shell/view/Palette.h"
 
 #include <cstdio>
 
 #include "shell/Editor.h"
-#include "shell/Input.h"
-#include "shell/View.h"
+#include "shell/input/Input.h"
+#include "shell/view/View.h"
 
 namespace zorva::shell {
 

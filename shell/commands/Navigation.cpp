@@ -1,5 +1,5 @@
 // Folder navigation: "*.jpg" files in the order the folder lists them, no wrap-around.
-#include "shell/Navigation.h"
+#include "shell/commands/Navigation.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "shell/CommandId.h"
 #include "shell/EditorState.h"
+#include "shell/commands/CommandId.h"
 
 namespace zorva::shell {
 

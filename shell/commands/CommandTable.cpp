@@ -1,5 +1,5 @@
 // Menu texts, shortcuts and marks of every command, and the menu trees built from them.
-#include "shell/CommandTable.h"
+#include "shell/commands/CommandTable.h"
 
 #include <array>
 

@@ -1,5 +1,5 @@
 // The colour-palette, segmentation, SVG export and segment-selection commands over the segment layer.
-#include "shell/SegmentCommands.h"
+#include "shell/commands/SegmentCommands.h"
 
 #include <memory>
 #include <string>
@@ -11,13 +11,13 @@
 #include "segment/SegmentStore.h"
 #include "segment/Svg.h"
 #include "segment/Trace.h"
-#include "shell/CliOps.h"
 #include "shell/Editor.h"
 #include "shell/Messages.h"
-#include "shell/Palette.h"
+#include "shell/cli/CliOps.h"
 #include "shell/dialogs/PaletteDialog.h"
 #include "shell/dialogs/SegmentDialogs.h"
 #include "shell/dialogs/SvgDialogs.h"
+#include "shell/view/Palette.h"
 
 namespace zorva::shell {
 

@@ -1,5 +1,5 @@
 // Zoom lengths, the layout of the image area and its scroll bars, paint plans and the pointer mapping.
-#include "shell/View.h"
+#include "shell/view/View.h"
 
 #include <algorithm>
 #include <string>

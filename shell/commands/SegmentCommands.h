@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "shell/Dialog.h"
+#include "shell/dialogs/Dialog.h"
 
 namespace zorva::shell {
 

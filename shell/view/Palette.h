@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/WindowState.h"
+#include "shell/view/WindowState.h"
 
 namespace zorva::shell {
 
