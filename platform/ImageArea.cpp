@@ -69,7 +69,7 @@ StatusBarWidget::StatusBarWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void StatusBarWidget::setField(int field, const QString& text) {
-    if (field < 0 || field >= shell::kStatusFieldCount || m_fields[size_t(field)] == text) return;
+    if (field < 0 || field >= shell::status::kFieldCount || m_fields[size_t(field)] == text) return;
     m_fields[size_t(field)] = text;
     update();
 }
@@ -80,7 +80,7 @@ void StatusBarWidget::paintEvent(QPaintEvent*) {
     p.setPen(palette().color(QPalette::Mid));
     p.drawLine(0, 0, width(), 0);
     int left = 0;
-    for (int f = 0; f < shell::kStatusFieldCount; ++f) {
+    for (int f = 0; f < shell::status::kFieldCount; ++f) {
         const int right = shell::StatusFieldEdges()[size_t(f)];
         const QRect panel(left, 2, right - left - 2, height() - 3);
         qDrawShadePanel(&p, panel, palette(), true, 1);

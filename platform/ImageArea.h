@@ -29,7 +29,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::array<QString, shell::kStatusFieldCount> m_fields;
+    std::array<QString, shell::status::kFieldCount> m_fields;
 };
 
 // Everything below the menu bar. Mouse, keys and scroll bars go to the

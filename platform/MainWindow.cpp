@@ -100,7 +100,7 @@ void MainWindow::applyMenuRules() {
     shell::ApplyEnableRule(state, document);
     for (const auto* actions : {&m_mainActions, &m_contextActions})
         for (const auto& [action, id] : *actions) {
-            action->setEnabled(shell::IsEnabled(state, document, id));
+            action->setEnabled(shell::IsEnabled(m_editor, id));
             if (action->isCheckable()) action->setChecked(shell::IsChecked(state, id));
         }
 }

@@ -408,4 +408,11 @@ QIcon ProgramIcon() {
     return icon;
 }
 
+QPixmap IllustrationPicture(int /*number*/, qreal pixelRatio) {
+    QPixmap picture(QSize(kIllustrationSize, kIllustrationSize) * pixelRatio);
+    picture.setDevicePixelRatio(pixelRatio);
+    picture.fill(Qt::transparent);
+    return picture;
+}
+
 }  // namespace zorva::platform

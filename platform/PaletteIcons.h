@@ -10,6 +10,13 @@ namespace zorva::platform {
 // sunken when pressed, at `pixelRatio` device pixels per pixel.
 QPixmap ToolButtonPicture(int k, bool pressed, qreal pixelRatio = 1.0);
 
+// The side of the illustration pictures of the dialogs.
+inline constexpr int kIllustrationSize = 64;
+
+// Illustration `number` of a dialog's picture box, kIllustrationSize square;
+// an empty picture for 0 and for numbers without a picture.
+QPixmap IllustrationPicture(int number, qreal pixelRatio = 1.0);
+
 // The window's icon: a framed photo under a magnifying lens.
 QIcon ProgramIcon();
 

@@ -8,13 +8,27 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
+
+#include "platform/PaletteIcons.h"
 
 namespace zorva::platform {
 
 namespace {
-QString Text(const std::string& s) {
+QString Text(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// The read-only edit that echoes a trackbar or an up-down, beside it.
+QLineEdit* EchoEdit(QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::NoFocus);
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
+    edit->setAlignment(Qt::AlignRight);
+    return edit;
 }
 }  // namespace
 
@@ -49,17 +63,50 @@ ModelDialog::ModelDialog(shell::DialogModel& model, QWidget* parent) : QDialog(p
                 // The read-only edit that echoes this trackbar sits beside it.
                 if (i + 1 < controls.size() && controls[i + 1].kind == shell::ControlKind::ReadOnlyEdit) {
                     const shell::DialogControl& e = controls[++i];
-                    auto* edit = new QLineEdit(this);
-                    edit->setReadOnly(true);
-                    edit->setFocusPolicy(Qt::NoFocus);
-                    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
-                    edit->setAlignment(Qt::AlignRight);
+                    auto* edit = EchoEdit(this);
                     row->addWidget(edit);
                     m_widgets[e.id] = edit;
                 }
                 column->addLayout(row);
                 break;
             }
+            case shell::ControlKind::UpDown: {
+                // An edit that shows the value (when the next control echoes
+                // it) with the two arrows that step it.
+                auto* row = new QHBoxLayout;
+                if (i + 1 < controls.size() && controls[i + 1].kind == shell::ControlKind::ReadOnlyEdit) {
+                    const shell::DialogControl& e = controls[++i];
+                    auto* edit = EchoEdit(this);
+                    edit->setMaximumWidth(QWIDGETSIZE_MAX);
+                    row->addWidget(edit, 1);
+                    m_widgets[e.id] = edit;
+                }
+                const int id = c.id;
+                for (const auto& [arrow, step] : {std::pair{Qt::UpArrow, 1}, std::pair{Qt::DownArrow, -1}}) {
+                    auto* button = new QToolButton(this);
+                    button->setArrowType(arrow);
+                    button->setAutoRepeat(true);
+                    const int delta = step;
+                    connect(button, &QToolButton::clicked, this, [this, id, delta] {
+                        m_model.moveTrackbar(id, m_model.value(id) + delta);
+                        afterEvent();
+                    });
+                    row->addWidget(button);
+                }
+                column->addLayout(row);
+                break;
+            }
+            case shell::ControlKind::Picture: {
+                auto* picture = new QLabel(this);
+                picture->setAlignment(Qt::AlignCenter);
+                picture->setFrameStyle(QFrame::Box | QFrame::Sunken);
+                picture->setMinimumSize(kIllustrationSize, kIllustrationSize);
+                column->addWidget(picture);
+                m_widgets[c.id] = picture;
+                break;
+            }
+            case shell::ControlKind::Value:
+                break;
             case shell::ControlKind::ReadOnlyEdit: {
                 auto* edit = new QLineEdit(this);
                 edit->setReadOnly(true);
@@ -123,6 +170,12 @@ void ModelDialog::refresh() {
                 break;
             case shell::ControlKind::Button:
                 static_cast<QPushButton*>(w)->setText(Text(c.text));
+                break;
+            case shell::ControlKind::Picture:
+                static_cast<QLabel*>(w)->setPixmap(IllustrationPicture(c.value, devicePixelRatioF()));
+                break;
+            case shell::ControlKind::UpDown:
+            case shell::ControlKind::Value:
                 break;
         }
     }

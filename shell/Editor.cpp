@@ -3,10 +3,9 @@
 
 #include "core/ImageFiles.h"
 #include "shell/Messages.h"
-#include "shell/commands/BarcodeCommand.h"
 #include "shell/commands/CommandTable.h"
-#include "shell/commands/SegmentCommands.h"
-#include "shell/commands/WindowCommands.h"
+#include "shell/dialogs/DialogCommand.h"
+#include "shell/input/Input.h"
 #include "shell/view/View.h"
 
 namespace zorva::shell {
@@ -33,14 +32,14 @@ void Editor::message(std::string_view body, MessageIcon icon) {
 }
 
 void Editor::setStatus(int field, std::string_view body) {
-    if (field < 0 || field >= kStatusFields) return;
-    m_state.status[size_t(field)] = body;
+    if (field < 0 || field >= status::kFieldCount) return;
+    m_state.statusText[size_t(field)] = body;
     m_host.statusChanged(field, body);
 }
 
 void Editor::showElapsed(uint32_t startMs) {
     const uint32_t elapsed = m_host.clockMs() - startMs;
-    setStatus(11, std::string(text::kElapsedPrefix) + std::to_string(int32_t(elapsed)));
+    setStatus(status::Elapsed, std::string(text::kElapsedPrefix) + std::to_string(int32_t(elapsed)));
 }
 
 // ---- documents ----
@@ -58,11 +57,11 @@ void Editor::install(core::BmpImage image, InstallKind kind) {
         // status bar: labels set, everything else cleared.
         m_state.palette.chosenPressed = false;
         m_state.palette.hovered = 0;
-        for (int f = 0; f < kStatusFields; ++f) setStatus(f, "");
-        setStatus(0, text::kFieldCoordinates);
-        setStatus(3, text::kFieldSegment);
-        setStatus(5, text::kFieldColour);
-        setStatus(7, text::kFieldArea);
+        for (int f = 0; f < status::kFieldCount; ++f) setStatus(f, "");
+        setStatus(status::CoordinatesLabel, text::kFieldCoordinates);
+        setStatus(status::SegmentLabel, text::kFieldSegment);
+        setStatus(status::ColourLabel, text::kFieldColour);
+        setStatus(status::AreaLabel, text::kFieldArea);
     }
     relayout();
     m_host.repaint(true);
@@ -92,32 +91,6 @@ bool Editor::saveDocument(const std::string& path) {
     return ok;
 }
 
-void Editor::openCommand() {
-    const std::optional<std::string> chosen = m_host.chooseOpenFile(m_state.currentFilePath);
-    if (!chosen) return;
-    // The path follows the document: a file that fails to load does not
-    // become the place where files "beside the picture" are written.
-    const std::string previous = m_state.currentFilePath;
-    m_state.currentFilePath = *chosen;
-    if (!loadDocument(*chosen, InstallKind::Open)) m_state.currentFilePath = previous;
-}
-
-void Editor::newCommand() {
-    core::BmpImage image = core::BmpImage::New();
-    if (!image) {
-        message(text::kNoMemory);
-        return;
-    }
-    install(std::move(image), InstallKind::New);
-}
-
-void Editor::saveCommand() {
-    const std::optional<std::string> chosen = m_host.chooseSaveFile(m_state.currentFilePath);
-    if (!chosen) return;
-    m_state.currentFilePath = *chosen;
-    saveDocument(*chosen);
-}
-
 // ---- undo ----
 
 void Editor::takeSnapshot() {
@@ -136,63 +109,7 @@ void Editor::takeSnapshot() {
     if (status == core::UndoStatus::WriteFailed) message(text::kUndoLost, MessageIcon::Exclamation);
 }
 
-void Editor::undoCommand() {
-    const bool journal = m_state.toolMode == tool::SelectionFinished;
-    const core::UndoStatus status = m_undo.undo(document(), m_arena, journal);
-    if (status == core::UndoStatus::ReadFailed) message(text::kUndoUnreadable, MessageIcon::Exclamation);
-    if (status == core::UndoStatus::WriteFailed) message(text::kUndoLost, MessageIcon::Exclamation);
-    relayout();
-    m_host.repaint(true);
-    m_state.outlineFlags = 0;
-    m_state.secondaryOutline = false;
-    m_state.toolMode = m_state.savedTool;
-}
-
-void Editor::redoCommand() {
-    const bool journal = m_state.toolMode == tool::SelectionFinished;
-    const core::UndoStatus status = m_undo.redo(document(), m_arena, journal);
-    if (status == core::UndoStatus::ReadFailed) message(text::kUndoUnreadable, MessageIcon::Exclamation);
-    relayout();
-    m_host.repaint(true);
-}
-
 // ---- dispatch ----
-
-namespace {
-
-using Operation = void (*)(Editor&);
-
-// The operation behind each command row of the operation families; the rows
-// whose operations have not arrived yet have none.
-Operation CommandOperation(CommandId id) {
-    switch (id) {
-        case CommandId::Barcode:
-            return RunBarcodeCommand;
-        case CommandId::Palette:
-            return RunPaletteCommand;
-        case CommandId::Segment8:
-            return RunSegmentEightCommand;
-        case CommandId::SegmentMedianCut:
-            return RunSegmentMedianCutCommand;
-        case CommandId::SvgExport:
-            return RunSvgExportCommand;
-        case CommandId::SegmentSelect:
-            return EnterSegmentSelection;
-        default:
-            return nullptr;
-    }
-}
-
-}  // namespace
-
-void Editor::runCommand(const CommandInfo& info, void (*operation)(Editor&)) {
-    const bool effect = info.marks & mark::Snapshot;
-    if (effect) takeSnapshot();
-    operation(*this);
-    if (info.marks & mark::ReleaseButton) m_state.palette.chosenPressed = false;
-    if (info.marks & mark::ToolOff) m_state.toolMode = tool::None;
-    if (effect) m_host.repaint(true);
-}
 
 void Editor::relayout() {
     ViewLayout& layout = m_state.layout;
@@ -207,78 +124,18 @@ void Editor::relayout() {
 
 void Editor::dispatch(CommandId id) {
     const CommandInfo* info = FindCommand(ToInt(id));
-    if (!info) return;
     // Shortcuts and stray calls act only as the menu would let them.
-    if ((info->marks & mark::NeedsDocument) && !hasDocument()) return;
-    if ((info->marks & mark::NeedsSegments) && !(hasDocument() && m_state.segment.segmentsReady)) return;
-
-    switch (id) {
-        case CommandId::New:
-            newCommand();
-            return;
-        case CommandId::Open:
-            openCommand();
-            return;
-        case CommandId::Save:
-            saveCommand();
-            return;
-        case CommandId::Undo:
-            undoCommand();
-            return;
-        case CommandId::Redo:
-            redoCommand();
-            return;
-        case CommandId::CopyMode:
-            m_state.copyMode = !m_state.copyMode;
-            return;
-        case CommandId::SourceView:
-            relayout();
-            setView(CommandId::SourceView);
-            return;
-        case CommandId::Preview:
-            setView(CommandId::Preview);
-            return;
-        case CommandId::Line1:
-        case CommandId::Line2:
-        case CommandId::Line3:
-        case CommandId::Line4:
-            m_state.lineWidth = uint8_t(ToInt(id) - ToInt(CommandId::Line1) + 1);
-            if (m_state.toolMode & tool::Pencil) m_state.penSize = m_state.lineWidth;
-            m_state.checkedLine = id;
-            return;
-        case CommandId::EraserSmall:
-        case CommandId::EraserMedium:
-        case CommandId::EraserLarge:
-            m_state.eraserSize = uint8_t(4 + 2 * (ToInt(id) - ToInt(CommandId::EraserSmall)));
-            if (m_state.toolMode & tool::Eraser) m_state.penSize = m_state.eraserSize;
-            m_state.checkedEraser = id;
-            return;
-        case CommandId::GridOff:
-        case CommandId::Grid4:
-        case CommandId::Grid8:
-        case CommandId::Grid16:
-        case CommandId::Grid32:
-        case CommandId::Grid64: {
-            const int k = ToInt(id) - ToInt(CommandId::GridOff);
-            m_state.gridStep = k == 0 ? 0 : uint16_t(2u << k);
-            m_state.checkedGrid = id;
-            return;
-        }
-        default:
-            break;
-    }
-    if (const Operation operation = CommandOperation(id)) {
-        runCommand(*info, operation);
-        return;
-    }
-    // An effect whose operation has not arrived yet: recognised, nothing done.
-    if (info->marks & mark::Snapshot) return;
-    RunWindowCommand(*this, id);
-}
-
-void Editor::setView(CommandId view) {
-    m_state.viewMode = view;
-    m_host.repaint(true);
+    if (!info || !IsEnabled(*this, id)) return;
+    if (!info->run && !info->dialog) return;
+    const bool snapshot = info->marks & mark::Snapshot;
+    if (snapshot) takeSnapshot();
+    if (info->dialog)
+        RunDialogCommand(*this, *info->dialog);
+    else
+        info->run(*this);
+    if (info->marks & mark::ReleaseButton) m_state.palette.chosenPressed = false;
+    if (info->marks & mark::ToolOff) m_state.toolMode = tool::None;
+    if (snapshot) m_host.repaint(true);
 }
 
 }  // namespace zorva::shell

@@ -15,8 +15,6 @@
 
 namespace zorva::shell {
 
-struct CommandInfo;
-
 // How a new document arrives; each sets the view and the palette differently.
 enum class InstallKind { Open, New, Navigate };
 
@@ -39,15 +37,20 @@ public:
     EditorState& state() { return m_state; }
     const EditorState& state() const { return m_state; }
     core::WorkArena& arena() { return m_arena; }
+    const core::WorkArena& arena() const { return m_arena; }
     core::UndoRing& undoRing() { return m_undo; }
     // The current segmentation: map, tables, palettes and VectorData.
     segment::SegmentStore& segments() { return m_segments; }
+    const segment::SegmentStore& segments() const { return m_segments; }
     bool hasDocument() const { return bool(m_document); }
     core::MutableBmpView document() const { return m_document.view(); }
 
     // Runs one command to completion: the one implementation behind menus,
-    // keys, the context menu, zorva-cli and the tests. Ids of commands that do
-    // nothing yet are recognised and ignored.
+    // keys, the context menu, zorva-cli and the tests. A command the menu
+    // would grey does nothing; ids of commands that do nothing yet are
+    // recognised and ignored. Around the row's operation (or its dialog):
+    // the snapshot of S rows first, the B and M0 steps and the repaint of S
+    // rows afterwards.
     void dispatch(CommandId id);
 
     // Decodes `path` and installs it (Open, navigation, batch runs). On
@@ -73,16 +76,6 @@ public:
     void relayout();
 
 private:
-    void openCommand();
-    void newCommand();
-    void saveCommand();
-    void undoCommand();
-    void redoCommand();
-    void setView(CommandId view);
-    // The snapshot when the row is marked S, the operation, the B and M0
-    // steps of its row, and the repaint of an effect.
-    void runCommand(const CommandInfo& info, void (*operation)(Editor&));
-
     Host& m_host;
     EditorState m_state;
     core::WorkArena m_arena;

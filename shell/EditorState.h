@@ -32,11 +32,35 @@ inline constexpr uint16_t SegmentSelection = 0x2000;
 inline constexpr uint16_t ColourPicker = 0x4000;
 }  // namespace tool
 
-inline constexpr int kStatusFields = 12;
+// The status bar's twelve fields, left to right.
+namespace status {
+enum Field : int {
+    CoordinatesLabel,  // "Координаты:"
+    PointerX,
+    PointerY,      // stored rows from the bottom
+    SegmentLabel,  // "Сегмент:"
+    Segment,       // a segment count or number
+    ColourLabel,   // "  Цвет"
+    Colour,        // six hexadecimal digits
+    AreaLabel,     // "Площадь"
+    Area,          // a segment's pixels
+    ResultLabel,   // "Штрих-код", "Авто номер"
+    Result,        // what recognition read
+    Elapsed,       // "T(ms)=" and the milliseconds
+    kFieldCount
+};
+}  // namespace status
+
+// Which command produced the colours or the segment map last.
+enum class SegmentMode : uint8_t {
+    Palette = 0,    // the colour-palette command (no map of its own)
+    Eight = 1,      // 8-connected segmentation: the label-image map
+    MedianCut = 3,  // median-cut segmentation and recognition: the indexed map
+};
 
 // Parameters and results shared by the colour, segmentation and vector commands.
 struct SegmentState {
-    uint8_t segmentMode = 0;     // 0 colour palette, 1 8-connected map, 3 median-cut map
+    SegmentMode segmentMode = SegmentMode::Palette;
     bool segmentsReady = false;  // a segmentation result exists
     int paletteSize = 32;        // N, lowered by one just before a run
     int segmentTolerance = 2;
@@ -70,7 +94,7 @@ struct EditorState {
     uint8_t outlineFlags = 0;
     bool secondaryOutline = false;
     SegmentState segment;
-    std::array<std::string, kStatusFields> status;
+    std::array<std::string, status::kFieldCount> statusText;
     // The window: scroll bars and view size, the pointer in image
     // coordinates, the tool palette.
     ViewLayout layout;

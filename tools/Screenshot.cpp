@@ -11,8 +11,8 @@
 
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
+#include "shell/commands/WindowCommands.h"
 #include "shell/dialogs/Dialog.h"
-#include "shell/dialogs/ZoomDialog.h"
 #include "shell/view/Palette.h"
 #include "shell/view/View.h"
 
@@ -61,9 +61,8 @@ int main(int argc, char** argv) {
         // scrolled to the middle of the photo, the pointer over it.
         shell::HoverPalette(editor, 8 * shell::kToolButtonSize - 12);
         shell::ChooseTool(editor, 8, noTools);
-        shell::ZoomDialog zoom(editor);
-        shell::PlayDialog(
-            zoom, {{shell::DialogStep::Click, shell::kZoomRadioFirst + 3}, {shell::DialogStep::Click, shell::kZoomOk}});
+        shell::DialogModel zoom(*shell::kZoomCommand.spec, &editor, shell::kZoomCommand.hooks);
+        shell::PlayDialog(zoom, {{shell::DialogStep::Click, 253}, {shell::DialogStep::Click, 258}});  // 200%, OK
         shell::ViewLayout& layout = editor.state().layout;
         layout.horizontal.position = layout.horizontal.maximum / 2;
         layout.vertical.position = layout.vertical.maximum / 2;

@@ -16,6 +16,8 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFileError = 1;
 constexpr int kUsage = 2;
+// A usage error whose reason was already written: no usage text after it.
+constexpr int kStated = -2;
 
 int Usage(std::ostream& err) {
     err << "usage:\n"
@@ -79,8 +81,12 @@ int Apply(const std::vector<std::string>& args, Session& s, std::ostream& out, s
             output = args[++i];
             continue;
         }
-        std::optional<OpCall> call = ParseOp(args[i]);
-        if (!call) return kUsage;
+        std::string why;
+        std::optional<OpCall> call = ParseOp(args[i], why);
+        if (!call) {
+            err << why << '\n';
+            return kStated;
+        }
         calls.push_back(std::move(*call));
         opNames.push_back(args[i]);
     }
@@ -91,10 +97,10 @@ int Apply(const std::vector<std::string>& args, Session& s, std::ostream& out, s
         OpCall& call = calls[i];
         // A command the menu would grey (SVG export before any segmentation)
         // is an error in the OP list, never silently skipped.
-        if (!IsEnabled(s.editor.state(), s.editor.hasDocument(), call.id)) {
+        if (!IsEnabled(s.editor, call.id)) {
             s.host.recording = false;
             err << "not available at this point: " << opNames[i] << '\n';
-            return kUsage;
+            return kStated;
         }
         s.host.setScript(std::move(call.script));
         s.editor.dispatch(call.id);
@@ -115,7 +121,7 @@ int Each(const std::vector<std::string>& args, Session& s, std::ostream& out, Co
             continue;
         }
         s.editor.dispatch(id);
-        out << args[i] << '\t' << s.editor.state().status[size_t(field)] << '\n';
+        out << args[i] << '\t' << s.editor.state().statusText[size_t(field)] << '\n';
     }
     return status;
 }
@@ -147,8 +153,9 @@ int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const
     else if (verb == "apply")
         status = Apply(args, session, out, err);
     else if (verb == "barcode")
-        status = Each(args, session, out, CommandId::Barcode, 10);
+        status = Each(args, session, out, CommandId::Barcode, status::Result);
     if (status == kUsage) return Usage(err);
+    if (status == kStated) return kUsage;
 
     if (timed) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);

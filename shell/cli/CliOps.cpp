@@ -1,35 +1,85 @@
-// The OP table of `zorva-cli apply`.
+// The OPs of `zorva-cli apply`: names from the command rows, dialog answers from the dialog commands' arguments.
 #include "shell/cli/CliOps.h"
 
+#include <algorithm>
 #include <charconv>
 
-#include "shell/commands/SegmentCommands.h"
+#include "shell/commands/CommandTable.h"
+#include "shell/dialogs/DialogCommand.h"
 
 namespace zorva::shell {
 
 namespace {
 
-struct OpSpec {
-    std::string_view name;
-    std::string_view synopsis;
-    CommandId id;
-    // Builds the dialog answers from the text after "NAME:"; null for OPs
-    // that take no arguments.
-    std::optional<DialogScript> (*script)(std::string_view args);
-};
+// The range of control `id` in a dialog's table.
+const ControlSpec* ControlIn(const DialogSpec& dialog, int id) {
+    for (const ControlSpec& c : dialog.controls)
+        if (c.id == id) return &c;
+    return nullptr;
+}
 
-const OpSpec kOps[] = {
-    {"undo", "undo", CommandId::Undo, nullptr},
-    {"redo", "redo", CommandId::Redo, nullptr},
-    {"copy-mode", "copy-mode", CommandId::CopyMode, nullptr},
-    {"barcode", "barcode", CommandId::Barcode, nullptr},
-    {"palette", "palette:N", CommandId::Palette, [](std::string_view a) { return SegmentOpScript("palette", a); }},
-    {"segment8", "segment8:TOL,REPS", CommandId::Segment8,
-     [](std::string_view a) { return SegmentOpScript("segment8", a); }},
-    {"segment", "segment:COLOURS,MIN[,x10]", CommandId::SegmentMedianCut,
-     [](std::string_view a) { return SegmentOpScript("segment", a); }},
-    {"svg", "svg:VALUE", CommandId::SvgExport, [](std::string_view a) { return SegmentOpScript("svg", a); }},
-};
+std::string Synopsis(std::string_view name, std::span<const OpArg> args) {
+    std::string text(name);
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool opens = args[i].optional && (i == 0 || !args[i - 1].optional);
+        if (opens) text += '[';
+        text += i == 0 ? ':' : ',';
+        text += args[i].placeholder;
+    }
+    if (std::any_of(args.begin(), args.end(), [](const OpArg& a) { return a.optional; })) text += ']';
+    return text;
+}
+
+// "the colour count is 2 to 32 or 256"
+std::string Expected(const OpArg& arg, const ControlSpec* control) {
+    std::string text = std::string(arg.what) + " is ";
+    std::vector<std::string> choices;
+    if (control) choices.push_back(std::to_string(control->minimum) + " to " + std::to_string(control->maximum));
+    for (const OpWord& w : arg.words) choices.emplace_back(w.word);
+    for (size_t i = 0; i < choices.size(); ++i) {
+        if (i > 0) text += i + 1 == choices.size() ? " or " : ", ";
+        text += choices[i];
+    }
+    return text;
+}
+
+// The dialog answers of a dialog command's OP: each argument moves its
+// control or clicks the button its word names; "OK" ends the script.
+std::optional<DialogScript> Answers(std::string_view op, std::string_view name, std::string_view args,
+                                    const DialogCommand& command, std::string& why) {
+    const std::span<const OpArg> spec = command.opArgs;
+    const std::vector<std::string_view> given = args.empty() ? std::vector<std::string_view>{} : SplitArgs(args);
+    const size_t required = size_t(std::count_if(spec.begin(), spec.end(), [](const OpArg& a) { return !a.optional; }));
+    if (given.size() < required || given.size() > spec.size()) {
+        why = std::string(op) + ": " + std::string(name) + " takes " + Synopsis(name, spec);
+        return std::nullopt;
+    }
+    DialogScript early, late;
+    for (size_t i = 0; i < given.size(); ++i) {
+        const OpArg& arg = spec[i];
+        const ControlSpec* control = arg.control ? ControlIn(*command.spec, arg.control) : nullptr;
+        DialogScript& steps = arg.first ? early : late;
+        const auto word =
+            std::find_if(arg.words.begin(), arg.words.end(), [&](const OpWord& w) { return w.word == given[i]; });
+        if (word != arg.words.end()) {
+            steps.push_back({DialogStep::Click, word->control, 0});
+            continue;
+        }
+        const std::optional<int> n = control ? ParseInt(given[i], control->minimum, control->maximum) : std::nullopt;
+        if (!n) {
+            why = std::string(op) + ": the " + Expected(arg, control);
+            return std::nullopt;
+        }
+        steps.push_back({DialogStep::Trackbar, arg.control, *n});
+    }
+    early.insert(early.end(), late.begin(), late.end());
+    // The button "OK" itself: other buttons may end the dialog as OK does
+    // ("256"), but only after doing their own part.
+    for (const ControlSpec& c : command.spec->controls)
+        if (c.kind == ControlKind::Button && c.press == Press::Ok && c.text == "OK")
+            early.push_back({DialogStep::Click, c.id, 0});
+    return early;
+}
 
 }  // namespace
 
@@ -52,29 +102,37 @@ std::vector<std::string_view> SplitArgs(std::string_view args) {
     return parts;
 }
 
-std::optional<OpCall> ParseOp(std::string_view op) {
+std::optional<OpCall> ParseOp(std::string_view op, std::string& why) {
     const size_t colon = op.find(':');
     const std::string_view name = op.substr(0, colon);
-    const bool hasArgs = colon != std::string_view::npos;
-    const std::string_view args = hasArgs ? op.substr(colon + 1) : std::string_view();
-    for (const OpSpec& entry : kOps) {
-        if (entry.name != name) continue;
-        if (!entry.script) {
-            if (hasArgs) return std::nullopt;
-            return OpCall{entry.id, {}};
+    const std::string_view args = colon == std::string_view::npos ? std::string_view() : op.substr(colon + 1);
+    for (const CommandInfo& c : Commands()) {
+        if (c.op.empty()) continue;
+        if (!c.dialog) {
+            // A whole-text OP: "undo", "blur:1".
+            if (c.op == op) return OpCall{c.id, {}};
+            if (c.op == name) {
+                why = std::string(op) + ": " + std::string(name) + " takes no arguments";
+                return std::nullopt;
+            }
+            continue;
         }
-        if (!hasArgs) return std::nullopt;
-        std::optional<DialogScript> script = entry.script(args);
+        if (c.op != name) continue;
+        std::optional<DialogScript> script = Answers(op, name, args, *c.dialog, why);
         if (!script) return std::nullopt;
-        return OpCall{entry.id, std::move(*script)};
+        return OpCall{c.id, std::move(*script)};
     }
+    why = std::string(op) + ": no such OP";
     return std::nullopt;
 }
 
-std::vector<std::string_view> OpSynopses() {
-    std::vector<std::string_view> names;
-    for (const OpSpec& entry : kOps) names.push_back(entry.synopsis);
-    return names;
+std::vector<std::string> OpSynopses() {
+    std::vector<std::string> list;
+    for (const CommandInfo& c : Commands()) {
+        if (c.op.empty()) continue;
+        list.push_back(c.dialog ? Synopsis(c.op, c.dialog->opArgs) : std::string(c.op));
+    }
+    return list;
 }
 
 }  // namespace zorva::shell

@@ -1,7 +1,8 @@
-// The OPs of `zorva-cli apply`: each names a command and answers its dialog.
+// The OPs of `zorva-cli apply`, read from the command table: each names a command and answers its dialog.
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,12 +16,14 @@ struct OpCall {
     DialogScript script;  // the dialog's answers, ending with "OK"
 };
 
-// Parses one OP ("undo", "palette:16", "segment:2,5,x10"). Nothing when the
-// name is unknown or its arguments are malformed: a usage error.
-std::optional<OpCall> ParseOp(std::string_view op);
+// Parses one OP ("undo", "palette:16", "segment:2,5,x10") against the
+// command rows. Nothing when the name is unknown or its arguments are
+// malformed, and `why` says which and why ("palette:0: the colour count is
+// 2 to 32"): a usage error.
+std::optional<OpCall> ParseOp(std::string_view op, std::string& why);
 
-// Every OP name with its argument form, for the usage text.
-std::vector<std::string_view> OpSynopses();
+// Every OP with its argument form ("palette:N"), for the usage text.
+std::vector<std::string> OpSynopses();
 
 // Parses a decimal integer in [lo, hi]; nothing otherwise.
 std::optional<int> ParseInt(std::string_view text, int lo, int hi);

@@ -3,6 +3,14 @@
 
 #include <array>
 
+#include "shell/commands/BarcodeCommand.h"
+#include "shell/commands/DocumentCommands.h"
+#include "shell/commands/Help.h"
+#include "shell/commands/Navigation.h"
+#include "shell/commands/SegmentCommands.h"
+#include "shell/commands/WindowCommands.h"
+#include "shell/input/Keys.h"
+
 namespace zorva::shell {
 
 namespace {
@@ -17,84 +25,115 @@ constexpr uint8_t SBM = Snapshot | ReleaseButton | ToolOff | NeedsDocument;
 constexpr uint8_t BM = ReleaseButton | ToolOff | NeedsDocument;
 constexpr uint8_t C = Context;
 
-constexpr std::array kCommands = {
-    CommandInfo{New, "&Создать", "", C},
-    CommandInfo{Open, "&Открыть", "Ctrl+O", C},
-    CommandInfo{Save, "&Записать", "Ctrl+S", D},
-    CommandInfo{Close, "&Закрыть", "", D},
-    CommandInfo{Print, "&Печать\tCtrl+P", "Ctrl+P", D},
-    CommandInfo{Undo, "&Отмена\tCtrl+Z", "Ctrl+Z", D},
-    CommandInfo{Redo, "&Повтор\tCtrl+Y", "Ctrl+Y", D},
-    CommandInfo{Cut, "Вы&резать\tCtrl+X", "Ctrl+X", D | C},
-    CommandInfo{Copy, "&Копировать\tCtrl+C", "Ctrl+C, Ctrl+Insert", D | C},
-    CommandInfo{Paste, "&Вставить\tCtrl+V", "Ctrl+V, Shift+Insert", D | C},
-    CommandInfo{Delete, "&Удалить\tDelete", "Delete", D | C},
-    CommandInfo{CutOut, "Выкроить", "", D | C},
-    CommandInfo{Crop, "Обрезать", "", D | C},
-    CommandInfo{SelectAll, "Выделить все", "Ctrl+A", S | C},
-    CommandInfo{CopyMode, "Режим копирования", "", 0},
-    CommandInfo{SourceView, "&Исходное изображение", "", D},
-    CommandInfo{Zoom, "&Масштаб", "", D},
-    CommandInfo{Preview, "Просмотр", "", D},
-    CommandInfo{Colour, "Цвет", "", D},
-    CommandInfo{Line1, "1пикс", "", D},
-    CommandInfo{Line2, "2пикс", "", D},
-    CommandInfo{Line3, "3пикс", "", D},
-    CommandInfo{Line4, "4пикс", "", D},
-    CommandInfo{EraserSmall, "малый", "", D},
-    CommandInfo{EraserMedium, "средний", "", D},
-    CommandInfo{EraserLarge, "большой", "", D},
-    CommandInfo{GridOff, "Нет", "", D},
-    CommandInfo{Grid4, " 4пкс", "", D},
-    CommandInfo{Grid8, " 8пкс", "", D},
-    CommandInfo{Grid16, "16пкс", "", D},
-    CommandInfo{Grid32, "32пкс", "", D},
-    CommandInfo{Grid64, "64пкс", "", D},
-    CommandInfo{Adjust, "Настройка", "", D | C},
-    CommandInfo{Rotate, "Повернуть", "", D | C},
-    CommandInfo{BlurLight, "легко", "", SB | C},
-    CommandInfo{BlurMedium, "средне", "", SB | C},
-    CommandInfo{BlurStrong, "сильно", "", SB | C},
-    CommandInfo{BlurVeryStrong, "очень сильно", "", SB | C},
-    CommandInfo{PencilHard, "Карандаш Т", "", SBM},
-    CommandInfo{PencilSoft, "Карандаш М", "", SBM},
-    CommandInfo{Engrave, "Гравюра", "", D},
-    CommandInfo{Sobel, "Собеля", "", SBM},
-    CommandInfo{Palette, "цветовая палитра", "", BM},
-    CommandInfo{ColourEnhance, "усиление цвета", "", SBM},
-    CommandInfo{Sharpen, "резкость", "", SBM},
-    CommandInfo{Greyscale, "Черно-белое", "", D | C},
-    CommandInfo{Negative, "Негатив", "", SB | C},
-    CommandInfo{Threshold, "Порог", "", D},
-    CommandInfo{Segment8, "&8-связная сегментация", "", BM},
-    CommandInfo{SegmentMedianCut, "&4-связная медианного среза", "", BM},
-    CommandInfo{SvgExport, "Векторный файл .svg", "", NeedsSegments},
-    CommandInfo{SegmentSelect, "&Выбор сегмента", "", ReleaseButton | NeedsSegments},
-    CommandInfo{Barcode, "Штрих код", "", S},
-    CommandInfo{PlateHere, "На текущем фото", "", S},
-    CommandInfo{PlatesFolder, "На всех фото в папке", "", S},
-    CommandInfo{Text, "Текст", "", S},
-    CommandInfo{ObjectColours, "Объекта", "", S},
-    CommandInfo{MakeBase, "Создание базы", "", S},
-    CommandInfo{CompareBase1, "с базой1", "", D},
-    CommandInfo{CompareBase2, "с базой2", "", D},
-    CommandInfo{CompareBase3, "с базой3", "", D},
-    CommandInfo{Russian, "Русский", "", 0},
-    CommandInfo{English, "English", "", 0},
-    CommandInfo{AboutBox, "О программе", "", 0},
-    CommandInfo{HelpFile, "Файл", "", 0},
-    CommandInfo{HelpEdit, "Правка", "", 0},
-    CommandInfo{HelpView, "Вид", "", 0},
-    CommandInfo{HelpPicture, "Рисунок", "", 0},
-    CommandInfo{HelpEffects, "Эффекты", "", 0},
-    CommandInfo{HelpSegmentation, "Сегментация", "", 0},
-    CommandInfo{HelpRecognition, "Распознавание", "", 0},
-    CommandInfo{HelpWindow, "Окно", "", 0},
-    CommandInfo{HelpTools, "Инструменты", "", 0},
-    CommandInfo{PreviousPhoto, " < ", "", 0},
-    CommandInfo{NextPhoto, " > ", "", 0},
+constexpr KeyBinding Ctrl(int key) {
+    return {Modifier::Control, key};
+}
+constexpr KeyBinding ShiftKey(int key) {
+    return {Modifier::Shift, key};
+}
+constexpr KeyBinding Plain(int key) {
+    return {Modifier::None, key};
+}
+constexpr std::array<KeyBinding, 2> Keys(KeyBinding a = {}, KeyBinding b = {}) {
+    return {a, b};
+}
+
+// "Текст": the snapshot of its row and nothing more; text recognition is
+// still to come.
+void NoTextRecognitionYet(Editor&) {}
+
+// The rows in menu order. Rows without an operation are recognised and do
+// nothing yet.
+constexpr CommandInfo kCommands[] = {
+    // "&Файл"
+    {New, "&Создать", Keys(), C, NewCommand},
+    {Open, "&Открыть", Keys(Ctrl(vk::O)), C, OpenCommand},
+    {Save, "&Записать", Keys(Ctrl(vk::S)), D, SaveCommand},
+    // Nothing to close: the document stays until another replaces it.
+    {Close, "&Закрыть", Keys(), D, [](Editor&) {}},
+    {Print, "&Печать\tCtrl+P", Keys(Ctrl(vk::P)), D, PrintCommand},
+    // "&Правка"
+    {Undo, "&Отмена\tCtrl+Z", Keys(Ctrl(vk::Z)), D, UndoCommand, nullptr, "undo"},
+    {Redo, "&Повтор\tCtrl+Y", Keys(Ctrl(vk::Y)), D, RedoCommand, nullptr, "redo"},
+    {Cut, "Вы&резать\tCtrl+X", Keys(Ctrl(vk::X)), D | C},
+    {Copy, "&Копировать\tCtrl+C", Keys(Ctrl(vk::C), Ctrl(vk::Insert)), D | C},
+    {Paste, "&Вставить\tCtrl+V", Keys(Ctrl(vk::V), ShiftKey(vk::Insert)), D | C},
+    {Delete, "&Удалить\tDelete", Keys(Plain(vk::Delete)), D | C},
+    {CutOut, "Выкроить", Keys(), D | C},
+    {Crop, "Обрезать", Keys(), D | C},
+    {SelectAll, "Выделить все", Keys(Ctrl(vk::A)), S | C},
+    {CopyMode, "Режим копирования", Keys(), 0, ToggleCopyMode, nullptr, "copy-mode"},
+    // "&Вид"
+    {SourceView, "&Исходное изображение", Keys(), D, ShowSourceView},
+    {Zoom, "&Масштаб", Keys(), D, OpenZoomDialog},
+    {Preview, "Просмотр", Keys(), D, ShowPreview},
+    // "&Рисунок"
+    {Colour, "Цвет", Keys(), D, ChooseColourCommand},
+    {Line1, "1пикс", Keys(), D, [](Editor& e) { SetLineWidth(e, 1, Line1); }},
+    {Line2, "2пикс", Keys(), D, [](Editor& e) { SetLineWidth(e, 2, Line2); }},
+    {Line3, "3пикс", Keys(), D, [](Editor& e) { SetLineWidth(e, 3, Line3); }},
+    {Line4, "4пикс", Keys(), D, [](Editor& e) { SetLineWidth(e, 4, Line4); }},
+    {EraserSmall, "малый", Keys(), D, [](Editor& e) { SetEraserSize(e, 4, EraserSmall); }},
+    {EraserMedium, "средний", Keys(), D, [](Editor& e) { SetEraserSize(e, 6, EraserMedium); }},
+    {EraserLarge, "большой", Keys(), D, [](Editor& e) { SetEraserSize(e, 8, EraserLarge); }},
+    {GridOff, "Нет", Keys(), D, [](Editor& e) { SetGrid(e, 0, GridOff); }},
+    {Grid4, " 4пкс", Keys(), D, [](Editor& e) { SetGrid(e, 4, Grid4); }},
+    {Grid8, " 8пкс", Keys(), D, [](Editor& e) { SetGrid(e, 8, Grid8); }},
+    {Grid16, "16пкс", Keys(), D, [](Editor& e) { SetGrid(e, 16, Grid16); }},
+    {Grid32, "32пкс", Keys(), D, [](Editor& e) { SetGrid(e, 32, Grid32); }},
+    {Grid64, "64пкс", Keys(), D, [](Editor& e) { SetGrid(e, 64, Grid64); }},
+    {Adjust, "Настройка", Keys(), D | C},
+    {Rotate, "Повернуть", Keys(), D | C},
+    // "&Эффекты"
+    {BlurLight, "легко", Keys(), SB | C},
+    {BlurMedium, "средне", Keys(), SB | C},
+    {BlurStrong, "сильно", Keys(), SB | C},
+    {BlurVeryStrong, "очень сильно", Keys(), SB | C},
+    {PencilHard, "Карандаш Т", Keys(), SBM},
+    {PencilSoft, "Карандаш М", Keys(), SBM},
+    {Engrave, "Гравюра", Keys(), D},
+    {Sobel, "Собеля", Keys(), SBM},
+    {Palette, "цветовая палитра", Keys(), BM, nullptr, &kPaletteCommand, "palette"},
+    {ColourEnhance, "усиление цвета", Keys(), SBM},
+    {Sharpen, "резкость", Keys(), SBM},
+    {Greyscale, "Черно-белое", Keys(), D | C},
+    {Negative, "Негатив", Keys(), SB | C},
+    {Threshold, "Порог", Keys(), D},
+    // "&Сегментация"
+    {Segment8, "&8-связная сегментация", Keys(), BM, nullptr, &kSegmentEightCommand, "segment8"},
+    {SegmentMedianCut, "&4-связная медианного среза", Keys(), BM, nullptr, &kSegmentMedianCutCommand, "segment"},
+    {SvgExport, "Векторный файл .svg", Keys(), NeedsSegments, nullptr, &kSvgExportCommand, "svg"},
+    {SegmentSelect, "&Выбор сегмента", Keys(), ReleaseButton | NeedsSegments, EnterSegmentSelection},
+    // "Р&аспознавание"
+    {Barcode, "Штрих код", Keys(), S, RunBarcodeCommand, nullptr, "barcode"},
+    {PlateHere, "На текущем фото", Keys(), S},
+    {PlatesFolder, "На всех фото в папке", Keys(), S},
+    {Text, "Текст", Keys(), S, NoTextRecognitionYet},
+    {ObjectColours, "Объекта", Keys(), S},
+    {MakeBase, "Создание базы", Keys(), S},
+    {CompareBase1, "с базой1", Keys(), D},
+    {CompareBase2, "с базой2", Keys(), D},
+    {CompareBase3, "с базой3", Keys(), D},
+    // "&Язык": Russian is the only language; its item keeps its check mark.
+    {Russian, "Русский", Keys(), 0, [](Editor&) {}},
+    {English, "English", Keys(), 0, ShowEnglish},
+    // "По&мощь"
+    {AboutBox, "О программе", Keys(), 0, ShowAbout},
+    {HelpFile, "Файл", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpFile); }},
+    {HelpEdit, "Правка", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpEdit); }},
+    {HelpView, "Вид", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpView); }},
+    {HelpPicture, "Рисунок", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpPicture); }},
+    {HelpEffects, "Эффекты", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpEffects); }},
+    {HelpSegmentation, "Сегментация", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpSegmentation); }},
+    {HelpRecognition, "Распознавание", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpRecognition); }},
+    {HelpWindow, "Окно", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpWindow); }},
+    {HelpTools, "Инструменты", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpTools); }},
+    // The two arrows of the menu bar.
+    {PreviousPhoto, " < ", Keys(), 0, [](Editor& e) { NavigateFolder(e, Direction::Previous); }},
+    {NextPhoto, " > ", Keys(), 0, [](Editor& e) { NavigateFolder(e, Direction::Next); }},
 };
 
+// The menus name items by id; their texts come from the rows.
 constexpr MenuNode Item(CommandId id) {
     for (const CommandInfo& c : kCommands)
         if (c.id == id) return MenuNode{c.text, ToInt(id), {}, false};

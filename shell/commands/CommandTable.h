@@ -1,6 +1,7 @@
-// The command table as data: menu text, shortcut, snapshot and after-steps of every CommandId.
+// The command table: one row per CommandId with everything about the command, and the menus built from the rows.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -9,20 +10,41 @@
 
 namespace zorva::shell {
 
+class Editor;
+struct DialogCommand;
+
 namespace mark {
 inline constexpr uint8_t Snapshot = 0x1;        // S: an undo snapshot is taken before the operation
 inline constexpr uint8_t ReleaseButton = 0x2;   // B: the chosen palette button shows released afterwards
 inline constexpr uint8_t ToolOff = 0x4;         // M0: ToolMode := 0 afterwards
 inline constexpr uint8_t Context = 0x8;         // the item also appears in the context menus
 inline constexpr uint8_t NeedsDocument = 0x10;  // greyed while no document is open
-inline constexpr uint8_t NeedsSegments = 0x20;  // enabled only while SegmentsReady is set
+inline constexpr uint8_t NeedsSegments = 0x20;  // enabled only while a segmentation is present
 }  // namespace mark
 
+// A shortcut key: a virtual-key code (vk:: of shell/input/Input.h) pressed
+// while ModifierState says Control, Shift or neither is held.
+enum class Modifier : uint8_t { None, Control, Shift };
+struct KeyBinding {
+    Modifier modifier = Modifier::None;
+    int key = 0;  // 0: no binding
+};
+
+using Operation = void (*)(Editor&);
+
+// One command: its menu item, its keys, its marks, what it does and how
+// zorva-cli names it. This row is the one place a command is stated.
 struct CommandInfo {
     CommandId id;
-    std::string_view text;  // menu text exactly as shown, "&" marks the access key, "\t" the shortcut
-    std::string_view keys;  // the shortcut keys that run it ("Ctrl+C, Ctrl+Insert"), empty for none
-    uint8_t marks;
+    std::string_view text;                  // menu text exactly as shown, "&" marks the access key, "\t" the label
+    std::array<KeyBinding, 2> keys;         // the shortcut keys that run it
+    uint8_t marks = 0;                      // mark:: bits
+    Operation run = nullptr;                // the operation, or null
+    const DialogCommand* dialog = nullptr;  // or the dialog it opens, with its operation on OK
+    // The OP of `zorva-cli apply`: its whole text ("blur:1", "undo"), or
+    // for a dialog command the name its arguments follow ("palette" of
+    // "palette:8"). Empty for commands scripts have no use for.
+    std::string_view op;
 };
 
 std::span<const CommandInfo> Commands();

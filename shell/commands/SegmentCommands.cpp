@@ -1,9 +1,9 @@
 // The colour-palette, segmentation, SVG export and segment-selection commands over the segment layer.
 #include "shell/commands/SegmentCommands.h"
 
-#include <memory>
 #include <string>
 
+#include "core/ImageFiles.h"
 #include "segment/MedianCut.h"
 #include "segment/SegmentEight.h"
 #include "segment/SegmentMedianCut.h"
@@ -13,23 +13,33 @@
 #include "segment/Trace.h"
 #include "shell/Editor.h"
 #include "shell/Messages.h"
-#include "shell/cli/CliOps.h"
-#include "shell/dialogs/PaletteDialog.h"
-#include "shell/dialogs/SegmentDialogs.h"
-#include "shell/dialogs/SvgDialogs.h"
 #include "shell/view/Palette.h"
 
 namespace zorva::shell {
 
 namespace {
 
-// A picture whose labels overflow the 24-bit label field cannot be segmented;
-// nothing is painted.
+// Control ids of the colour, segmentation and SVG dialogs.
+constexpr int kTrackbar1 = 201;
+constexpr int kTrackbar2 = 202;
+constexpr int kButton256 = 205;  // PALITRA "256"
+constexpr int kButtonX10 = 205;  // SEGMENT2 "x10"
+constexpr int kButtonX1 = 206;   // SEGMENT2 "x1"
+constexpr int kEdit1 = 231;
+constexpr int kEdit2 = 232;
+constexpr int kScale = kFirstValueId;  // SEGMENT2: the factor of trackbar 202
 
-// SegmentMode values.
-constexpr uint8_t kModePalette = 0;
-constexpr uint8_t kModeEight = 1;
-constexpr uint8_t kModeMedianCut = 3;
+// ---- PALITRA ----
+
+constexpr ControlSpec kPalitraControls[] = {
+    Label("Количество цветов в палитре"),
+    Trackbar(kTrackbar1, 2, 32, 32),
+    EchoOf(kEdit1, kTrackbar1),
+    Button(kButton256, "256", Press::Ok),  // 256 colours, then as OK
+    kOkButton,
+    kCancelButton,
+};
+constexpr DialogSpec kPalitra{"PALITRA", "Индексированная палитра", kPalitraControls};
 
 bool Ready(Editor& editor) {
     return editor.hasDocument() && editor.arena().carved();
@@ -39,103 +49,185 @@ uint32_t* Histogram(Editor& editor) {
     return editor.arena().writePixelWords(segment::kHistogramCells).data();
 }
 
+CommandReport RunPalette(Editor& editor, const DialogModel& dialog) {
+    SegmentState& s = editor.state().segment;
+    s.paletteSize = dialog.endedBy() == kButton256 ? 256 : dialog.value(kTrackbar1);
+    // PaletteSize is lowered by one just before the run, as the state keeps it.
+    s.paletteSize -= 1;
+    s.segmentMode = SegmentMode::Palette;
+    segment::MedianCutPalette(editor.document(), uint32_t(s.paletteSize + 1), segment::PaletteOutput::Recolour,
+                              Histogram(editor), nullptr, editor.segments().palette);
+    return {};
+}
+
+constexpr OpWord kPaletteWords[] = {{"256", kButton256}};
+constexpr OpArg kPaletteArgs[] = {{"N", "colour count", kTrackbar1, kPaletteWords}};
+
+// ---- SEGMENT1 ----
+
+constexpr ControlSpec kSegment1Controls[] = {
+    Label("  Погрешность:"),
+    Trackbar(kTrackbar1, 1, 25, 2),
+    EchoOf(kEdit1, kTrackbar1),
+    Label("  Повторения: "),
+    Trackbar(kTrackbar2, 1, 25, 5),
+    EchoOf(kEdit2, kTrackbar2),
+    kOkButton,
+    kCancelButton,
+};
+constexpr DialogSpec kSegment1{"SEGMENT1", "Параметры сегментации", kSegment1Controls};
+
+CommandReport RunSegmentEight(Editor& editor, const DialogModel& dialog) {
+    SegmentState& s = editor.state().segment;
+    segment::SegmentStore& store = editor.segments();
+    s.segmentTolerance = dialog.value(kTrackbar1);
+    s.segmentRepetitions = dialog.value(kTrackbar2);
+    s.segmentMode = SegmentMode::Eight;
+    if (!store.placeEight(editor.arena(), editor.document())) {
+        s.segmentsReady = false;
+        return {.timed = false, .message = text::kNoMemory};
+    }
+    const segment::SegmentEightResult result =
+        segment::SegmentEight(editor.document(), store.labelMap(), store.eightTable(), uint32_t(s.segmentTolerance),
+                              uint32_t(s.segmentRepetitions));
+    if (result.status != segment::SegmentStatus::Done) {
+        store.invalidate();
+        s.segmentsReady = false;
+        return {.message = text::kTooManySegments};
+    }
+    store.segmentCount = s.segmentCount = result.segmentCount;
+    s.segmentsReady = true;
+    return {};
+}
+
+constexpr OpArg kSegment8Args[] = {{"TOL", "tolerance", kTrackbar1}, {"REPS", "repetition count", kTrackbar2}};
+
+// ---- SEGMENT2 ----
+
+// MinSegmentPoints: trackbar 202 times the scale of "x1" or "x10".
+int MinimumPoints(const DialogModel& dialog) {
+    return dialog.value(kTrackbar2) * dialog.value(kScale);
+}
+
+constexpr ControlSpec kSegment2Controls[] = {
+    Label("Количество цветов в палитре"),
+    Trackbar(kTrackbar1, 2, 32, 2),
+    EchoOf(kEdit1, kTrackbar1),
+    Label("Минимум точек в сегменте"),
+    Trackbar(kTrackbar2, 0, 50, 5),
+    {.kind = ControlKind::ReadOnlyEdit, .id = kEdit2, .derive = MinimumPoints},
+    SetButton(kButtonX1, "x1", kScale, 1),
+    SetButton(kButtonX10, "x10", kScale, 10),
+    Value(kScale, 1),
+    kOkButton,
+    kCancelButton,
+};
+constexpr DialogSpec kSegment2{"SEGMENT2", "Параметры сегментации", kSegment2Controls};
+
+CommandReport RunSegmentMedianCut(Editor& editor, const DialogModel& dialog) {
+    SegmentState& s = editor.state().segment;
+    segment::SegmentStore& store = editor.segments();
+    const core::MutableBmpView image = editor.document();
+    s.paletteSize = dialog.value(kTrackbar1);
+    s.minSegmentPoints = MinimumPoints(dialog);
+    s.quantiseFirst = true;
+    s.segmentMode = SegmentMode::MedianCut;
+    s.paletteSize -= 1;
+    if (!store.placeIndexed(editor.arena(), image.width(), image.height())) {
+        s.segmentsReady = false;
+        return {.timed = false, .message = text::kNoMemory};
+    }
+    segment::SegmentMedianCutParams params;
+    params.colours = uint32_t(s.paletteSize + 1);
+    params.minSegmentPoints = uint32_t(s.minSegmentPoints);
+    params.quantiseFirst = true;
+    uint32_t k = 0;
+    const segment::SegmentStatus status = segment::SegmentMedianCut(
+        image, params, Histogram(editor), store.indexedMap(), store.indexedTable(), store.palette, k);
+    if (status != segment::SegmentStatus::Done) {
+        store.invalidate();
+        s.segmentsReady = false;
+        return {.message = text::kTooManySegments};
+    }
+    store.segmentPalette = store.palette;
+    store.settleIndexed(editor.arena(), k);
+    s.segmentCount = s.segmentTotal = k;
+    s.segmentsReady = true;
+    return {.fields = {{status::Segment, std::to_string(k)}}};
+}
+
+constexpr OpWord kScaleWords[] = {{"x1", kButtonX1}, {"x10", kButtonX10}};
+constexpr OpArg kSegmentArgs[] = {{"COLOURS", "colour count", kTrackbar1},
+                                  {"MIN", "minimum segment size", kTrackbar2},
+                                  {"x10", "scale", 0, kScaleWords, true}};
+
+// ---- SEG_MIN and POGRESH ----
+
+// One value, 5 on opening: after 8-connected segmentation both the smallest
+// segment written (exclusive) and the error; after median-cut segmentation
+// the approximation error.
+constexpr ControlSpec kSegMinControls[] = {
+    Label("Количество точек сегмента"),
+    Trackbar(kTrackbar1, 0, 50, 5),
+    EchoOf(kEdit1, kTrackbar1),
+    kOkButton,
+    kCancelButton,
+};
+constexpr DialogSpec kSegMin{"SEG_MIN", "Отбрасываемые сегменты", kSegMinControls};
+constexpr ControlSpec kPogreshControls[] = {
+    Label("Погрешность"), Trackbar(kTrackbar1, 0, 10, 5), EchoOf(kEdit1, kTrackbar1), kOkButton, kCancelButton,
+};
+constexpr DialogSpec kPogresh{"POGRESH", "Погрешность апроксимации", kPogreshControls};
+
+// The map actually present decides, not SegmentMode: a colour-palette run
+// after 8-connected segmentation leaves a label-image map behind mode 0.
+bool LabelMapPresent(const Editor& editor) {
+    return editor.segments().form() == segment::MapForm::Label;
+}
+
+const DialogSpec* SvgDialog(const Editor& editor) {
+    return LabelMapPresent(editor) ? &kSegMin : &kPogresh;
+}
+
+void ClearVectorFlags(Editor& editor, DialogModel&) {
+    editor.state().segment.vectorFlags = 0;
+}
+
 void WriteBesideThePicture(Editor& editor, const std::string& svg) {
     const std::string& picture = editor.state().currentFilePath;
     // A picture never saved has no folder to write beside; like any failed
     // write, that goes silently.
     if (picture.empty() || svg.empty()) return;
-    segment::WriteSvgFile(segment::SvgPathFor(picture), svg);
+    core::WriteWholeFile(segment::SvgPathFor(picture), reinterpret_cast<const uint8_t*>(svg.data()), svg.size());
 }
+
+CommandReport RunSvgExport(Editor& editor, const DialogModel& dialog) {
+    SegmentState& s = editor.state().segment;
+    segment::SegmentStore& store = editor.segments();
+    const int value = dialog.value(kTrackbar1);
+    s.vectorFlags = uint16_t(value & 0xFF);
+    if (LabelMapPresent(editor))
+        WriteBesideThePicture(editor, segment::EightSvg(store.labelMap(), store.eightRecords(), uint32_t(value),
+                                                        segment::ZoomSvgScale(editor.state().zoomIndex)));
+    else
+        TraceCurrentSegmentation(editor);
+    return {};
+}
+
+constexpr OpArg kSvgArgs[] = {{"VALUE", "value", kTrackbar1}};
 
 }  // namespace
 
-void RunPaletteCommand(Editor& editor) {
-    if (!Ready(editor)) return;
-    PaletteDialog dialog(editor);
-    editor.host().runDialog(dialog);
-    if (dialog.end() == DialogEnd::Ok) {
-        SegmentState& s = editor.state().segment;
-        const uint32_t start = editor.host().clockMs();
-        // PaletteSize is lowered by one just before the run, as the state keeps it.
-        s.paletteSize -= 1;
-        s.segmentMode = kModePalette;
-        segment::MedianCutPalette(editor.document(), uint32_t(s.paletteSize + 1), segment::PaletteOutput::Recolour,
-                                  Histogram(editor), nullptr, editor.segments().palette);
-        editor.showElapsed(start);
-    }
-    editor.host().repaint(true);
-}
-
-void RunSegmentEightCommand(Editor& editor) {
-    if (!Ready(editor)) return;
-    SegmentEightDialog dialog(editor);
-    editor.host().runDialog(dialog);
-    if (dialog.end() == DialogEnd::Ok) {
-        SegmentState& s = editor.state().segment;
-        segment::SegmentStore& store = editor.segments();
-        const uint32_t start = editor.host().clockMs();
-        s.segmentMode = kModeEight;
-        if (!store.placeEight(editor.arena(), editor.document())) {
-            s.segmentsReady = false;
-            editor.message(text::kNoMemory);
-        } else {
-            const segment::SegmentEightResult result =
-                segment::SegmentEight(editor.document(), store.labelMap(), store.eightTable(),
-                                      uint32_t(s.segmentTolerance), uint32_t(s.segmentRepetitions));
-            if (result.status == segment::SegmentStatus::Done) {
-                store.segmentCount = s.segmentCount = result.segmentCount;
-                s.segmentsReady = true;
-            } else {
-                store.invalidate();
-                s.segmentsReady = false;
-                editor.message(text::kTooManySegments);
-            }
-            editor.showElapsed(start);
-        }
-    }
-    editor.host().repaint(true);
-}
-
-void RunSegmentMedianCutCommand(Editor& editor) {
-    if (!Ready(editor)) return;
-    SegmentMedianCutDialog dialog(editor);
-    editor.host().runDialog(dialog);
-    if (dialog.end() == DialogEnd::Ok) {
-        SegmentState& s = editor.state().segment;
-        segment::SegmentStore& store = editor.segments();
-        const core::MutableBmpView image = editor.document();
-        const uint32_t start = editor.host().clockMs();
-        s.quantiseFirst = true;
-        s.segmentMode = kModeMedianCut;
-        s.paletteSize -= 1;
-        if (!store.placeIndexed(editor.arena(), image.width(), image.height())) {
-            s.segmentsReady = false;
-            editor.message(text::kNoMemory);
-        } else {
-            segment::SegmentMedianCutParams params;
-            params.colours = uint32_t(s.paletteSize + 1);
-            params.minSegmentPoints = uint32_t(s.minSegmentPoints);
-            params.quantiseFirst = true;
-            uint32_t k = 0;
-            const segment::SegmentStatus status = segment::SegmentMedianCut(
-                image, params, Histogram(editor), store.indexedMap(), store.indexedTable(), store.palette, k);
-            if (status == segment::SegmentStatus::Done) {
-                store.segmentPalette = store.palette;
-                store.settleIndexed(editor.arena(), k);
-                s.segmentCount = s.segmentTotal = k;
-                s.segmentsReady = true;
-                editor.showElapsed(start);
-                editor.setStatus(4, std::to_string(k));
-            } else {
-                store.invalidate();
-                s.segmentsReady = false;
-                editor.showElapsed(start);
-                editor.message(text::kTooManySegments);
-            }
-        }
-    }
-    editor.host().repaint(true);
-}
+const DialogCommand kPaletteCommand{.spec = &kPalitra, .snapshot = true, .run = RunPalette, .opArgs = kPaletteArgs};
+const DialogCommand kSegmentEightCommand{
+    .spec = &kSegment1, .snapshot = true, .run = RunSegmentEight, .opArgs = kSegment8Args};
+const DialogCommand kSegmentMedianCutCommand{
+    .spec = &kSegment2, .snapshot = true, .run = RunSegmentMedianCut, .opArgs = kSegmentArgs};
+const DialogCommand kSvgExportCommand{.spec = &kSegMin,  // the wider range, for the OP's argument
+                                      .choose = SvgDialog,
+                                      .hooks = {.opened = ClearVectorFlags},
+                                      .run = RunSvgExport,
+                                      .opArgs = kSvgArgs};
 
 bool TraceCurrentSegmentation(Editor& editor) {
     segment::SegmentStore& store = editor.segments();
@@ -148,35 +240,6 @@ bool TraceCurrentSegmentation(Editor& editor) {
                            store.segmentCount, store.segmentPalette, s.vectorFlags, store.vectors);
     if (s.quantiseFirst) WriteBesideThePicture(editor, segment::IndexedSvg(store.vectorData(editor.arena())));
     return true;
-}
-
-void RunSvgExportCommand(Editor& editor) {
-    SegmentState& s = editor.state().segment;
-    segment::SegmentStore& store = editor.segments();
-    // The map actually present decides, not SegmentMode: a colour-palette run
-    // after 8-connected segmentation leaves a label-image map behind mode 0.
-    if (!Ready(editor) || !s.segmentsReady || !store.matches(editor.arena(), editor.document())) return;
-    s.vectorFlags = 0;
-    const bool eight = store.form() == segment::MapForm::Label;
-    std::unique_ptr<SvgValueDialog> dialog;
-    if (eight)
-        dialog = std::make_unique<SegMinDialog>();
-    else
-        dialog = std::make_unique<PogreshDialog>();
-    editor.host().runDialog(*dialog);
-    if (dialog->end() == DialogEnd::Ok) {
-        const uint32_t start = editor.host().clockMs();
-        s.vectorFlags = uint16_t(dialog->value() & 0xFF);
-        if (eight) {
-            WriteBesideThePicture(editor,
-                                  segment::EightSvg(store.labelMap(), store.eightRecords(), uint32_t(dialog->value()),
-                                                    segment::ZoomSvgScale(editor.state().zoomIndex)));
-        } else {
-            TraceCurrentSegmentation(editor);
-        }
-        editor.showElapsed(start);
-    }
-    editor.host().repaint(true);
 }
 
 void EnterSegmentSelection(Editor& editor) {
@@ -206,9 +269,9 @@ void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y) {
         state.drawRed = uint8_t(pick->colour >> 16);
         state.drawGreen = uint8_t(pick->colour >> 8);
         state.drawBlue = uint8_t(pick->colour);
-        editor.setStatus(6, ColourFieldRgb(state.drawRed, state.drawGreen, state.drawBlue));
-        editor.setStatus(8, std::to_string(int32_t(pick->area)));
-        editor.setStatus(4, std::to_string(int32_t(pick->label)));
+        editor.setStatus(status::Colour, ColourFieldRgb(state.drawRed, state.drawGreen, state.drawBlue));
+        editor.setStatus(status::Area, std::to_string(int32_t(pick->area)));
+        editor.setStatus(status::Segment, std::to_string(int32_t(pick->label)));
     }
     editor.host().repaint(true);
 }
@@ -223,41 +286,6 @@ void SegmentRemove(Editor& editor) {
             segment::RemoveIndexedSegment(image, store.indexedMap(), store.selected);
     }
     editor.host().repaint(true);
-}
-
-std::optional<DialogScript> SegmentOpScript(std::string_view op, std::string_view args) {
-    const std::vector<std::string_view> a = SplitArgs(args);
-    const auto trackbar = [](int id, int value) { return DialogStep{DialogStep::Trackbar, id, value}; };
-    const auto click = [](int id) { return DialogStep{DialogStep::Click, id, 0}; };
-    if (op == "palette" && a.size() == 1) {
-        if (a[0] == "256") return DialogScript{click(dialog::kButton256)};
-        const std::optional<int> n = ParseInt(a[0], 2, 32);
-        if (!n) return std::nullopt;
-        return DialogScript{trackbar(dialog::kTrackbar1, *n), click(dialog::kOk)};
-    }
-    if (op == "segment8" && a.size() == 2) {
-        const std::optional<int> tolerance = ParseInt(a[0], 1, 25);
-        const std::optional<int> repetitions = ParseInt(a[1], 1, 25);
-        if (!tolerance || !repetitions) return std::nullopt;
-        return DialogScript{trackbar(dialog::kTrackbar1, *tolerance), trackbar(dialog::kTrackbar2, *repetitions),
-                            click(dialog::kOk)};
-    }
-    if (op == "segment" && (a.size() == 2 || a.size() == 3)) {
-        const std::optional<int> colours = ParseInt(a[0], 2, 32);
-        const std::optional<int> minimum = ParseInt(a[1], 0, 50);
-        if (!colours || !minimum) return std::nullopt;
-        if (a.size() == 3 && a[2] != "x10" && a[2] != "x1") return std::nullopt;
-        DialogScript script{trackbar(dialog::kTrackbar1, *colours), trackbar(dialog::kTrackbar2, *minimum)};
-        if (a.size() == 3) script.push_back(click(a[2] == "x10" ? dialog::kButtonX10 : dialog::kButtonX1));
-        script.push_back(click(dialog::kOk));
-        return script;
-    }
-    if (op == "svg" && a.size() == 1) {
-        const std::optional<int> value = ParseInt(a[0], 0, 50);
-        if (!value) return std::nullopt;
-        return DialogScript{trackbar(dialog::kTrackbar1, *value), click(dialog::kOk)};
-    }
-    return std::nullopt;
 }
 
 }  // namespace zorva::shell

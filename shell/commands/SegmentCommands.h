@@ -2,10 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string_view>
 
-#include "shell/dialogs/Dialog.h"
+#include "shell/dialogs/DialogCommand.h"
 
 namespace zorva::shell {
 
@@ -13,15 +11,15 @@ class Editor;
 
 // 40077 "цветовая палитра": dialog PALITRA, then median cut recolouring the
 // picture; field 11 shows the time.
-void RunPaletteCommand(Editor& editor);
+extern const DialogCommand kPaletteCommand;
 // 40021 "8-связная сегментация": dialog SEGMENT1, then SegmentEight; SegmentMode 1.
-void RunSegmentEightCommand(Editor& editor);
+extern const DialogCommand kSegmentEightCommand;
 // 40080 "4-связная медианного среза": dialog SEGMENT2, then SegmentMedianCut;
 // SegmentMode 3; field 4 shows the segment count.
-void RunSegmentMedianCutCommand(Editor& editor);
+extern const DialogCommand kSegmentMedianCutCommand;
 // 40050 "Векторный файл .svg": dialog SEG_MIN (8-connected map) or POGRESH
 // (indexed map), then the SVG file beside the picture.
-void RunSvgExportCommand(Editor& editor);
+extern const DialogCommand kSvgExportCommand;
 // Traces the current indexed segmentation into VectorData with the state's
 // VectorFlags and, when QuantiseFirst is set, writes the SVG file beside the
 // picture. False when no indexed segmentation of this picture is present.
@@ -35,12 +33,5 @@ void EnterSegmentSelection(Editor& editor);
 void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y);
 // Right button in segment selection: paints the last picked segment white.
 void SegmentRemove(Editor& editor);
-
-// The dialog answers of the zorva-cli OPs "palette:N" (2..32, or 256 for the
-// "256" button), "segment8:TOL,REPS" (1..25 each), "segment:COLOURS,MIN[,x10]"
-// (2..32, 0..50) and "svg:VALUE" (0..50; POGRESH clamps to 10), each ending
-// with OK. `op` is the name before the colon, `args` what follows it. Nothing
-// for another name or malformed arguments.
-std::optional<DialogScript> SegmentOpScript(std::string_view op, std::string_view args);
 
 }  // namespace zorva::shell

@@ -4,8 +4,6 @@
 #include <string_view>
 
 #include "shell/Editor.h"
-#include "shell/commands/Help.h"
-#include "shell/commands/Navigation.h"
 #include "shell/view/Palette.h"
 #include "shell/view/View.h"
 
@@ -17,8 +15,45 @@ constexpr std::string_view kPrintJobName = "Видео: Печатаем";
 constexpr std::string_view kPrinterUnavailable = "Принтер не доступен";
 constexpr std::string_view kPrinterCannotPrint = "Принтер не может распечатать рисунок";
 
-// "Цвет": the colour dialog's choice becomes DrawColour, shown in field 6
-// blue first. Cancel keeps the colour the user had.
+constexpr int kZoomRadioFirst = 250;  // "25%"; 250 + ZoomIndex - 1 up to 257 "1600%"
+constexpr int kZoomOk = 258;
+constexpr int kZoom = kFirstValueId;
+
+constexpr ControlSpec kControls3[] = {
+    Radio(kZoomRadioFirst, "25%", kZoom, 1),
+    Radio(kZoomRadioFirst + 1, "50%", kZoom, 2),
+    Radio(kZoomRadioFirst + 2, "100%", kZoom, 3),
+    Radio(kZoomRadioFirst + 3, "200%", kZoom, 4),
+    Radio(kZoomRadioFirst + 4, "400%", kZoom, 5),
+    Radio(kZoomRadioFirst + 5, "600%", kZoom, 6),
+    Radio(kZoomRadioFirst + 6, "800%", kZoom, 7),
+    Radio(kZoomRadioFirst + 7, "1600%", kZoom, 8),
+    Value(kZoom, kDefaultZoom),
+    Button(kZoomOk, "OK", Press::Ok),
+};
+constexpr DialogSpec kZoomDialog{"CONTROLS3", "Масштаб", kControls3};
+
+void ZoomOpened(Editor& editor, DialogModel& dialog) {
+    dialog.setValue(kZoom, editor.state().zoomIndex);
+}
+
+void ZoomChanged(Editor& editor, DialogModel& dialog, int) {
+    editor.state().zoomIndex = uint8_t(dialog.value(kZoom));
+    editor.relayout();
+    editor.host().repaint(true);
+}
+
+}  // namespace
+
+const DialogCommand kZoomCommand{.spec = &kZoomDialog, .hooks = {.opened = ZoomOpened, .changed = ZoomChanged}};
+
+void OpenZoomDialog(Editor& editor) {
+    editor.state().viewMode = CommandId::SourceView;
+    editor.relayout();
+    editor.host().repaint(true);
+    RunDialogCommand(editor, kZoomCommand);
+}
+
 void ChooseColourCommand(Editor& editor) {
     const std::optional<Colour> chosen = editor.host().chooseColour();
     if (!chosen) return;
@@ -26,11 +61,9 @@ void ChooseColourCommand(Editor& editor) {
     state.drawRed = chosen->red;
     state.drawGreen = chosen->green;
     state.drawBlue = chosen->blue;
-    editor.setStatus(6, ColourFieldBgr(state.drawRed, state.drawGreen, state.drawBlue));
+    editor.setStatus(status::Colour, ColourFieldBgr(state.drawRed, state.drawGreen, state.drawBlue));
 }
 
-// "Печать": the document on one page through the screen's paint routine, the
-// page in place of the client area.
 void PrintCommand(Editor& editor) {
     if (!editor.hasDocument()) return;
     PrintJob job;
@@ -48,39 +81,6 @@ void PrintCommand(Editor& editor) {
         case PrintStatus::Failed:
             editor.message(kPrinterCannotPrint, MessageIcon::Exclamation);
             break;
-    }
-}
-
-}  // namespace
-
-bool RunWindowCommand(Editor& editor, CommandId id) {
-    switch (id) {
-        case CommandId::Zoom:
-            OpenZoomDialog(editor);
-            return true;
-        case CommandId::Colour:
-            ChooseColourCommand(editor);
-            return true;
-        case CommandId::Print:
-            PrintCommand(editor);
-            return true;
-        case CommandId::AboutBox:
-            ShowAbout(editor);
-            return true;
-        case CommandId::English:
-            ShowEnglish(editor);
-            return true;
-        case CommandId::Russian:  // the only language; the item keeps its check mark
-        case CommandId::Close:    // nothing to close: the document stays until another replaces it
-            return true;
-        case CommandId::NextPhoto:
-            NavigateFolder(editor, Direction::Next);
-            return true;
-        case CommandId::PreviousPhoto:
-            NavigateFolder(editor, Direction::Previous);
-            return true;
-        default:
-            return ShowHelp(editor, id);
     }
 }
 

@@ -1,13 +1,27 @@
-// Commands of the window itself: zoom, colour, printing, help, language, folder navigation.
+// Commands of the window itself: zoom, colour and printing.
 #pragma once
 
-#include "shell/commands/CommandId.h"
+#include "shell/dialogs/DialogCommand.h"
 
 namespace zorva::shell {
 
 class Editor;
 
-// Runs `id` when it is one of the window's commands; false for any other id.
-bool RunWindowCommand(Editor& editor, CommandId id);
+// The zoom dialog "CONTROLS3": before it opens, the source view with its
+// check mark, a new layout and a repaint. Radio buttons 250..257 ("25%" ..
+// "1600%") set ZoomIndex at once, lay the view out again and repaint,
+// leaving the dialog open; "OK" (258) and the close box end it with a
+// repaint. There is no Cancel.
+extern const DialogCommand kZoomCommand;
+// 40004 "&Масштаб" and the zoom tool.
+void OpenZoomDialog(Editor& editor);
+
+// 40015 "Цвет": the colour dialog's choice becomes DrawColour, shown in
+// field 6 blue first. Cancel keeps the colour the user had.
+void ChooseColourCommand(Editor& editor);
+
+// 40006 "Печать": the document on one page through the screen's paint
+// routine, the page in place of the client area.
+void PrintCommand(Editor& editor);
 
 }  // namespace zorva::shell

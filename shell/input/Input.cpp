@@ -10,51 +10,35 @@ namespace zorva::shell {
 
 // ---- keys ----
 
+namespace {
+
+// The command bound to `key` pressed with `modifier`, from the command table.
+std::optional<CommandId> Bound(Modifier modifier, int key) {
+    for (const CommandInfo& c : Commands())
+        for (const KeyBinding& k : c.keys)
+            if (k.key == key && k.modifier == modifier) return c.id;
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<CommandId> KeyDown(uint8_t& modifierState, int virtualKey) {
-    if (modifierState == 1) {
-        switch (virtualKey) {
-            case vk::C:
-            case vk::Insert:
-                return CommandId::Copy;
-            case vk::V:
-                return CommandId::Paste;
-            case vk::Z:
-                return CommandId::Undo;
-            case vk::Y:
-                return CommandId::Redo;
-            case vk::A:
-                return CommandId::SelectAll;
-            case vk::X:
-                return CommandId::Cut;
-            // Users expect these three, and the menu shows "Ctrl+P".
-            case vk::O:
-                return CommandId::Open;
-            case vk::S:
-                return CommandId::Save;
-            case vk::P:
-                return CommandId::Print;
-            default:
-                return std::nullopt;  // R and L among them: consumed, no action
+    if (modifierState == 1) return Bound(Modifier::Control, virtualKey);
+    if (virtualKey == vk::Control) {
+        modifierState = 1;
+        return std::nullopt;
+    }
+    if (virtualKey == vk::Shift) {
+        modifierState = 2;
+        return std::nullopt;
+    }
+    if (modifierState == 2) {
+        if (const std::optional<CommandId> id = Bound(Modifier::Shift, virtualKey)) {
+            modifierState = 0;
+            return id;
         }
     }
-    switch (virtualKey) {
-        case vk::Insert:
-            if (modifierState == 2) {
-                modifierState = 0;
-                return CommandId::Paste;
-            }
-            return std::nullopt;
-        case vk::Control:
-            modifierState = 1;
-            return std::nullopt;
-        case vk::Shift:
-            modifierState = 2;
-            return std::nullopt;
-        case vk::Delete:
-            return CommandId::Delete;
-        default:
-            return std::nullopt;
-    }
+    return Bound(Modifier::None, virtualKey);
 }
 
 void KeyUp(uint8_t& modifierState, int virtualKey) {
@@ -137,11 +121,14 @@ void ApplyEnableRule(EditorState& state, bool hasDocument) {
     if (!hasDocument) state.segment.segmentsReady = false;
 }
 
-bool IsEnabled(const EditorState& state, bool hasDocument, CommandId id) {
+bool IsEnabled(const Editor& editor, CommandId id) {
     const CommandInfo* info = FindCommand(ToInt(id));
     if (!info) return true;
-    if (info->marks & mark::NeedsSegments) return hasDocument && state.segment.segmentsReady;
-    if (info->marks & mark::NeedsDocument) return hasDocument;
+    const bool document = editor.hasDocument();
+    if (info->marks & mark::NeedsSegments)
+        return document && editor.state().segment.segmentsReady &&
+               editor.segments().matches(editor.arena(), editor.document());
+    if (info->marks & mark::NeedsDocument) return document;
     return true;
 }
 

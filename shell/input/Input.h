@@ -6,6 +6,7 @@
 
 #include "shell/EditorState.h"
 #include "shell/commands/CommandId.h"
+#include "shell/input/Keys.h"
 
 namespace zorva::shell {
 
@@ -13,32 +14,12 @@ class Editor;
 
 // ---- keys ----
 
-// The virtual-key codes the key handler acts on (the window translates its
-// toolkit's key codes into these).
-namespace vk {
-inline constexpr int Shift = 0x10;
-inline constexpr int Control = 0x11;
-inline constexpr int Insert = 0x2D;
-inline constexpr int Delete = 0x2E;
-inline constexpr int A = 0x41;
-inline constexpr int C = 0x43;
-inline constexpr int L = 0x4C;
-inline constexpr int O = 0x4F;
-inline constexpr int P = 0x50;
-inline constexpr int R = 0x52;
-inline constexpr int S = 0x53;
-inline constexpr int V = 0x56;
-inline constexpr int X = 0x58;
-inline constexpr int Y = 0x59;
-inline constexpr int Z = 0x5A;
-}  // namespace vk
-
 // Key down: updates ModifierState (0 none, 1 Control, 2 Shift) and names the
-// command the key runs, if any. With Control held: C and Insert copy, V
-// pastes, Z undoes, Y redoes, A selects all, X cuts, O opens, S saves, P
-// prints; every other key (Shift, Delete, R, L, ...) does nothing. Otherwise:
-// Insert with Shift held clears the state and pastes, Control and Shift set
-// the state, Delete deletes.
+// command the key runs, if any, as the command table binds it. With Control
+// held only Control bindings count and every other key (Shift, Delete, R,
+// L, ...) does nothing. Otherwise Control and Shift set the state; a key with
+// a Shift binding while Shift is held clears the state and runs it (Insert
+// pastes); a key with a plain binding runs it (Delete).
 std::optional<CommandId> KeyDown(uint8_t& modifierState, int virtualKey);
 // Key up: releasing Control or Shift clears ModifierState.
 void KeyUp(uint8_t& modifierState, int virtualKey);
@@ -111,8 +92,10 @@ void RunContextCommand(Editor& editor, CommandId id);
 // document every document item is greyed and SegmentsReady is cleared;
 // "&Выбор сегмента" and "Векторный файл .svg" need SegmentsReady.
 void ApplyEnableRule(EditorState& state, bool hasDocument);
-// Whether item `id` is enabled under the rule (ids no row matches: enabled).
-bool IsEnabled(const EditorState& state, bool hasDocument, CommandId id);
+// Whether item `id` is enabled under the rule (ids no row matches: enabled):
+// document items need a document; the segment items need a segmentation
+// whose map is still there.
+bool IsEnabled(const Editor& editor, CommandId id);
 
 // Items that carry a check mark: the view, line-width, eraser and grid groups,
 // copy mode and "Русский" (which keeps its mark; "English" never takes it).

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "shell/Editor.h"
+#include "shell/commands/WindowCommands.h"
 #include "shell/input/Input.h"
 #include "shell/view/View.h"
 
@@ -30,7 +31,8 @@ constexpr std::array<ToolInfo, kToolCount> kTools = {{
     {Polygon, "Многоугол.", tool::Polygon},
 }};
 
-constexpr std::array<int, kStatusFieldCount> kFieldEdges = {100, 150, 200, 250, 300, 350, 405, 460, 515, 585, 680, 850};
+constexpr std::array<int, status::kFieldCount> kFieldEdges = {100, 150, 200, 250, 300, 350,
+                                                              405, 460, 515, 585, 680, 850};
 
 // Label placement: beside the strip, a little below the top of the button.
 constexpr int kLabelX = 30;
@@ -97,7 +99,7 @@ void ShowChosenReleased(Editor& editor) {
     editor.state().palette.chosenPressed = false;
 }
 
-std::span<const int, kStatusFieldCount> StatusFieldEdges() {
+std::span<const int, status::kFieldCount> StatusFieldEdges() {
     return kFieldEdges;
 }
 

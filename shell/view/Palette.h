@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "shell/EditorState.h"
 #include "shell/view/WindowState.h"
 
 namespace zorva::shell {
@@ -74,10 +75,8 @@ void ShowChosenReleased(Editor& editor);
 
 // ---- status bar ----
 
-inline constexpr int kStatusFieldCount = 12;
-
 // The right edges of fields 0..11 in pixels.
-std::span<const int, kStatusFieldCount> StatusFieldEdges();
+std::span<const int, status::kFieldCount> StatusFieldEdges();
 
 // Field 6 after the colour dialog and a tool choice: two upper-case hexadecimal
 // digits each for blue, green and red ("0000FF" for pure red).

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "shell/Editor.h"
-#include "shell/dialogs/ZoomDialog.h"
 
 namespace zorva::shell {
 
@@ -229,16 +228,6 @@ void MovePointer(Editor& editor, int x, int y, bool leftButtonOnly) {
     pointer.pointerY = uint16_t(p.y);
     editor.setStatus(1, std::to_string(p.x));
     editor.setStatus(2, std::to_string(p.y));
-}
-
-// ---- zoom ----
-
-void OpenZoomDialog(Editor& editor) {
-    editor.state().viewMode = CommandId::SourceView;
-    editor.relayout();
-    editor.host().repaint(true);
-    ZoomDialog dialog(editor);
-    editor.host().runDialog(dialog);
 }
 
 }  // namespace zorva::shell

@@ -88,11 +88,4 @@ ImagePoint MapToImage(const EditorState& state, core::BmpView document, int x, i
 // and 2. Nothing without a document.
 void MovePointer(Editor& editor, int x, int y, bool leftButtonOnly);
 
-// ---- zoom ----
-
-// Command 40004 and the zoom tool: the source view with its check mark, a new
-// layout and a repaint, then the modal dialog "CONTROLS3"; a repaint when it
-// ends.
-void OpenZoomDialog(Editor& editor);
-
 }  // namespace zorva::shell

@@ -4,12 +4,13 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include "platform/QtDialogHost.h"
 #include "shell/Editor.h"
+#include "shell/commands/WindowCommands.h"
 #include "shell/dialogs/Dialog.h"
-#include "shell/dialogs/ZoomDialog.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TestSupport.h"
 
@@ -17,39 +18,45 @@ using namespace zorva;
 
 namespace {
 
-// A model with every kind of control: a label, a trackbar 0..255 echoed in
-// edit 231, two radios and OK / Cancel.
-class SampleModel : public shell::DialogModel {
-public:
-    SampleModel() : DialogModel("SAMPLE", "Проба") {
-        add({.id = 0, .kind = shell::ControlKind::Label, .text = "Яркость"});
-        add({.id = 201, .kind = shell::ControlKind::Trackbar, .minimum = 0, .maximum = 255, .value = 7});
-        add({.id = 231, .kind = shell::ControlKind::ReadOnlyEdit, .text = "007"});
-        add({.id = 301, .kind = shell::ControlKind::Radio, .text = "один", .checked = true});
-        add({.id = 302, .kind = shell::ControlKind::Radio, .text = "два"});
-        add({.id = 211, .kind = shell::ControlKind::Button, .text = "OK"});
-        add({.id = 212, .kind = shell::ControlKind::Button, .text = "Отмена"});
-    }
-    std::vector<std::string> events;
+// What the hooks saw, in order.
+std::vector<std::string> g_events;
 
-protected:
-    void onTrackbar(int id, int position) override {
-        events.push_back("trackbar " + std::to_string(id) + " " + std::to_string(position));
-        showValue(231, position);
-    }
-    void onClick(int id) override {
-        events.push_back("click " + std::to_string(id));
-        if (id == 301 || id == 302) {
-            setChecked(301, id == 301);
-            setChecked(302, id == 302);
-        }
-        if (id == 211) finish(shell::DialogEnd::Ok);
-        if (id == 212) finish(shell::DialogEnd::Cancel);
-    }
-    void onCloseBox() override {
-        events.push_back("close");
-        finish(shell::DialogEnd::CloseBox);
-    }
+constexpr int kChoice = shell::kFirstValueId;
+constexpr int kChannel = 204;
+constexpr std::string_view kChannelNames[] = {"Все цвета", "Красный"};
+
+// A table with every kind of control: a label, a trackbar 0..255 echoed in
+// edit 231, two radios choosing a value, an up-down echoed by name, OK and
+// Cancel.
+constexpr shell::ControlSpec kSampleControls[] = {
+    shell::Label("Яркость"),
+    shell::Trackbar(201, 0, 255, 7),
+    shell::EchoOf(231, 201),
+    shell::Radio(301, "один", kChoice, 1),
+    shell::Radio(302, "два", kChoice, 2),
+    shell::Value(kChoice, 1),
+    {.kind = shell::ControlKind::UpDown, .id = kChannel, .minimum = 0, .maximum = 1},
+    {.kind = shell::ControlKind::ReadOnlyEdit,
+     .id = 234,
+     .source = kChannel,
+     .echo = shell::Echo::Name,
+     .names = kChannelNames},
+    shell::kOkButton,
+    shell::kCancelButton,
+};
+constexpr shell::DialogSpec kSample{"SAMPLE", "Проба", kSampleControls};
+
+const shell::DialogHooks kRecording{
+    .changed = [](shell::Editor&, shell::DialogModel& m,
+                  int id) { g_events.push_back("change " + std::to_string(id) + " " + std::to_string(m.value(id))); },
+    .closed = [](shell::Editor&, shell::DialogModel&) { g_events.push_back("close"); },
+};
+
+struct Bench {
+    Bench() : editor(host, dir.path().toStdString()) { g_events.clear(); }
+    QTemporaryDir dir;
+    test::FakeHost host;
+    shell::Editor editor;
 };
 
 }  // namespace
@@ -59,46 +66,56 @@ class DialogHostTest : public QObject {
 
 private slots:
     void controlsFollowTheModel() {
-        SampleModel model;
+        Bench bench;
+        shell::DialogModel model(kSample, &bench.editor, kRecording);
+        model.open();
         platform::ModelDialog dialog(model, nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Проба"));
         auto* slider = qobject_cast<QSlider*>(dialog.widgetFor(201));
         auto* edit = qobject_cast<QLineEdit*>(dialog.widgetFor(231));
         auto* one = qobject_cast<QRadioButton*>(dialog.widgetFor(301));
         auto* two = qobject_cast<QRadioButton*>(dialog.widgetFor(302));
-        QVERIFY(slider && edit && one && two);
+        auto* channel = qobject_cast<QLineEdit*>(dialog.widgetFor(234));
+        QVERIFY(slider && edit && one && two && channel);
         QCOMPARE(slider->maximum(), 255);
         QCOMPARE(slider->value(), 7);
         QVERIFY(edit->isReadOnly());
         QCOMPARE(edit->text(), QStringLiteral("007"));
         QVERIFY(one->isChecked());
+        QCOMPARE(channel->text(), QStringLiteral("Все цвета"));
         slider->setValue(32);
         QCOMPARE(edit->text(), QStringLiteral("032"));
         two->click();
         QVERIFY(two->isChecked());
         QVERIFY(!one->isChecked());
+        // The up-down's upper arrow steps the channel; the echo names it.
+        const QList<QToolButton*> arrows = dialog.findChildren<QToolButton*>();
+        QCOMPARE(arrows.size(), 2);
+        arrows[0]->click();
+        QCOMPARE(channel->text(), QStringLiteral("Красный"));
         qobject_cast<QPushButton*>(dialog.widgetFor(211))->click();
         QCOMPARE(model.end(), shell::DialogEnd::Ok);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(model.events, (std::vector<std::string>{"trackbar 201 32", "click 302", "click 211"}));
+        QCOMPARE(g_events, (std::vector<std::string>{"change 201 32", "change 302 0", "change 204 1"}));
     }
 
     void escapeIsTheCloseBox() {
-        SampleModel model;
+        Bench bench;
+        shell::DialogModel model(kSample, &bench.editor, kRecording);
+        model.open();
         platform::ModelDialog dialog(model, nullptr);
         dialog.show();
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QCOMPARE(model.end(), shell::DialogEnd::CloseBox);
-        QCOMPARE(model.events, std::vector<std::string>{"close"});
+        QCOMPARE(g_events, std::vector<std::string>{"close"});
     }
 
     void theZoomDialogActsAtOnce() {
-        QTemporaryDir dir;
-        test::FakeHost host;
-        shell::Editor editor(host, dir.path().toStdString());
+        Bench bench;
+        shell::Editor& editor = bench.editor;
         QVERIFY(editor.reserveArena());
         editor.install(test::MakeSolid(50, 50, 0), shell::InstallKind::Open);
-        shell::ZoomDialog model(editor);
+        shell::DialogModel model(*shell::kZoomCommand.spec, &editor, shell::kZoomCommand.hooks);
         model.open();
         platform::ModelDialog dialog(model, nullptr);
         QVERIFY(qobject_cast<QRadioButton*>(dialog.widgetFor(252))->isChecked());  // 100%

@@ -142,6 +142,9 @@ private slots:
         QVERIFY(window->menuAction(CommandId::Grid64)->isEnabled());
         QVERIFY(!window->menuAction(CommandId::SvgExport)->isEnabled());
         QVERIFY(!window->menuAction(CommandId::SegmentSelect)->isEnabled());
+        // A segment map present (as a segmentation leaves it).
+        shell::Editor& editor = window->editor();
+        QVERIFY(editor.segments().placeIndexed(editor.arena(), 40, 30));
         state().segment.segmentsReady = true;
         emit file->aboutToShow();
         QVERIFY(window->menuAction(CommandId::SvgExport)->isEnabled());

@@ -58,7 +58,7 @@ TEST_F(BarcodeCommandTest, NothingFoundShowsEightAsterisks) {
     editor.dispatch(CommandId::Barcode);
     ASSERT_EQ(host.statusLog.size(), 3u);
     EXPECT_EQ(host.statusLog[1], (std::pair<int, std::string>{10, "********  "}));
-    EXPECT_EQ(editor.state().status[10], "********  ");
+    EXPECT_EQ(editor.state().statusText[10], "********  ");
 }
 
 // The yellow dot after the middle guard is the only change, and undo takes it back.

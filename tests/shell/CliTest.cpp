@@ -79,17 +79,25 @@ TEST_F(CliTest, ConvertRoundTripsAndReportsFailures) {
 
 TEST_F(CliTest, UsageErrorsExitTwoAndNeverSkipAnOp) {
     const std::string in = Picture(2, 2);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{},
-                                                                                      {"frobnicate"},
-                                                                                      {"info"},
-                                                                                      {"apply", in},
-                                                                                      {"apply", in, "no-such-op"},
-                                                                                      {"apply", in, "undo:3"},
-                                                                                      {"apply", in, "-o"},
-                                                                                      {"convert", in}}) {
+    // A command line of the wrong shape gets the usage text ...
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"info"}, {"apply", in}, {"apply", in, "-o"}, {"convert", in}}) {
         const CliRun run = Cli(args);
         EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(run.err.find("usage:"), std::string::npos);
+    }
+    // ... a wrong OP is named with what is wrong with it.
+    const std::pair<const char*, const char*> wrong[] = {
+        {"no-such-op", "no-such-op: no such OP\n"},
+        {"undo:3", "undo:3: undo takes no arguments\n"},
+        {"palette:0", "palette:0: the colour count is 2 to 32 or 256\n"},
+        {"segment:2,5,x5", "segment:2,5,x5: the scale is x1 or x10\n"},
+        {"segment:2", "segment:2: segment takes segment:COLOURS,MIN[,x10]\n"},
+    };
+    for (const auto& [op, message] : wrong) {
+        const CliRun run = Cli({"apply", in, op});
+        EXPECT_EQ(run.status, 2) << op;
+        EXPECT_EQ(run.err, message);
     }
     // An unknown OP anywhere in the list stops the run before anything is written.
     EXPECT_EQ(Cli({"apply", in, "-o", dir.file("o.bmp"), "undo", "nonsense"}).status, 2);
@@ -112,15 +120,6 @@ TEST_F(CliTest, ApplyOpensRunsAndSaves) {
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(test::SameBytes(test::ReadBytes(in), test::ReadBytes(dir.file("o.bmp"))));
     EXPECT_NE(run.err.find("time: "), std::string::npos);
-}
-
-TEST(CliOps, ParsesNumbersStrictly) {
-    EXPECT_EQ(ParseInt("32", 2, 32), 32);
-    EXPECT_FALSE(ParseInt("33", 2, 32));
-    EXPECT_FALSE(ParseInt("1x", 0, 9));
-    EXPECT_FALSE(ParseInt("", 0, 9));
-    EXPECT_EQ(SplitArgs("2,5,x10").size(), 3u);
-    EXPECT_EQ(SplitArgs("2").size(), 1u);
 }
 
 }  // namespace

@@ -56,8 +56,8 @@ TEST_F(EditorTest, NewMakesTheWhitePictureInTheSourceView) {
     EXPECT_EQ(editor.state().toolMode, tool::None);
     EXPECT_EQ(editor.state().currentFilePath, "/somewhere/photo.jpg");  // New keeps the path
     EXPECT_EQ(editor.arena().imageBlockSize(), 2080856u);
-    EXPECT_EQ(editor.state().status[0], "Координаты:");
-    EXPECT_EQ(editor.state().status[7], "Площадь");
+    EXPECT_EQ(editor.state().statusText[0], "Координаты:");
+    EXPECT_EQ(editor.state().statusText[7], "Площадь");
 }
 
 TEST_F(EditorTest, OpenInstallsInPreviewAndSaveWritesTheBlockByteForByte) {

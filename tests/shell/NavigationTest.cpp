@@ -113,7 +113,7 @@ TEST_F(NavigationTest, AStepInstallsInThePreviewAndKeepsThePaletteAndStatusBar) 
     EXPECT_EQ(Width(), 2);
     EXPECT_EQ(state().viewMode, CommandId::Preview);
     EXPECT_EQ(state().toolMode, tool::None);
-    EXPECT_EQ(state().status[4], "17");
+    EXPECT_EQ(state().statusText[4], "17");
     EXPECT_GT(host.repaints, repaints);
     // The ring is empty: undo changes nothing.
     editor.dispatch(CommandId::Undo);

@@ -44,8 +44,8 @@ TEST(Palette, ToolTableLabelsAndValues) {
 }
 
 TEST(StatusBar, FieldEdgesAndColourOrders) {
-    const int edges[kStatusFieldCount] = {100, 150, 200, 250, 300, 350, 405, 460, 515, 585, 680, 850};
-    for (int f = 0; f < kStatusFieldCount; ++f) EXPECT_EQ(StatusFieldEdges()[size_t(f)], edges[f]) << f;
+    const int edges[status::kFieldCount] = {100, 150, 200, 250, 300, 350, 405, 460, 515, 585, 680, 850};
+    for (int f = 0; f < status::kFieldCount; ++f) EXPECT_EQ(StatusFieldEdges()[size_t(f)], edges[f]) << f;
     // Pure red: blue first after the colour dialog, red first after the picker.
     EXPECT_EQ(ColourFieldBgr(255, 0, 0), "0000FF");
     EXPECT_EQ(ColourFieldRgb(255, 0, 0), "FF0000");
@@ -92,7 +92,7 @@ TEST_F(PaletteTest, ChoosingADrawingToolSwitchesToTheSourceView) {
     ChooseTool(editor, 8, tools);
     EXPECT_EQ(state().toolMode, tool::Pencil);
     EXPECT_EQ(state().viewMode, CommandId::SourceView);
-    EXPECT_EQ(state().status[6], "0100FF");
+    EXPECT_EQ(state().statusText[6], "0100FF");
     EXPECT_EQ(state().palette.chosen, 8);
     EXPECT_TRUE(state().palette.chosenPressed);
     EXPECT_TRUE(state().layout.vertical.present);  // laid out for the source view
@@ -110,7 +110,7 @@ TEST_F(PaletteTest, TextAndCurveChooseNoToolAndLeaveTheView) {
         EXPECT_EQ(state().palette.chosen, k);
     }
     EXPECT_TRUE(host.dialogsRun.empty());
-    EXPECT_EQ(state().status[6], "");
+    EXPECT_EQ(state().statusText[6], "");
 }
 
 TEST_F(PaletteTest, TheZoomToolOpensTheZoomDialogInTheSourceView) {

@@ -36,8 +36,8 @@ TEST_F(ToolsTest, LeftPicksAndRightRemovesTheSegmentUnderThePointer) {
     ASSERT_EQ(state().toolMode, tool::SegmentSelection);
     ClickAt(15, 15);
     EXPECT_EQ(test::Rgb(editor.document(), 15, 15), 0xFFFFFFu);  // shown in negative
-    EXPECT_EQ(state().status[8], "100");                         // its area
-    EXPECT_EQ(state().status[6], "000000");
+    EXPECT_EQ(state().statusText[8], "100");                     // its area
+    EXPECT_EQ(state().statusText[6], "000000");
     // The right button removes the picked segment: white, and no context menu.
     ClickAt(0, 0, true);
     EXPECT_EQ(test::Rgb(editor.document(), 12, 12), 0xFFFFFFu);
@@ -49,7 +49,7 @@ TEST_F(ToolsTest, OtherToolsDoNotPick) {
     state().toolMode = tool::Pencil;
     ClickAt(15, 15);
     EXPECT_EQ(test::Rgb(editor.document(), 15, 15), 0x000000u);
-    EXPECT_EQ(state().status[8], "");
+    EXPECT_EQ(state().statusText[8], "");
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST_F(WindowCommandsTest, TheChosenColourIsShownBlueFirst) {
     EXPECT_EQ(state().drawRed, 255);
     EXPECT_EQ(state().drawGreen, 0);
     EXPECT_EQ(state().drawBlue, 0);
-    EXPECT_EQ(state().status[6], "0000FF");
+    EXPECT_EQ(state().statusText[6], "0000FF");
 }
 
 TEST_F(WindowCommandsTest, CancellingTheColourDialogKeepsTheColour) {
@@ -30,7 +30,7 @@ TEST_F(WindowCommandsTest, CancellingTheColourDialogKeepsTheColour) {
     EXPECT_EQ(host.colourDialogs, 1);
     EXPECT_EQ(state().drawGreen, 0x80);
     EXPECT_EQ(state().drawRed, 0);
-    EXPECT_EQ(state().status[6], "");  // not rewritten
+    EXPECT_EQ(state().statusText[6], "");  // not rewritten
 }
 
 TEST_F(WindowCommandsTest, NoColourDialogWithoutADocument) {

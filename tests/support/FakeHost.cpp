@@ -7,8 +7,8 @@
 namespace zorva::test {
 
 void FakeHost::runDialog(shell::DialogModel& model) {
-    dialogsRun.push_back(model.resource());
-    const auto it = scripts.find(model.resource());
+    dialogsRun.emplace_back(model.resource());
+    const auto it = scripts.find(std::string(model.resource()));
     shell::PlayDialog(model, it == scripts.end() ? shell::DialogScript{} : it->second);
 }
 
