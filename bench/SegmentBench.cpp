@@ -170,7 +170,7 @@ void BM_TraceAndSvg(benchmark::State& state) {
         segment::TraceSegments(f.store.indexedMap(), bench::kLargeWidth, bench::kLargeHeight, f.store.indexedRecords(),
                                f.store.segmentCount, f.store.palette, 5, f.store.vectors);
         const std::string svg = segment::IndexedSvg(f.store.vectorData(f.arena));
-        segment::WriteSvgFile(path, svg);
+        core::WriteWholeFile(path, reinterpret_cast<const uint8_t*>(svg.data()), svg.size());
         bytes = svg.size();
     }
     state.counters["svg_bytes"] = double(bytes);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -49,6 +50,24 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
         return false;
     }
     return true;
+}
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t limit) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    bool failed = false;
+    while (bytes.size() < limit) {
+        const ssize_t n = read(fd, chunk, std::min(sizeof chunk, limit - bytes.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) failed = true;
+        if (n <= 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    close(fd);
+    if (failed) return std::nullopt;
+    return bytes;
 }
 
 bool WriteImageFile(const std::string& path, BmpView image) {

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/BmpImage.h"
 
@@ -22,6 +24,10 @@ BmpImage BuildDecodedImage(uint32_t width, uint32_t height, const RowSource& row
 // Writes `size` bytes to `path` in one go, replacing any file there; a file
 // that could not be written whole is removed. True when every byte landed.
 bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size);
+
+// Reads up to `limit` bytes of the file at `path`; nothing when it cannot be
+// opened or read.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t limit);
 
 // Writes the first file-size bytes of `image` to `path`, replacing any
 // file there. On any failure after the file was created the partly written

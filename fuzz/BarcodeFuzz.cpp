@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<uint8_t> block(zorva::core::FileSizeFor(width, height));
     zorva::core::WriteDecodedHeader(block.data(), width, height);
-    const zorva::core::BmpView image(block.data());
+    const zorva::core::MutableBmpView image(block.data());
     if ((mode & 1) == 0) {
         size_t k = 0;
         for (uint32_t r = 0; r < height; ++r) {
@@ -58,7 +58,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<uint8_t> plane(block.size());
     const zorva::recognize::BarcodeResult result = zorva::recognize::ReadBarcode(image, plane);
-    // A success is one of the two result forms; anything else is the asterisks.
-    if (result.found ? result.text.size() != 14 : result.text != zorva::recognize::kBarcodeNotFound) __builtin_trap();
+    // A success is one of the two symbol forms, digits only, EAN-13 with its
+    // check digit agreeing; marks lie inside the picture.
+    using zorva::recognize::BarcodeFormat;
+    const zorva::recognize::BarcodeReading& code = result.code;
+    if (result.found()) {
+        const size_t digits = code.format == BarcodeFormat::Ean13 ? 13 : 8;
+        if (code.digits.size() != digits || !code.checkPassed) __builtin_trap();
+        for (char d : code.digits)
+            if (d < '0' || d > '9') __builtin_trap();
+    }
+    for (const zorva::recognize::BarcodeMark& m : result.marks)
+        if (m.x < 0 || m.row < 0 || uint32_t(m.x) >= width || uint32_t(m.row) >= height) __builtin_trap();
     return 0;
 }

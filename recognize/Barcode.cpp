@@ -101,6 +101,7 @@ DigitCode DecodeDigit(const std::array<int, 4>& e, int module16, int digitsRead)
 Completion CompleteReading(std::array<uint8_t, 13> digits, uint16_t parity, uint8_t leading, bool backwards,
                            bool ean8) {
     Completion done;
+    BarcodeReading& r = done.reading;
     if (backwards) {
         for (int i = 1; i <= 6; ++i) std::swap(digits[i], digits[13 - i]);
         // The last six digits read are the left half seen mirrored, so their
@@ -111,26 +112,21 @@ Completion CompleteReading(std::array<uint8_t, 13> digits, uint16_t parity, uint
         leading = kLeadingDigitTable[pattern];
     }
     if (ean8) {
-        for (int i = 1; i <= 4; ++i) done.text += char('0' + digits[i]);
-        for (int i = 9; i <= 12; ++i) done.text += char('0' + digits[i]);
-        done.text += "      ";
+        r.format = BarcodeFormat::Ean8;
+        for (int i = 1; i <= 4; ++i) r.digits += char('0' + digits[i]);
+        for (int i = 9; i <= 12; ++i) r.digits += char('0' + digits[i]);
+        r.checkPassed = true;
         done.success = true;
         return done;
     }
+    r.format = BarcodeFormat::Ean13;
     digits[0] = leading;
-    if (leading == kNoDigit)
-        done.text = "°";  // the degree sign stands for the missing leading digit
-    else
-        done.text = char('0' + leading);
-    for (int i = 1; i <= 12; ++i) done.text += char('0' + digits[i]);
-    if (leading == kNoDigit) {
-        done.text += '-';
-        return done;
-    }
+    r.digits = leading == kNoDigit ? kUnknownDigit : char('0' + leading);
+    for (int i = 1; i <= 12; ++i) r.digits += char('0' + digits[i]);
+    if (leading == kNoDigit) return done;
     int sum = 0;
     for (int i = 0; i <= 12; ++i) sum += (i & 1) ? 3 * digits[i] : digits[i];
-    done.success = sum % 10 == 0;
-    done.text += done.success ? '+' : '-';
+    r.checkPassed = done.success = sum % 10 == 0;
     return done;
 }
 
@@ -162,7 +158,8 @@ constexpr int kBiasLimit = 20;
 // Digit-reading lines in units of 8 rows above the base row, in reading order.
 constexpr int kReadingLines[] = {4, 5, 6, 7, 8, 9, 10, 11, 12, 2, 3};
 
-constexpr uint8_t kYellow[3] = {0, 255, 255};  // blue, green, red
+// The grey value of a mark: blue 0, green 255, red 255.
+constexpr int kMarkGrey = Grey(0, 255, 255);
 
 // One digit reading along a probe line: where it is, what it has collected.
 // Copied whole to keep the restart point.
@@ -187,7 +184,7 @@ struct Cursor {
 
 class Reader {
 public:
-    Reader(core::MutableBmpView image, uint8_t* plane)
+    Reader(core::BmpView image, uint8_t* plane)
         : m_width(image.width()),
           m_height(image.height()),
           m_stride(image.stride()),
@@ -208,9 +205,31 @@ private:
     bool readDigits();
     bool readLine(int start, int row);
 
-    uint8_t* pixel(int x, int r) const { return m_pixels + size_t(r) * m_stride + 3 * size_t(x); }
+    // What one element (a run between colour changes) of a digit reading
+    // does to it.
+    enum class Element {
+        Next,        // collected; read on
+        Accepted,    // a digit was accepted: the reading restarts from here on a failure
+        Failed,      // this attempt failed: retry from the restart point with a higher bias
+        Stop,        // the reading of this line ends without success
+        Found,       // a symbol decoded completely
+        AgainAsEan8  // the four elements began an EAN-8 middle guard: read them again as one
+    };
+    Element startGuardElement(Cursor& c, int width);
+    Element middleGuardElement(Cursor& c, int width);
+    Element digitElement(Cursor& c, int width);
+    Element finishReading(const Cursor& c);
+
+    const uint8_t* pixel(int x, int r) const { return m_pixels + size_t(r) * m_stride + 3 * size_t(x); }
     const uint8_t* work(int x, int r) const { return m_plane + size_t(r) * m_stride + 3 * size_t(x); }
+    bool marked(int x, int r) const {
+        for (const BarcodeMark& m : m_result.marks)
+            if (m.x == x && m.row == r) return true;
+        return false;
+    }
+    // The grey value of a pixel, as it is once the marks are painted.
     int grey(int x, int r) const {
+        if (!m_result.marks.empty() && marked(x, r)) return kMarkGrey;
         const uint8_t* p = pixel(x, r);
         return Grey(p[0], p[1], p[2]);
     }
@@ -221,7 +240,7 @@ private:
     const int m_width;
     const int m_height;
     const size_t m_stride;
-    uint8_t* const m_pixels;
+    const uint8_t* const m_pixels;
     uint8_t* const m_plane;
     const int m_first;
     const int m_last;
@@ -244,12 +263,10 @@ private:
 };
 
 BarcodeResult Reader::search() {
-    m_result.text = kBarcodeNotFound;
     prePass();
     for (int dir : {1, -1}) {
         for (int base = 0; base == 0 || base <= m_height - kBaseRowHeadroom; base += kPrePassStep) {
             if (scanBaseRow(base, dir)) {
-                m_result.found = true;
                 m_result.baseRow = base;
                 m_result.direction = dir;
                 return m_result;
@@ -482,99 +499,37 @@ bool Reader::readLine(int start, int row) {
         // T' = T + 4b - 36 on retries, rising from T - 32 to T + 40.
         const int threshold = bias == 0 ? m_threshold : m_threshold + 4 * bias - 36;
         const bool light = 9 * grey(c.x, c.row) - 8 * threshold >= 128;
-        bool failed = false;
-        bool accepted = false;
+        Element element = Element::Next;
         if (light == c.light) {
-            failed = ++c.run > kReadRunLimit;
+            if (++c.run > kReadRunLimit) element = Element::Failed;
         } else {
             const int width = c.run;
             c.light = light;
             c.run = 1;
-            if (c.guardLeft > 0) {
-                switch (c.guardLeft--) {
-                    case 4:  // light lead before the first bar
-                        if (width > kProbeLeadLimit) return false;
-                        break;
-                    case 3:
-                        m_w1 = width;
-                        m_lastShift = m_dir * (m_x - c.x);
-                        break;
-                    case 2:
-                        m_w2 = width;
-                        break;
-                    default: {
-                        m_w3 = width;
-                        // About 110 modules after the guard, or what is left of
-                        // the row when the symbol sits near the picture's edge:
-                        // the row's end stops the reading either way.
-                        const int remaining = m_dir > 0 ? m_last - c.x : c.x - m_first;
-                        c.budget = std::min(m_readBudget, remaining);
-                        break;
-                    }
-                }
-            } else if (c.middle) {
-                c.elements[c.count++] = width;
-                if (c.count == 5) {
-                    int total = 0;
-                    for (int e : c.elements) total += e;
-                    const int n = barcode::ModulesIn(total, m_module);
-                    if (n < 4 || n > 6) {
-                        failed = true;
-                    } else {
-                        uint8_t* marker = pixel(c.x, c.row);  // first pixel after the middle guard
-                        marker[0] = kYellow[0];
-                        marker[1] = kYellow[1];
-                        marker[2] = kYellow[2];
-                        c.middle = false;
-                        c.count = 0;
-                        if (c.ean8) c.position = 9;
-                    }
-                }
-            } else {
-                c.elements[c.count++] = width;
-                if (c.count == 4) {
-                    const barcode::DigitCode code = barcode::DecodeDigit(
-                        {c.elements[0], c.elements[1], c.elements[2], c.elements[3]}, m_module, c.position - 1);
-                    if (code.kind == barcode::DigitCode::MiddleGuardStart) {
-                        // These four elements began an EAN-8 middle guard: read it from their start.
-                        c = restart;
-                        c.ean8 = true;
-                        c.middle = true;
-                        continue;
-                    }
-                    if (code.kind == barcode::DigitCode::Invalid) {
-                        failed = true;
-                    } else {
-                        c.digits[c.position] = code.value;
-                        if (code.even) {
-                            c.parity |= uint16_t(1u << c.position);
-                            if (c.position == 1) c.backwards = true;
-                        }
-                        ++c.position;
-                        c.count = 0;
-                        accepted = true;
-                        if (c.position == 13) {
-                            const barcode::Completion done =
-                                barcode::CompleteReading(c.digits, c.parity, c.leading, c.backwards, c.ean8);
-                            if (done.success) {
-                                m_result.text = done.text;
-                                return true;
-                            }
-                            m_result.rejected = done.text;
-                            return false;
-                        }
-                        if (c.position == 7 && !c.ean8) {
-                            if (!c.backwards) c.leading = barcode::kLeadingDigitTable[(c.parity >> 2) & 31];
-                            c.middle = true;
-                        }
-                    }
-                }
-            }
+            if (c.guardLeft > 0)
+                element = startGuardElement(c, width);
+            else if (c.middle)
+                element = middleGuardElement(c, width);
+            else
+                element = digitElement(c, width);
         }
-        if (failed) {
-            if (++bias >= kBiasLimit) return false;
-            c = restart;
-            continue;
+        switch (element) {
+            case Element::Stop:
+                return false;
+            case Element::Found:
+                return true;
+            case Element::AgainAsEan8:
+                c = restart;
+                c.ean8 = true;
+                c.middle = true;
+                continue;
+            case Element::Failed:
+                if (++bias >= kBiasLimit) return false;
+                c = restart;
+                continue;
+            case Element::Next:
+            case Element::Accepted:
+                break;
         }
         // Step along the reading, following the skew one row at a time.
         c.x += m_dir;
@@ -583,18 +538,95 @@ bool Reader::readLine(int start, int row) {
             c.skewAcc -= 32;
             c.row += rowStep;
         }
-        if (accepted) {
+        if (element == Element::Accepted) {
             restart = c;
             bias = 0;
         }
     }
 }
 
+// The start guard again, measured on this line: the light lead, then its
+// three elements, which also give this line's shift.
+Reader::Element Reader::startGuardElement(Cursor& c, int width) {
+    switch (c.guardLeft--) {
+        case 4:  // light lead before the first bar
+            if (width > kProbeLeadLimit) return Element::Stop;
+            break;
+        case 3:
+            m_w1 = width;
+            m_lastShift = m_dir * (m_x - c.x);
+            break;
+        case 2:
+            m_w2 = width;
+            break;
+        default: {
+            m_w3 = width;
+            // About 110 modules after the guard, or what is left of the row
+            // when the symbol sits near the picture's edge: the row's end
+            // stops the reading either way.
+            const int remaining = m_dir > 0 ? m_last - c.x : c.x - m_first;
+            c.budget = std::min(m_readBudget, remaining);
+            break;
+        }
+    }
+    return Element::Next;
+}
+
+// The five elements of the middle guard must span 4 to 6 modules; the pixel
+// after an accepted one is marked.
+Reader::Element Reader::middleGuardElement(Cursor& c, int width) {
+    c.elements[size_t(c.count++)] = width;
+    if (c.count < 5) return Element::Next;
+    int total = 0;
+    for (int e : c.elements) total += e;
+    const int n = barcode::ModulesIn(total, m_module);
+    if (n < 4 || n > 6) return Element::Failed;
+    m_result.marks.push_back({c.x, c.row});  // the first pixel after the middle guard
+    c.middle = false;
+    c.count = 0;
+    if (c.ean8) c.position = 9;
+    return Element::Next;
+}
+
+// Four elements make a digit; after six digits comes the middle guard, after
+// twelve the reading is complete.
+Reader::Element Reader::digitElement(Cursor& c, int width) {
+    c.elements[size_t(c.count++)] = width;
+    if (c.count < 4) return Element::Next;
+    const barcode::DigitCode code =
+        barcode::DecodeDigit({c.elements[0], c.elements[1], c.elements[2], c.elements[3]}, m_module, c.position - 1);
+    if (code.kind == barcode::DigitCode::MiddleGuardStart) return Element::AgainAsEan8;
+    if (code.kind == barcode::DigitCode::Invalid) return Element::Failed;
+    c.digits[size_t(c.position)] = code.value;
+    if (code.even) {
+        c.parity |= uint16_t(1u << c.position);
+        if (c.position == 1) c.backwards = true;
+    }
+    ++c.position;
+    c.count = 0;
+    if (c.position == 13) return finishReading(c);
+    if (c.position == 7 && !c.ean8) {
+        if (!c.backwards) c.leading = barcode::kLeadingDigitTable[(c.parity >> 2) & 31];
+        c.middle = true;
+    }
+    return Element::Accepted;
+}
+
+// A symbol the check digit rejects is kept as shown, and the search goes on.
+Reader::Element Reader::finishReading(const Cursor& c) {
+    barcode::Completion done = barcode::CompleteReading(c.digits, c.parity, c.leading, c.backwards, c.ean8);
+    if (done.success) {
+        m_result.code = std::move(done.reading);
+        return Element::Found;
+    }
+    m_result.rejected = std::move(done.reading);
+    return Element::Stop;
+}
+
 }  // namespace
 
-BarcodeResult ReadBarcode(core::MutableBmpView image, std::span<uint8_t> workPlane) {
+BarcodeResult ReadBarcode(core::BmpView image, std::span<uint8_t> workPlane) {
     BarcodeResult result;
-    result.text = kBarcodeNotFound;
     if (!image.valid()) return result;
     const uint32_t width = image.width();
     const uint32_t height = image.height();

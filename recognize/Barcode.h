@@ -3,48 +3,70 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "core/BmpImage.h"
 
 namespace zorva::recognize {
 
-// Status-bar texts of the barcode command (field 9 label, field 10 when nothing decodes).
-inline constexpr std::string_view kBarcodeLabel = "Штрих-код";
-inline constexpr std::string_view kBarcodeNotFound = "********  ";
+enum class BarcodeFormat : uint8_t { None, Ean13, Ean8 };
+
+// One decoded symbol.
+struct BarcodeReading {
+    BarcodeFormat format = BarcodeFormat::None;
+    // The digits in print order, '0'..'9'; an EAN-13 whose leading digit
+    // cannot be derived from its parities has barcode::kUnknownDigit first.
+    std::string digits;
+    // EAN-13: the leading digit was derived and the check digit agrees.
+    // EAN-8 carries no test and is accepted as read.
+    bool checkPassed = false;
+};
+
+// A pixel the reader marks: the first pixel after an accepted middle guard
+// (column, stored row), painted yellow by whoever shows the result.
+struct BarcodeMark {
+    int x = 0;
+    int row = 0;
+};
 
 // Outcome of one search over a picture.
 struct BarcodeResult {
-    bool found = false;
-    // The field-10 text: 13 digits and "+", or 8 digits and six spaces, or
-    // kBarcodeNotFound. Always plain ASCII.
-    std::string text;
-    // The last EAN-13 shown with "-" during the search (wrong check digit or
-    // no leading digit), empty when there was none. Field 10 never keeps it:
-    // a later success or the final asterisks replace it. A leading digit
-    // that cannot be derived is carried as UTF-8 "°".
-    std::string rejected;
+    // The symbol read (format None: nothing decoded completely).
+    BarcodeReading code;
+    // The last EAN-13 rejected by its check digit or its leading digit
+    // during the search, if any. A later success replaces it.
+    std::optional<BarcodeReading> rejected;
     // Where the code was found: its base row and the scan direction
     // (+1 left to right, -1 right to left); -1 and 0 when nothing was found.
     int baseRow = -1;
     int direction = 0;
+    // Every accepted middle guard, also on lines that later failed, in order.
+    std::vector<BarcodeMark> marks;
+
+    bool found() const { return code.format != BarcodeFormat::None; }
 };
 
 // Searches `image` for an EAN-13 or EAN-8 symbol.
 // Reads the image's pixels; writes grey, mean and contrast bytes into every
 // 8th row of `workPlane`, which is used with the image's own header offset
-// and row stride and must hold at least the image's file size. Paints one
-// yellow pixel into `image` after every accepted middle guard. Never reads
-// or writes outside either buffer; a picture narrower than 17 pixels or
-// lower than 52 rows, or a work plane too small, gives "not found".
-BarcodeResult ReadBarcode(core::MutableBmpView image, std::span<uint8_t> workPlane);
+// and row stride and must hold at least the image's file size. Reads the
+// picture as if each mark of an accepted middle guard were already painted
+// yellow, so that the marks can be painted afterwards with the same result.
+// Never reads or writes outside either buffer; a picture narrower than 17
+// pixels or lower than 52 rows, or a work plane too small, gives "not found".
+BarcodeResult ReadBarcode(core::BmpView image, std::span<uint8_t> workPlane);
 
 // ---- the reader's tables and pure steps, exposed for the tests ----
 namespace barcode {
 
 inline constexpr uint8_t kNoDigit = 128;
+// The leading digit of an EAN-13 whose parity pattern names none.
+inline constexpr char kUnknownDigit = '?';
+// The colour of the middle-guard marks, 0x00RRGGBB: yellow.
+inline constexpr uint32_t kMarkColour = 0xFFFF00;
 // Bit 4 of a digit-table entry: the digit is in the even-parity (G) set.
 inline constexpr uint8_t kEvenParity = 16;
 
@@ -89,11 +111,11 @@ DigitCode DecodeDigit(const std::array<int, 4>& e, int module16, int digitsRead)
 // Finishes a complete reading: positions 1..12 of `digits` hold the digits
 // in reading order; `parity` has bit p set when the digit read at position p
 // had even parity; `leading` is the leading digit found after position 6 on
-// forward readings. Returns the field-10 text and whether it is a success
-// (EAN-8, or EAN-13 with a valid check digit).
+// forward readings. Returns the symbol in print order and whether it is a
+// success (EAN-8, or EAN-13 with a valid check digit).
 struct Completion {
     bool success = false;
-    std::string text;
+    BarcodeReading reading;
 };
 Completion CompleteReading(std::array<uint8_t, 13> digits, uint16_t parity, uint8_t leading, bool backwards, bool ean8);
 

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,8 @@ using SymbolBases = std::array<SymbolBase, kSymbolBases>;
 // "BazaDan1.zdb" .. "BazaDan3.zdb" for k = 1..3.
 std::string BaseFileName(int k);
 
-// Reads a base file: size / 512 whole records (a partial tail is ignored), at
-// most `capacity`. False, with the base left empty, when the file cannot be
-// opened or read whole.
-bool LoadBaseFile(const std::string& path, uint32_t capacity, SymbolBase& base);
+// A base from the bytes of its file: size / 512 whole records (a partial
+// tail is ignored), at most `capacity`.
+SymbolBase ParseBase(std::span<const uint8_t> bytes, uint32_t capacity);
 
 }  // namespace zorva::recognize

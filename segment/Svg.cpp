@@ -159,11 +159,4 @@ std::string SvgPathFor(std::string_view imagePath) {
     return path + "svg";
 }
 
-bool WriteSvgFile(const std::string& path, std::string_view bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool whole = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && whole;
-}
-
 }  // namespace zorva::segment

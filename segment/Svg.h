@@ -51,7 +51,4 @@ std::string EightSvg(core::BmpView map, std::span<const SegmentRecord> records, 
 // (a name without one gets ".svg").
 std::string SvgPathFor(std::string_view imagePath);
 
-// Creates or overwrites `path` with `bytes`; false when it cannot be written whole.
-bool WriteSvgFile(const std::string& path, std::string_view bytes);
-
 }  // namespace zorva::segment

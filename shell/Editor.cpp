@@ -15,9 +15,11 @@ Editor::Editor(Host& host, std::string undoFolder) : m_host(host), m_undo(std::m
 void Editor::loadSymbolBases(const std::string& folder) {
     for (int k = 1; k <= recognize::kSymbolBases; ++k) {
         const std::string name = recognize::BaseFileName(k);
-        if (!recognize::LoadBaseFile(folder + "/" + name, recognize::kBaseCapacity[size_t(k - 1)],
-                                     m_bases[size_t(k - 1)]))
-            message("База символов " + name + " не загружена!");
+        const uint32_t capacity = recognize::kBaseCapacity[size_t(k - 1)];
+        const std::optional<std::vector<uint8_t>> bytes =
+            core::ReadWholeFile(folder + "/" + name, size_t(capacity) * recognize::kSymbolRecordSize);
+        m_bases[size_t(k - 1)] = bytes ? recognize::ParseBase(*bytes, capacity) : recognize::SymbolBase{};
+        if (!bytes) message("База символов " + name + " не загружена!");
     }
 }
 

@@ -1,38 +1,43 @@
-// The barcode command: status texts and timing around the EAN reader.
+// The barcode command: status texts, timing and the marks around the EAN reader.
 #include "shell/commands/BarcodeCommand.h"
 
 #include <span>
 
-#include "recognize/Barcode.h"
 #include "shell/Editor.h"
 
 namespace zorva::shell {
 
-namespace {
-
-// The reader's work plane: BackgroundCopy in the picture's own layout.
-std::span<uint8_t> WorkPlane(core::WorkArena& arena, core::BmpView image) {
-    if (!arena.carved()) return {};
-    return arena.writeBackgroundBytes(image.fileSize());
+std::string BarcodeText(const recognize::BarcodeReading& reading) {
+    if (reading.format == recognize::BarcodeFormat::Ean8) return reading.digits + "      ";
+    std::string text;
+    for (char d : reading.digits) text += d == recognize::barcode::kUnknownDigit ? std::string("°") : std::string(1, d);
+    return text + (reading.checkPassed ? '+' : '-');
 }
 
-}  // namespace
+std::string BarcodeText(const recognize::BarcodeResult& result) {
+    return result.found() ? BarcodeText(result.code) : std::string(kBarcodeNotFound);
+}
+
+recognize::BarcodeResult ReadAndMark(core::MutableBmpView image, core::WorkArena& arena) {
+    // The reader's work plane: BackgroundCopy in the picture's own layout.
+    const std::span<uint8_t> plane =
+        arena.carved() ? arena.writeBackgroundBytes(image.fileSize()) : std::span<uint8_t>();
+    recognize::BarcodeResult result = recognize::ReadBarcode(image, plane);
+    for (const recognize::BarcodeMark& m : result.marks)
+        image.set(uint32_t(m.x), uint32_t(m.row), recognize::barcode::kMarkColour);
+    return result;
+}
 
 void RunBarcodeCommand(Editor& editor) {
     if (!editor.hasDocument()) return;
-    editor.setStatus(9, recognize::kBarcodeLabel);
+    editor.setStatus(status::ResultLabel, kBarcodeLabel);
     const uint32_t startMs = editor.host().clockMs();
-    const recognize::BarcodeResult result =
-        recognize::ReadBarcode(editor.document(), WorkPlane(editor.arena(), editor.document()));
+    const recognize::BarcodeResult result = ReadAndMark(editor.document(), editor.arena());
     // A code rejected by its check digit is shown while the search goes on;
     // the final text (a later success or the asterisks) replaces it.
-    if (!result.rejected.empty() && !result.found) editor.setStatus(10, result.rejected);
-    editor.setStatus(10, result.text);
+    if (result.rejected && !result.found()) editor.setStatus(status::Result, BarcodeText(*result.rejected));
+    editor.setStatus(status::Result, BarcodeText(result));
     editor.showElapsed(startMs);
-}
-
-std::string ReadBarcodeText(core::MutableBmpView image, core::WorkArena& arena) {
-    return recognize::ReadBarcode(image, WorkPlane(arena, image)).text;
 }
 
 }  // namespace zorva::shell

@@ -17,6 +17,8 @@ namespace zorva::recognize {
 namespace {
 
 namespace fs = std::filesystem;
+using test::kNotFound;
+using test::Shown;
 
 struct CorpusSet {
     const char* name;
@@ -39,7 +41,7 @@ std::string ReadText(const fs::path& path) {
 
 std::string Decode(const test::ExactImage& image) {
     std::vector<uint8_t> plane = test::WorkPlaneFor(image);
-    return ReadBarcode(image.view(), plane).text;
+    return Shown(ReadBarcode(image.view(), plane));
 }
 
 class BarcodeCorpus : public ::testing::TestWithParam<CorpusSet> {};
@@ -67,7 +69,7 @@ TEST_P(BarcodeCorpus, EveryPictureGivesItsText) {
         const std::string text = Decode(image);
         if (text == expected) {
             ++passed;
-        } else if (text == kBarcodeNotFound) {
+        } else if (text == kNotFound) {
             ++missed;
         } else {
             ++misread;
@@ -75,12 +77,12 @@ TEST_P(BarcodeCorpus, EveryPictureGivesItsText) {
         if (set.mustPass) {
             EXPECT_EQ(text, expected) << name;
         } else {
-            EXPECT_TRUE(text == expected || text == kBarcodeNotFound) << name << " misread as " << text;
+            EXPECT_TRUE(text == expected || text == kNotFound) << name << " misread as " << text;
         }
         // Names carry the digits printed on the code; a text that is not the
         // asterisks must begin with them.
         const size_t dash = name.find('-');
-        if (expected != kBarcodeNotFound && dash != std::string::npos) {
+        if (expected != kNotFound && dash != std::string::npos) {
             const std::string digits = name.substr(dash + 1, name.find('-', dash + 1) - dash - 1);
             EXPECT_EQ(expected.substr(0, digits.size()), digits) << name;
         }

@@ -6,8 +6,24 @@
 #include <vector>
 
 #include "core/BmpImage.h"
+#include "recognize/Barcode.h"
 
 namespace zorva::test {
+
+// What the status bar shows for a search: the oracle the reader's results
+// are compared with in these tests (EAN-13 digits and "+" or "-", "°" for a
+// leading digit that cannot be derived; EAN-8 digits and six spaces; eight
+// asterisks and two spaces for nothing).
+inline constexpr std::string_view kNotFound = "********  ";
+inline std::string Shown(const recognize::BarcodeReading& r) {
+    if (r.format == recognize::BarcodeFormat::Ean8) return r.digits + "      ";
+    std::string text = r.digits;
+    if (!text.empty() && text[0] == recognize::barcode::kUnknownDigit) text.replace(0, 1, "°");
+    return text + (r.checkPassed ? "+" : "-");
+}
+inline std::string Shown(const recognize::BarcodeResult& r) {
+    return r.found() ? Shown(r.code) : std::string(kNotFound);
+}
 
 // A BMP-shaped picture in a block of exactly its file size, so that the
 // address sanitizer sees any read or write past the last row.
@@ -24,6 +40,7 @@ public:
     void set(uint32_t x, uint32_t r, uint32_t rgb);
     uint32_t rgb(uint32_t x, uint32_t r) const;
     std::vector<uint8_t>& bytes() { return m_block; }
+    const std::vector<uint8_t>& bytes() const { return m_block; }
 
 private:
     std::vector<uint8_t> m_block;

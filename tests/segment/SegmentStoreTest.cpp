@@ -101,7 +101,7 @@ TEST(SegmentStoreTest, CheckerboardOfSinglePixels) {
         EXPECT_EQ(test::OutlinePoints(data, k / 2).size(), 5u);
         const std::string svg = IndexedSvg(data);
         test::TempDir dir;
-        ASSERT_TRUE(WriteSvgFile(dir.file("board.svg"), svg));
+        ASSERT_TRUE(test::WriteText(dir.file("board.svg"), svg));
         EXPECT_TRUE(test::ValidSvg(dir.file("board.svg"), w, h));
     }
     // With folding, lone pixels fold into their neighbours.
@@ -122,7 +122,7 @@ TEST(SegmentStoreTest, CheckerboardOfSinglePixels) {
     store.segmentCount = result.segmentCount;
     const std::string svg = EightSvg(store.labelMap(), store.eightRecords(), 0, "1.00");
     test::TempDir dir;
-    ASSERT_TRUE(WriteSvgFile(dir.file("board8.svg"), svg));
+    ASSERT_TRUE(test::WriteText(dir.file("board8.svg"), svg));
     EXPECT_TRUE(test::ValidSvg(dir.file("board8.svg"), w, h));
 }
 
@@ -142,7 +142,7 @@ TEST(SegmentStoreTest, LargeNoisyPhoto) {
     const std::string svg8 = EightSvg(store.labelMap(), store.eightRecords(), 5, "0.25");
     EXPECT_GT(svg8.size(), kSvgHeaderSize);
     test::TempDir dir8;
-    ASSERT_TRUE(WriteSvgFile(dir8.file("photo8.svg"), svg8));
+    ASSERT_TRUE(test::WriteText(dir8.file("photo8.svg"), svg8));
     EXPECT_TRUE(test::ValidSvg(dir8.file("photo8.svg"), w / 4, h / 4));
 
     core::BmpImage photo = test::PhotoLike(w, h, 3, 40);
@@ -161,7 +161,7 @@ TEST(SegmentStoreTest, LargeNoisyPhoto) {
     TraceSegments(store.indexedMap(), w, h, store.indexedRecords(), k, store.palette, 5, store.vectors);
     const std::string svg = IndexedSvg(store.vectorData(bench.arena));
     test::TempDir dir;
-    ASSERT_TRUE(WriteSvgFile(dir.file("photo.svg"), svg));
+    ASSERT_TRUE(test::WriteText(dir.file("photo.svg"), svg));
     EXPECT_TRUE(test::ValidSvg(dir.file("photo.svg"), w / 4, h / 4));  // scale 0.25
     const std::optional<SegmentPick> pick =
         PickIndexedSegment(photo.view(), store.indexedMap(), store.indexedRecords(), store.palette, 800, 600);

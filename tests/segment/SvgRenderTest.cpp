@@ -16,7 +16,7 @@ namespace {
 test::Raster WriteCheckAndRender(const test::TempDir& dir, const std::string& name, const std::string& svg,
                                  uint32_t width, uint32_t height) {
     const std::string path = dir.file(name + ".svg");
-    EXPECT_TRUE(WriteSvgFile(path, svg));
+    EXPECT_TRUE(test::WriteText(path, svg));
     EXPECT_TRUE(test::ValidSvg(path, width, height));
     return test::ReadPng(path + ".png");
 }

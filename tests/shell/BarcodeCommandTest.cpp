@@ -78,10 +78,16 @@ TEST_F(BarcodeCommandTest, WithoutADocumentNothingHappens) {
     EXPECT_EQ(host.repaints, 0);
 }
 
-// The helper for command-line runs gives the same text as the command.
-TEST_F(BarcodeCommandTest, ReadBarcodeTextMatchesTheCommand) {
-    Install(CodePicture());
-    EXPECT_EQ(ReadBarcodeText(editor.document(), editor.arena()), "5901234123457+");
+// The field-10 forms: "+" and "-" by the check digit, "°" for a leading
+// digit the parities do not name, six spaces after EAN-8.
+TEST(BarcodeText, FieldTenForms) {
+    using recognize::BarcodeFormat;
+    using recognize::BarcodeReading;
+    EXPECT_EQ(BarcodeText(BarcodeReading{BarcodeFormat::Ean13, "5901234123457", true}), "5901234123457+");
+    EXPECT_EQ(BarcodeText(BarcodeReading{BarcodeFormat::Ean13, "5901234123458", false}), "5901234123458-");
+    EXPECT_EQ(BarcodeText(BarcodeReading{BarcodeFormat::Ean13, "?901234123457", false}), "°901234123457-");
+    EXPECT_EQ(BarcodeText(BarcodeReading{BarcodeFormat::Ean8, "96385074", true}), "96385074      ");
+    EXPECT_EQ(BarcodeText(recognize::BarcodeResult{}), "********  ");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "core/Bytes.h"
+#include "core/ImageFiles.h"
 
 namespace zorva::test {
 
@@ -49,6 +50,10 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+bool WriteText(const std::string& path, std::string_view text) {
+    return core::WriteWholeFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 core::BmpImage ReadBmp24(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/BmpImage.h"
@@ -38,6 +39,8 @@ uint32_t Rgb(core::BmpView image, uint32_t x, uint32_t r);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes `text` as the whole file; false when it cannot be written.
+bool WriteText(const std::string& path, std::string_view text);
 
 // Reads a 24-bit uncompressed BMP file (what the program writes) into the
 // decoded layout; empty on anything else.
