@@ -4,7 +4,6 @@
 #include <QImage>
 #include <algorithm>
 
-#include "shell/view/Render.h"
 #include "shell/view/View.h"
 
 namespace zorva::platform {

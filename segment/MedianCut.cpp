@@ -56,26 +56,21 @@ uint32_t ColourOf(const uint8_t c[3]) {
     return uint32_t(c[2]) << 16 | uint32_t(c[1]) << 8 | c[0];
 }
 
-}  // namespace
-
-MedianCutStats MedianCutPalette(core::MutableBmpView image, uint32_t colours, PaletteOutput output, uint32_t* histogram,
-                                uint32_t* indexPlane, PaletteTable& palette) {
-    const uint32_t width = image.width();
-    const uint32_t height = image.height();
-    const uint32_t n = std::clamp<uint32_t>(colours, 1, kMaxPaletteSize);
-    MedianCutStats stats;
-
-    // ---- histogram ----
+// ---- histogram ----
+void CountCells(core::BmpView image, uint32_t* histogram) {
     std::memset(histogram, 0, kHistogramBytes);
-    for (uint32_t r = 0; r < height; ++r) {
+    for (uint32_t r = 0; r < image.height(); ++r) {
         const uint8_t* p = image.row(r);
-        for (uint32_t x = 0; x < width; ++x, p += 3) ++histogram[HistogramCell(core::LoadPixel(p))];
+        for (uint32_t x = 0; x < image.width(); ++x, p += 3) ++histogram[HistogramCell(core::LoadPixel(p))];
     }
+}
 
-    // ---- cut ----
-    ColourBox boxes[kMaxColourBoxes];
-    std::memset(boxes, 0, sizeof boxes);
-    boxes[0] = ColourBox{{0, 0, 0}, {63, 63, 63}, {63, 63, 63}, {0, 0, 0}, width * height};
+// ---- cut ----
+// Splits boxes at their median planes until 256 cuts are made or no box has
+// both an extent and pixels; returns the number of boxes.
+uint32_t CutBoxes(ColourBox* boxes, uint32_t pixels, const uint32_t* histogram) {
+    std::memset(boxes, 0, sizeof(ColourBox) * kMaxColourBoxes);
+    boxes[0] = ColourBox{{0, 0, 0}, {63, 63, 63}, {63, 63, 63}, {0, 0, 0}, pixels};
     uint32_t m = 1;
     uint32_t cuts = 0;
     while (cuts < kMedianCuts) {
@@ -134,10 +129,12 @@ MedianCutStats MedianCutPalette(core::MutableBmpView image, uint32_t colours, Pa
             Tighten(box, histogram);
         }
     }
-    stats.boxes = m;
+    return m;
+}
 
-    // ---- box colours ----
-    // Count-weighted mean of the 6-bit levels, truncated, back to 8 bits.
+// ---- box colours ----
+// Count-weighted mean of the 6-bit levels, truncated, back to 8 bits.
+void ColourBoxes(ColourBox* boxes, uint32_t m, const uint32_t* histogram) {
     for (uint32_t i = 0; i < m; ++i) {
         ColourBox& box = boxes[i];
         if (box.count == 0) continue;
@@ -149,66 +146,74 @@ MedianCutStats MedianCutPalette(core::MutableBmpView image, uint32_t colours, Pa
         });
         for (int a = 0; a < 3; ++a) box.colour[a] = uint8_t(sum[a] / box.count * 4);
     }
+}
 
-    // ---- merge boxes down to n groups ----
-    // Every box starts as its own group's representative. Each merge takes the
-    // smallest group (lowest index on ties) into the representative nearest
-    // in colour (lowest index on ties); the pair takes the count-weighted mean.
+// ---- merge boxes down to n groups ----
+// Every box starts as its own group's representative. Each merge takes the
+// smallest group (lowest index on ties) into the representative nearest in
+// colour (lowest index on ties); the pair takes the count-weighted mean.
+struct Groups {
     bool representative[kMaxColourBoxes];
     uint32_t group[kMaxColourBoxes];
-    uint32_t groupCount[kMaxColourBoxes];
-    for (uint32_t i = 0; i < m; ++i) {
-        representative[i] = true;
-        group[i] = i;
-        groupCount[i] = boxes[i].count;
-    }
-    if (m > n) {
-        stats.merges = m - n;
-        for (uint32_t k = 0; k < stats.merges; ++k) {
-            uint32_t taken = m;
-            for (uint32_t i = 0; i < m; ++i)
-                if (representative[i] && (taken == m || groupCount[i] < groupCount[taken])) taken = i;
-            representative[taken] = false;
-            const uint32_t takenColour = ColourOf(boxes[taken].colour);
-            uint32_t nearest = m;
-            uint32_t nearestDistance = 0;
-            for (uint32_t i = 0; i < m; ++i) {
-                if (!representative[i]) continue;
-                const uint32_t d = detail::SixTermDistance(ColourOf(boxes[i].colour), takenColour);
-                if (nearest == m || d < nearestDistance) {
-                    nearest = i;
-                    nearestDistance = d;
-                }
-            }
-            const uint64_t kA = groupCount[taken];
-            const uint64_t kB = groupCount[nearest];
-            uint8_t mixed[3];
-            for (int a = 0; a < 3; ++a) {
-                const uint64_t total = kA + kB;
-                mixed[a] = total == 0 ? boxes[nearest].colour[a]
-                                      : uint8_t((boxes[taken].colour[a] * kA + boxes[nearest].colour[a] * kB) / total);
-            }
-            groupCount[nearest] = uint32_t(kA + kB);
-            for (uint32_t i = 0; i < m; ++i)
-                if (group[i] == taken || group[i] == nearest) {
-                    group[i] = nearest;
-                    std::memcpy(boxes[i].colour, mixed, 3);
-                }
-        }
-    }
+    uint32_t count[kMaxColourBoxes];
+};
 
-    // ---- palette ----
+uint32_t MergeBoxes(ColourBox* boxes, uint32_t m, uint32_t n, Groups& groups) {
+    for (uint32_t i = 0; i < m; ++i) {
+        groups.representative[i] = true;
+        groups.group[i] = i;
+        groups.count[i] = boxes[i].count;
+    }
+    if (m <= n) return 0;
+    const uint32_t merges = m - n;
+    for (uint32_t k = 0; k < merges; ++k) {
+        uint32_t taken = m;
+        for (uint32_t i = 0; i < m; ++i)
+            if (groups.representative[i] && (taken == m || groups.count[i] < groups.count[taken])) taken = i;
+        groups.representative[taken] = false;
+        const uint32_t takenColour = ColourOf(boxes[taken].colour);
+        uint32_t nearest = m;
+        uint32_t nearestDistance = 0;
+        for (uint32_t i = 0; i < m; ++i) {
+            if (!groups.representative[i]) continue;
+            const uint32_t d = detail::SixTermDistance(ColourOf(boxes[i].colour), takenColour);
+            if (nearest == m || d < nearestDistance) {
+                nearest = i;
+                nearestDistance = d;
+            }
+        }
+        const uint64_t kA = groups.count[taken];
+        const uint64_t kB = groups.count[nearest];
+        uint8_t mixed[3];
+        for (int a = 0; a < 3; ++a) {
+            const uint64_t total = kA + kB;
+            mixed[a] = total == 0 ? boxes[nearest].colour[a]
+                                  : uint8_t((boxes[taken].colour[a] * kA + boxes[nearest].colour[a] * kB) / total);
+        }
+        groups.count[nearest] = uint32_t(kA + kB);
+        for (uint32_t i = 0; i < m; ++i)
+            if (groups.group[i] == taken || groups.group[i] == nearest) {
+                groups.group[i] = nearest;
+                std::memcpy(boxes[i].colour, mixed, 3);
+            }
+    }
+    return merges;
+}
+
+// ---- palette and lookup fill ----
+// Representatives take palette indices in box order; every cell of every box
+// becomes (index << 24) | colour of its group.
+void BuildPalette(const ColourBox* boxes, uint32_t m, const Groups& groups, PaletteTable& palette,
+                  uint32_t* histogram) {
     palette = PaletteTable{};
     uint32_t paletteIndex[kMaxColourBoxes];
     for (uint32_t i = 0; i < m; ++i)
-        if (representative[i]) {
+        if (groups.representative[i]) {
             paletteIndex[i] = palette.size;
             palette.colours[palette.size++] = ColourOf(boxes[i].colour);
         }
-
-    // ---- lookup fill ----
     for (uint32_t i = 0; i < m; ++i) {
-        const uint32_t index = paletteIndex[group[i]];
+        const uint32_t index = paletteIndex[groups.group[i]];
         const uint32_t value = index << 24 | palette.colours[index];
         const ColourBox& box = boxes[i];
         for (uint32_t r = box.low[2]; r <= box.high[2]; ++r)
@@ -217,9 +222,12 @@ MedianCutStats MedianCutPalette(core::MutableBmpView image, uint32_t colours, Pa
                 for (uint32_t b = box.low[0]; b <= box.high[0]; ++b) row[b] = value;
             }
     }
+}
 
-    // ---- output ----
-    for (uint32_t r = 0; r < height; ++r) {
+// ---- output ----
+void MapPixels(core::MutableBmpView image, PaletteOutput output, const uint32_t* histogram, uint32_t* indexPlane) {
+    const uint32_t width = image.width();
+    for (uint32_t r = 0; r < image.height(); ++r) {
         uint8_t* p = image.row(r);
         if (output == PaletteOutput::Recolour) {
             for (uint32_t x = 0; x < width; ++x, p += 3)
@@ -229,6 +237,23 @@ MedianCutStats MedianCutPalette(core::MutableBmpView image, uint32_t colours, Pa
             for (uint32_t x = 0; x < width; ++x, p += 3) plane[x] = histogram[HistogramCell(core::LoadPixel(p))] >> 24;
         }
     }
+}
+
+}  // namespace
+
+MedianCutStats MedianCutPalette(core::MutableBmpView image, uint32_t colours, PaletteOutput output, uint32_t* histogram,
+                                uint32_t* indexPlane, PaletteTable& palette) {
+    const uint32_t n = std::clamp<uint32_t>(colours, 1, kMaxPaletteSize);
+    MedianCutStats stats;
+    CountCells(image, histogram);
+    ColourBox boxes[kMaxColourBoxes];
+    const uint32_t m = CutBoxes(boxes, uint32_t(image.width()) * image.height(), histogram);
+    stats.boxes = m;
+    ColourBoxes(boxes, m, histogram);
+    Groups groups;
+    stats.merges = MergeBoxes(boxes, m, n, groups);
+    BuildPalette(boxes, m, groups, palette, histogram);
+    MapPixels(image, output, histogram, indexPlane);
     return stats;
 }
 

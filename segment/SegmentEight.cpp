@@ -139,7 +139,23 @@ private:
         }
     }
 
+    // One row of the scan: its pixels and map bytes, the labels of the row
+    // below and of this row, and the label and colour of the last pixel.
+    struct Row {
+        uint32_t y = 0;
+        const uint8_t* img = nullptr;
+        uint8_t* map = nullptr;
+        const uint32_t* below = nullptr;
+        uint32_t* current = nullptr;
+        uint32_t left = 0;
+        uint32_t previous = 0;
+    };
     bool grow();
+    bool firstColumn(Row& row);
+    bool growFirstRow(Row& row, uint32_t width);
+    bool growRow(Row& row, uint32_t width);
+    void resolve(uint32_t last);
+    void relabelAndPaint();
 
     core::MutableBmpView m_image;
     core::MutableBmpView m_map;
@@ -176,84 +192,8 @@ bool Scan::grow() {
     for (uint32_t y = 1; y < height && ok; ++y) {
         img += stride;
         map += stride;
-        // Column 0 is never labelled: column 1 looks only at the pixel below
-        // (in the first labelled row there is none, so it creates a label).
-        uint32_t left;
-        uint32_t previous = LoadPixel(img + 3);
-        {
-            const uint32_t lower = below[1];
-            if (matches(lower, previous)) {
-                join(lower, map + 3, previous);
-                left = lower;
-            } else if ((left = create(1, y, map + 3, previous)) == 0) {
-                ok = false;
-                break;
-            }
-            current[1] = left;
-        }
-        // Whether the last pixel matched `left` without a merge: a pixel of
-        // the same colour matches it too.
-        bool plain = true;
-        if (y == 1) {
-            // The first labelled row looks only to the left.
-            for (uint32_t x = 2; x < width; ++x) {
-                const uint32_t bgr = LoadPixel(img + 3 * x);
-                uint8_t* at = map + 3 * x;
-                if (bgr == previous || near(bgr, reference(left))) {
-                    join(left, at, bgr);
-                } else if ((left = create(x, y, at, bgr)) == 0) {
-                    ok = false;
-                    break;
-                }
-                current[x] = left;
-                previous = bgr;
-            }
-        } else {
-            // Left, lower-left, lower, lower-right, in that order; only the
-            // lower-right neighbour of the last column can be unlabelled.
-            for (uint32_t x = 2; x < width; ++x) {
-                const uint32_t bgr = LoadPixel(img + 3 * x);
-                uint8_t* at = map + 3 * x;
-                const uint32_t lowerRight = below[x + 1];
-                uint32_t label;
-                if ((plain && bgr == previous) || near(bgr, reference(left))) {
-                    if (lowerRight != left && matches(lowerRight, bgr)) {
-                        label = merge(left, lowerRight, at, bgr);
-                        plain = false;
-                    } else {
-                        join(left, at, bgr);
-                        label = left;
-                        plain = true;
-                    }
-                } else {
-                    plain = true;
-                    const uint32_t lowerLeft = below[x - 1];
-                    const uint32_t lower = below[x];
-                    if (lowerLeft != left && near(bgr, reference(lowerLeft))) {
-                        if (lowerRight != lowerLeft && lowerRight != left && matches(lowerRight, bgr)) {
-                            label = merge(lowerLeft, lowerRight, at, bgr);
-                            plain = false;
-                        } else {
-                            join(lowerLeft, at, bgr);
-                            label = lowerLeft;
-                        }
-                    } else if (lower != left && lower != lowerLeft && near(bgr, reference(lower))) {
-                        join(lower, at, bgr);
-                        label = lower;
-                    } else if (lowerRight != left && lowerRight != lowerLeft && lowerRight != lower &&
-                               matches(lowerRight, bgr)) {
-                        join(lowerRight, at, bgr);
-                        label = lowerRight;
-                    } else if ((label = create(x, y, at, bgr)) == 0) {
-                        ok = false;
-                        break;
-                    }
-                }
-                current[x] = label;
-                left = label;
-                previous = bgr;
-            }
-        }
+        Row row{y, img, map, below, current};
+        ok = firstColumn(row) && (y == 1 ? growFirstRow(row, width) : growRow(row, width));
         // A row's joins stay below 2^32 in every sum (at most 65,535 pixels of 255).
         flush();
         std::swap(below, current);
@@ -262,23 +202,93 @@ bool Scan::grow() {
     return ok;
 }
 
-bool Scan::run(uint32_t& segmentCount) {
-    const uint32_t width = m_image.width();
-    const uint32_t height = m_image.height();
+// Column 0 is never labelled: column 1 looks only at the pixel below (in the
+// first labelled row there is none, so it creates a label).
+bool Scan::firstColumn(Row& row) {
+    row.previous = LoadPixel(row.img + 3);
+    const uint32_t lower = row.below[1];
+    if (matches(lower, row.previous)) {
+        join(lower, row.map + 3, row.previous);
+        row.left = lower;
+    } else if ((row.left = create(1, row.y, row.map + 3, row.previous)) == 0) {
+        return false;
+    }
+    row.current[1] = row.left;
+    return true;
+}
 
-    // ---- clear the map ----
-    std::memcpy(m_map.data(), m_image.data(), core::kHeaderSize);
-    std::memset(m_map.pixels(), 0xFF, size_t(m_map.stride()) * height);
-    m_rec[0] = SegmentRecord{};
+// The first labelled row looks only to the left.
+bool Scan::growFirstRow(Row& row, uint32_t width) {
+    for (uint32_t x = 2; x < width; ++x) {
+        const uint32_t bgr = LoadPixel(row.img + 3 * x);
+        uint8_t* at = row.map + 3 * x;
+        if (bgr == row.previous || near(bgr, reference(row.left))) {
+            join(row.left, at, bgr);
+        } else if ((row.left = create(x, row.y, at, bgr)) == 0) {
+            return false;
+        }
+        row.current[x] = row.left;
+        row.previous = bgr;
+    }
+    return true;
+}
 
-    if (!grow()) return false;
-    const uint32_t last = m_next - 1;
+// Left, lower-left, lower, lower-right, in that order; only the lower-right
+// neighbour of the last column can be unlabelled.
+bool Scan::growRow(Row& row, uint32_t width) {
+    // Whether the last pixel matched `left` without a merge: a pixel of the
+    // same colour matches it too.
+    bool plain = true;
+    uint32_t left = row.left;
+    for (uint32_t x = 2; x < width; ++x) {
+        const uint32_t bgr = LoadPixel(row.img + 3 * x);
+        uint8_t* at = row.map + 3 * x;
+        const uint32_t lowerRight = row.below[x + 1];
+        uint32_t label;
+        if ((plain && bgr == row.previous) || near(bgr, reference(left))) {
+            if (lowerRight != left && matches(lowerRight, bgr)) {
+                label = merge(left, lowerRight, at, bgr);
+                plain = false;
+            } else {
+                join(left, at, bgr);
+                label = left;
+                plain = true;
+            }
+        } else {
+            plain = true;
+            const uint32_t lowerLeft = row.below[x - 1];
+            const uint32_t lower = row.below[x];
+            if (lowerLeft != left && near(bgr, reference(lowerLeft))) {
+                if (lowerRight != lowerLeft && lowerRight != left && matches(lowerRight, bgr)) {
+                    label = merge(lowerLeft, lowerRight, at, bgr);
+                    plain = false;
+                } else {
+                    join(lowerLeft, at, bgr);
+                    label = lowerLeft;
+                }
+            } else if (lower != left && lower != lowerLeft && near(bgr, reference(lower))) {
+                join(lower, at, bgr);
+                label = lower;
+            } else if (lowerRight != left && lowerRight != lowerLeft && lowerRight != lower &&
+                       matches(lowerRight, bgr)) {
+                join(lowerRight, at, bgr);
+                label = lowerRight;
+            } else if ((label = create(x, row.y, at, bgr)) == 0) {
+                return false;
+            }
+        }
+        row.current[x] = label;
+        left = label;
+        row.previous = bgr;
+    }
+    return true;
+}
 
-    // ---- resolve ----
-    // Labels in increasing order: a parent is always smaller than its child,
-    // so it is resolved already and points at its root. Each label adds its
-    // count and sums into every record on its way up and ends pointing at
-    // the root.
+// ---- resolve ----
+// Labels in increasing order: a parent is always smaller than its child, so
+// it is resolved already and points at its root. Each label adds its count
+// and sums into every record on its way up and ends pointing at the root.
+void Scan::resolve(uint32_t last) {
     for (uint32_t label = 1; label <= last; ++label) {
         SegmentRecord& r = m_rec[label];
         uint32_t up = r.parent;
@@ -294,15 +304,17 @@ bool Scan::run(uint32_t& segmentCount) {
             up = a.parent;
         }
     }
-    segmentCount = last + 1;
+}
 
-    // ---- mean colours, relabel and paint ----
-    // One pass over the map. A root's colour is final once resolve is done;
-    // it is computed at the root's own first pixel, which is the first pixel
-    // in scan order that belongs to its segment (labels are given in scan
-    // order and every child label is larger than its root), so it is ready
-    // before any pixel of the segment is painted. Runs of one label reuse
-    // the last lookup.
+// ---- mean colours, relabel and paint ----
+// One pass over the map. A root's colour is final once resolve is done; it
+// is computed at the root's own first pixel, which is the first pixel in
+// scan order that belongs to its segment (labels are given in scan order and
+// every child label is larger than its root), so it is ready before any
+// pixel of the segment is painted. Runs of one label reuse the last lookup.
+void Scan::relabelAndPaint() {
+    const uint32_t width = m_image.width();
+    const uint32_t height = m_image.height();
     const size_t stride = m_image.stride();
     uint8_t* img = m_image.pixels();
     uint8_t* map = m_map.pixels();
@@ -327,6 +339,19 @@ bool Scan::run(uint32_t& segmentCount) {
             StorePixel(img + 3 * x, lastColour);
         }
     }
+}
+
+bool Scan::run(uint32_t& segmentCount) {
+    // ---- clear the map ----
+    std::memcpy(m_map.data(), m_image.data(), core::kHeaderSize);
+    std::memset(m_map.pixels(), 0xFF, size_t(m_map.stride()) * m_image.height());
+    m_rec[0] = SegmentRecord{};
+
+    if (!grow()) return false;
+    const uint32_t last = m_next - 1;
+    resolve(last);
+    segmentCount = last + 1;
+    relabelAndPaint();
     return true;
 }
 

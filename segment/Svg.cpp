@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "segment/LabelOutline.h"
 #include "segment/SegmentCommon.h"
 
 namespace zorva::segment {

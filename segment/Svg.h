@@ -9,7 +9,7 @@
 
 #include "core/BmpImage.h"
 #include "segment/SegmentEight.h"
-#include "segment/Trace.h"
+#include "segment/VectorData.h"
 
 namespace zorva::segment {
 

@@ -12,230 +12,9 @@ using detail::Point;
 using detail::PointX;
 using detail::PointY;
 
-// ---- word buffer ----
-
-void WordBuffer::reset(uint32_t* region, size_t capacity) {
-    m_data = region;
-    m_capacity = region ? capacity : 0;
-    m_size = 0;
-    if (!m_data) {
-        m_data = m_own.data();
-        m_capacity = m_own.size();
-    }
-}
-
-void WordBuffer::grow(size_t needed) {
-    size_t capacity = std::max<size_t>(m_capacity * 2, 1024);
-    while (capacity < needed) capacity *= 2;
-    if (spilled()) {
-        m_own.resize(capacity);
-    } else {
-        // Leave the region: carry what was written into a block of our own.
-        std::vector<uint32_t> own(capacity);
-        if (m_size) std::memcpy(own.data(), m_data, m_size * sizeof(uint32_t));
-        m_own.swap(own);
-    }
-    m_data = m_own.data();
-    m_capacity = m_own.size();
-}
-
-// ---- reading VectorData ----
-
-bool VectorView::valid() const {
-    if (m_words.size() < kVectorHeaderWords || m_words[0] != kVectorMagic) return false;
-    const size_t k = m_words[3];
-    return k == 0 || m_words.size() >= kVectorHeaderWords + 5 * k + 1;
-}
-
-IndexedSegmentRecord VectorView::record(uint32_t k) const {
-    if (!valid() || k == 0 || k > segments()) return {};
-    const size_t at = kVectorHeaderWords + 4 * size_t(k - 1);
-    return IndexedSegmentRecord{word(at), word(at + 1), word(at + 2), word(at + 3)};
-}
-
-uint32_t VectorView::blockOffset(uint32_t k) const {
-    if (!valid() || k == 0 || k > segments()) return 0;
-    return word(kVectorHeaderWords + 4 * size_t(segments()) + (k - 1));
-}
-
-std::span<const uint32_t> VectorView::block(uint32_t k) const {
-    const size_t begin = blockOffset(k) / 4;
-    if (begin == 0 || begin >= m_words.size()) return {};
-    // A block ends where the next begins; the last one before the end marker.
-    size_t end = k < segments() ? blockOffset(k + 1) / 4 : m_words.size() - 1;
-    if (end <= begin || end > m_words.size()) end = m_words.size();
-    return m_words.subspan(begin, end - begin);
-}
-
-bool ReadBlock(std::span<const uint32_t> block, BlockView& out) {
-    // Cleared field by field so that a reader walking many blocks keeps the
-    // run list's storage.
-    out.colour = 0;
-    out.runList = {};
-    out.runs.clear();
-    if (block.size() < 2 || block[0] != kBlockMarker) return false;
-    out.colour = block[1];
-    size_t i = 2;
-    while (i < block.size() && block[i] != kRunMarker) ++i;
-    out.runList = block.subspan(2, i - 2);
-    while (i + 1 < block.size() && block[i] == kRunMarker) {
-        const uint32_t neighbour = block[i + 1];
-        size_t j = i + 2;
-        while (j < block.size() && block[j] != kRunMarker && block[j] != kBlockMarker) ++j;
-        out.runs.push_back(RunView{neighbour, block.subspan(i + 2, j - i - 2)});
-        i = j;
-    }
-    return true;
-}
-
 namespace {
 
-// ---- walking ----
-// The four moves along pixel edges, keeping the segment on the right.
-enum Move { kUp, kRight, kDown, kLeft };
-// Outer pixel of the edge walked, relative to the current pixel P.
-constexpr int kOuterDx[4] = {-1, 0, 1, 0};
-constexpr int kOuterDy[4] = {0, 1, 0, -1};
-// Corner change of each move.
-constexpr int kCornerDx[4] = {0, 1, 0, -1};
-constexpr int kCornerDy[4] = {1, 0, -1, 0};
-// Move codes: a point whose move has the code of the previous move replaces
-// the previous point, so only the corners where the outline turns remain.
-constexpr uint32_t kCode[4] = {2, 1, 2, 1};
-
-// After a move: tries the diagonal pixel first, then the straight one, else
-// turns on the spot. Updates P; `diagonal` tells whether the diagonal was taken.
-template <typename InSegment>
-Move NextMove(Move move, int& px, int& py, const InSegment& in, bool& diagonal) {
-    diagonal = false;
-    switch (move) {
-        case kUp:
-            if (in(px - 1, py + 1)) {
-                --px;
-                ++py;
-                diagonal = true;
-                return kLeft;
-            }
-            if (in(px, py + 1)) {
-                ++py;
-                return kUp;
-            }
-            return kRight;
-        case kRight:
-            if (in(px + 1, py + 1)) {
-                ++px;
-                ++py;
-                diagonal = true;
-                return kUp;
-            }
-            if (in(px + 1, py)) {
-                ++px;
-                return kRight;
-            }
-            return kDown;
-        case kDown:
-            if (in(px + 1, py - 1)) {
-                ++px;
-                --py;
-                diagonal = true;
-                return kRight;
-            }
-            if (in(px, py - 1)) {
-                --py;
-                return kDown;
-            }
-            return kLeft;
-        case kLeft:
-            if (in(px - 1, py - 1)) {
-                --px;
-                --py;
-                diagonal = true;
-                return kDown;
-            }
-            if (in(px - 1, py)) {
-                --px;
-                return kLeft;
-            }
-            return kUp;
-    }
-    return kUp;
-}
-
-// ---- simplification ----
-// Split(A, B): the point strictly between with the largest non-zero |cross|
-// (the first of equals) is kept, and both halves split again, when its
-// deviation 2|cross| / length exceeds the error; otherwise only B is kept.
-// An explicit stack keeps long runs off the call stack.
-struct SplitStack {
-    std::vector<std::pair<uint32_t, uint32_t>> pending;
-};
-
-template <bool kEuclidean, typename Out>
-void Split(std::span<const uint32_t> p, uint32_t a0, uint32_t b0, uint64_t error, SplitStack& stack, Out&& out) {
-    stack.pending.clear();
-    stack.pending.emplace_back(a0, b0);
-    while (!stack.pending.empty()) {
-        const auto [a, b] = stack.pending.back();
-        stack.pending.pop_back();
-        const int64_t ax = PointX(p[a]), ay = PointY(p[a]);
-        const int64_t dx = int64_t(PointX(p[b])) - ax, dy = int64_t(PointY(p[b])) - ay;
-        uint64_t best = 0;
-        uint32_t c = 0;
-        for (uint32_t i = a + 1; i < b; ++i) {
-            const int64_t cross = (int64_t(PointY(p[i])) - ay) * dx - (int64_t(PointX(p[i])) - ax) * dy;
-            const uint64_t magnitude = uint64_t(cross < 0 ? -cross : cross);
-            if (magnitude > best) {
-                best = magnitude;
-                c = i;
-            }
-        }
-        if (best == 0) {
-            out(p[b]);
-            continue;
-        }
-        // A non-zero cross product means A and B differ, so the length is at least 1.
-        const uint64_t length = kEuclidean ? detail::RoundedSqrt(uint64_t(dx * dx + dy * dy))
-                                           : uint64_t((dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy));
-        if (2 * best / length > error) {
-            stack.pending.emplace_back(c, b);
-            stack.pending.emplace_back(a, c);
-        } else {
-            out(p[b]);
-        }
-    }
-}
-
-uint64_t SquaredDistance(uint32_t a, uint32_t b) {
-    const int64_t dx = int64_t(PointX(a)) - PointX(b), dy = int64_t(PointY(a)) - PointY(b);
-    return uint64_t(dx * dx + dy * dy);
-}
-
-// The point farthest from p[0] by squared distance, the first of equals.
-uint32_t Farthest(std::span<const uint32_t> p, uint64_t& distance) {
-    uint32_t f = 0;
-    distance = 0;
-    for (uint32_t i = 1; i < p.size(); ++i) {
-        const uint64_t d = SquaredDistance(p[i], p[0]);
-        if (d > distance) {
-            distance = d;
-            f = i;
-        }
-    }
-    return f;
-}
-
-// Splits p[0..f] and then p[f..last], f being the farthest point from p[0].
-template <bool kEuclidean, typename Out>
-void SplitHalves(std::span<const uint32_t> p, uint32_t f, uint64_t error, SplitStack& stack, Out&& out) {
-    const uint32_t last = uint32_t(p.size() - 1);
-    if (f == 0) {
-        // Every point equals the first: keep the rest as they are.
-        for (uint32_t i = 1; i <= last; ++i) out(p[i]);
-        return;
-    }
-    Split<kEuclidean>(p, 0, f, error, stack, out);
-    if (f != last) Split<kEuclidean>(p, f, last, error, stack, out);
-}
+using namespace detail;
 
 // A run's error grows with its size: level 1..7 as the farthest point lies
 // below 5, 10, 20, 40, 80, 160 or farther from the start, capped by the setting.
@@ -424,25 +203,25 @@ void IndexedWalker::walk(uint32_t x, uint32_t y, uint32_t pixels, Outline& o) {
 
 }  // namespace
 
-void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::span<IndexedSegmentRecord> table,
-                   uint32_t segments, const PaletteTable& palette, uint16_t vectorFlags, WordBuffer& out) {
-    const size_t tableSegments = table.empty() ? 0 : std::min<size_t>(table.size() - 1, kMaxIndexedLabel);
-    const uint32_t k = uint32_t(std::min<size_t>(segments, tableSegments));
+namespace {
 
-    // ---- header ----
+// ---- header and records ----
+// Magic, W, H, K and the first 32 palette entries.
+void WriteHeader(uint32_t width, uint32_t height, uint32_t k, const PaletteTable& palette, WordBuffer& out) {
     out.clear();
     out.push(kVectorMagic);
     out.push(width);
     out.push(height);
     out.push(k);
     for (uint32_t i = 0; i < kVectorPaletteEntries; ++i) out.push(palette.colours[i]);
-    if (k == 0) return;
+}
 
-    // ---- first pixels ----
-    // Tracing overwrites the x of a record's first pixel with the outline's
-    // minimum x but keeps its row, the segment's lowest. The first pixel is
-    // the segment's leftmost pixel in that row, found from that x onward, so
-    // a second tracing (a repeated export) starts exactly where the first did.
+// Tracing overwrites the x of a record's first pixel with the outline's
+// minimum x but keeps its row, the segment's lowest. The first pixel is the
+// segment's leftmost pixel in that row, found from that x onward, so a
+// second tracing (a repeated export) starts exactly where the first did.
+std::vector<uint32_t> FirstPixels(const uint32_t* map, uint32_t width, uint32_t height,
+                                  std::span<const IndexedSegmentRecord> table, uint32_t k) {
     std::vector<uint32_t> firsts(size_t(k) + 1, kNoPixel);
     for (uint32_t s = 1; s <= k; ++s) {
         const uint32_t y = table[s].firstPixel >> 16;
@@ -452,7 +231,13 @@ void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::sp
         while (x < width && line[x] >> 8 != s) ++x;
         if (x < width) firsts[s] = y << 16 | x;
     }
-    // The records as segmentation left them: count word cleared, first pixel.
+    return firsts;
+}
+
+// The records as segmentation left them (count word cleared, first pixel),
+// then room for the K block offsets; returns where the offsets start.
+size_t WriteRecords(std::span<const IndexedSegmentRecord> table, uint32_t k, const std::vector<uint32_t>& firsts,
+                    WordBuffer& out) {
     for (uint32_t s = 1; s <= k; ++s) {
         out.push(table[s].value);
         out.push(0);
@@ -461,13 +246,77 @@ void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::sp
     }
     const size_t offsets = out.size();
     for (uint32_t s = 1; s <= k; ++s) out.push(0);
+    return offsets;
+}
+
+// ---- runs ----
+// Segment s's run list and its runs: a border with a segment traced before
+// is stored once, as that segment's run towards s reversed; every other run
+// simplified (or raw when `vectorFlags` is 0), and kept for the segments
+// after s to share.
+void WriteRuns(uint32_t s, uint32_t k, const Outline& outline, uint16_t vectorFlags, SharedRuns& shared,
+               SplitStack& stack, WordBuffer& out) {
+    shared.begin(s);
+    const size_t runCount = outline.runs.size();
+    for (const RawRun& run : outline.runs) out.push(run.neighbour);
+    for (size_t r = 0; r < runCount; ++r) {
+        const RawRun& run = outline.runs[r];
+        const uint32_t end = r + 1 < runCount ? outline.runs[r + 1].begin : uint32_t(outline.points.size());
+        const std::span<const uint32_t> points(outline.points.data() + run.begin, end - run.begin);
+        out.push(kRunMarker);
+        out.push(run.neighbour);
+        const uint32_t neighbourLabel = run.neighbour >> 8;
+        const uint32_t begin = uint32_t(out.size());
+        if (neighbourLabel >= 1 && neighbourLabel < s) {
+            if (const SharedRuns::Run* match = shared.match(neighbourLabel, s, points.front())) {
+                for (uint32_t i = match->count; i-- > 0;) out.push(out[match->begin + i]);
+                continue;
+            }
+        }
+        if (vectorFlags == 0 || points.size() < 2) {
+            for (uint32_t p : points) out.push(p);
+        } else if (points.size() <= 3) {
+            for (uint32_t p : points) out.push(p);
+        } else {
+            uint64_t farthest = 0;
+            const uint32_t f = Farthest(points, farthest);
+            out.push(points.front());
+            SplitHalves<true>(points, f, RunErrorFor(farthest, vectorFlags & 0xFF), stack,
+                              [&](uint32_t p) { out.push(p); });
+        }
+        if (neighbourLabel > s && neighbourLabel <= k)
+            shared.add(neighbourLabel, out[out.size() - 1], begin, uint32_t(out.size() - begin));
+    }
+    shared.end();
+}
+
+// ---- table update ----
+// The outline's bounding box, and the last run's neighbour with the run
+// count in its low byte.
+void UpdateRecord(IndexedSegmentRecord& rec, const Outline& outline) {
+    const size_t runCount = outline.runs.size();
+    rec.count = (outline.maxX - outline.minX) | (outline.maxY - outline.minY) << 16;
+    rec.firstPixel = (rec.firstPixel & 0xFFFF0000u) | outline.minX;
+    const uint32_t lastRun = runCount ? outline.runs.back().neighbour : 0;
+    rec.link = (lastRun & ~0xFFu) | uint32_t(runCount & 0xFF);
+}
+
+}  // namespace
+
+void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::span<IndexedSegmentRecord> table,
+                   uint32_t segments, const PaletteTable& palette, uint16_t vectorFlags, WordBuffer& out) {
+    const size_t tableSegments = table.empty() ? 0 : std::min<size_t>(table.size() - 1, kMaxIndexedLabel);
+    const uint32_t k = uint32_t(std::min<size_t>(segments, tableSegments));
+    WriteHeader(width, height, k, palette, out);
+    if (k == 0) return;
+    const std::vector<uint32_t> firsts = FirstPixels(map, width, height, table, k);
+    const size_t offsets = WriteRecords(table, k, firsts, out);
 
     // ---- segments ----
     IndexedWalker walker(map, width, height, table, k);
     Outline outline;
     SharedRuns shared(k);
     SplitStack stack;
-    const uint32_t setting = vectorFlags & 0xFF;
     for (uint32_t s = 1; s <= k; ++s) {
         IndexedSegmentRecord& rec = table[s];
         out[offsets + s - 1] = uint32_t(out.size() * 4);
@@ -476,47 +325,8 @@ void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::sp
         if (firsts[s] == kNoPixel) continue;  // a record that names no pixel of its own has no outline
         walker.setCurrent(s, &firsts);
         walker.walk(firsts[s] & 0xFFFF, firsts[s] >> 16, SegmentPixels(rec), outline);
-
-        // ---- runs ----
-        shared.begin(s);
-        const size_t runCount = outline.runs.size();
-        for (const RawRun& run : outline.runs) out.push(run.neighbour);
-        for (size_t r = 0; r < runCount; ++r) {
-            const RawRun& run = outline.runs[r];
-            const uint32_t end = r + 1 < runCount ? outline.runs[r + 1].begin : uint32_t(outline.points.size());
-            const std::span<const uint32_t> points(outline.points.data() + run.begin, end - run.begin);
-            out.push(kRunMarker);
-            out.push(run.neighbour);
-            const uint32_t neighbourLabel = run.neighbour >> 8;
-            const uint32_t begin = uint32_t(out.size());
-            // A border with a segment traced before is stored once: its run
-            // towards this segment, reversed.
-            if (neighbourLabel >= 1 && neighbourLabel < s) {
-                if (const SharedRuns::Run* match = shared.match(neighbourLabel, s, points.front())) {
-                    for (uint32_t i = match->count; i-- > 0;) out.push(out[match->begin + i]);
-                    continue;
-                }
-            }
-            if (vectorFlags == 0 || points.size() < 2) {
-                for (uint32_t p : points) out.push(p);
-            } else if (points.size() <= 3) {
-                for (uint32_t p : points) out.push(p);
-            } else {
-                uint64_t farthest = 0;
-                const uint32_t f = Farthest(points, farthest);
-                out.push(points.front());
-                SplitHalves<true>(points, f, RunErrorFor(farthest, setting), stack, [&](uint32_t p) { out.push(p); });
-            }
-            if (neighbourLabel > s && neighbourLabel <= k)
-                shared.add(neighbourLabel, out[out.size() - 1], begin, uint32_t(out.size() - begin));
-        }
-        shared.end();
-
-        // ---- table update ----
-        rec.count = (outline.maxX - outline.minX) | (outline.maxY - outline.minY) << 16;
-        rec.firstPixel = (rec.firstPixel & 0xFFFF0000u) | outline.minX;
-        const uint32_t lastRun = runCount ? outline.runs.back().neighbour : 0;
-        rec.link = (lastRun & ~0xFFu) | uint32_t(runCount & 0xFF);
+        WriteRuns(s, k, outline, vectorFlags, shared, stack, out);
+        UpdateRecord(rec, outline);
     }
     out.push(kBlockMarker);
 }
@@ -539,63 +349,6 @@ void SimplifyRun(std::span<const uint32_t> run, uint16_t vectorFlags, std::vecto
     SplitStack stack;
     out.push_back(run.front());
     SplitHalves<true>(run, f, RunErrorFor(farthest, vectorFlags & 0xFF), stack, [&](uint32_t p) { out.push_back(p); });
-}
-
-// ---- the label-image walk ----
-
-void WalkLabelOutline(core::BmpView map, uint32_t label, uint32_t x, uint32_t y, uint32_t pixels,
-                      std::vector<uint32_t>& corners, uint32_t& unitMoves) {
-    corners.clear();
-    unitMoves = 0;
-    const int width = map.width(), height = map.height();
-    const auto in = [&](int px, int py) {
-        return px >= 0 && py >= 0 && px < width && py < height &&
-               core::LoadPixel(map.pixel(uint32_t(px), uint32_t(py))) == label;
-    };
-    if (!in(int(x), int(y))) return;
-    const int fx = int(x), fy = int(y);
-    int px = fx, py = fy, cx = fx, cy = fy;
-    corners.push_back(Point(x, y));
-    uint32_t lastCode = 0;
-    const uint64_t upLimit = uint64_t(pixels) + 19;
-    const uint64_t moveLimit = 4 * uint64_t(pixels) + 4;
-    uint64_t ups = 0;
-    Move move = kUp;
-    for (;;) {
-        // The Left move along the first pixel's bottom edge is not made: the
-        // polygon closes implicitly from its bottom-right corner.
-        if (move == kLeft && px == fx && py == fy) break;
-        cx += kCornerDx[move];
-        cy += kCornerDy[move];
-        const uint32_t point = Point(uint32_t(cx), uint32_t(cy));
-        if (kCode[move] == lastCode)
-            corners.back() = point;
-        else
-            corners.push_back(point);
-        lastCode = kCode[move];
-        ++unitMoves;
-        if (move == kUp) ++ups;
-        if (ups >= upLimit || unitMoves >= moveLimit) break;
-        bool diagonal = false;
-        move = NextMove(move, px, py, in, diagonal);
-    }
-}
-
-void SimplifyLabelOutline(std::span<const uint32_t> corners, uint32_t unitMoves, uint32_t setting,
-                          std::vector<uint32_t>& out) {
-    out.clear();
-    if (corners.empty()) return;
-    if (setting == 0 || corners.size() < 2) {
-        out.assign(corners.begin(), corners.end());
-        return;
-    }
-    // Setting 4 scales the error with the outline's length.
-    const uint64_t error = setting == 4 ? (uint64_t(unitMoves) + 1) / 128 + 1 : setting;
-    SplitStack stack;
-    uint64_t farthest = 0;
-    const uint32_t f = Farthest(corners, farthest);
-    out.push_back(corners.front());
-    SplitHalves<false>(corners, f, error, stack, [&](uint32_t p) { out.push_back(p); });
 }
 
 }  // namespace zorva::segment

@@ -6,72 +6,9 @@
 
 #include "shell/Editor.h"
 #include "shell/Host.h"
+#include "shell/text/FolderOrder.h"
 
 namespace zorva::shell {
-
-namespace {
-
-// The capital of a lower-case letter of the Latin (with Latin-1 and
-// Latin Extended-A), Greek and Cyrillic alphabets; other code points as they
-// are. These are the letters file names in this program's audience use.
-char32_t Capital(char32_t c) {
-    if (c >= U'a' && c <= U'z') return c - 0x20;
-    if (c < 0x80) return c;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
-    if (c == 0xFF) return 0x178;
-    if (c >= 0x100 && c <= 0x17F) {
-        // Pairs capital/small; from 0x139 to 0x148 and from 0x179 to 0x17E
-        // the capital is the odd one.
-        const bool oddCapitals = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
-        if (oddCapitals) return (c % 2 == 0) ? c - 1 : c;
-        return (c % 2 == 1) ? c - 1 : c;
-    }
-    if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? 0x3A3 : c - 0x20;  // Greek, final sigma to Sigma
-    if (c >= 0x430 && c <= 0x44F) return c - 0x20;                       // Cyrillic а..я
-    if (c >= 0x450 && c <= 0x45F) return c - 0x50;                       // ѐ..џ
-    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF)) return (c % 2 == 1) ? c - 1 : c;
-    return c;
-}
-
-// The comparison key of a name: its UTF-16 code units with every letter
-// capitalised. A byte that does not start valid UTF-8 stands for itself.
-std::u16string FolderKey(std::string_view name) {
-    std::u16string key;
-    key.reserve(name.size());
-    size_t i = 0;
-    while (i < name.size()) {
-        const auto b = uint8_t(name[i]);
-        char32_t c = b;
-        size_t length = 1;
-        if (b >= 0xC2 && b <= 0xF4) {
-            const size_t need = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-            char32_t value = b & (0x7F >> need);
-            bool valid = i + need <= name.size();
-            for (size_t k = 1; valid && k < need; ++k) {
-                const auto t = uint8_t(name[i + k]);
-                valid = (t & 0xC0) == 0x80;
-                value = value << 6 | (t & 0x3F);
-            }
-            const char32_t minimum = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;
-            if (valid && value >= minimum && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF)) {
-                c = value;
-                length = need;
-            }
-        }
-        c = Capital(c);
-        if (c >= 0x10000) {
-            key.push_back(char16_t(0xD800 + ((c - 0x10000) >> 10)));
-            key.push_back(char16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-            key.push_back(char16_t(c));
-        }
-        i += length;
-    }
-    return key;
-}
-
-}  // namespace
 
 bool HasJpgExtension(std::string_view name) {
     if (name.size() < 4) return false;
@@ -80,22 +17,10 @@ bool HasJpgExtension(std::string_view name) {
     return tail[0] == '.' && lower(tail[1]) == 'j' && lower(tail[2]) == 'p' && lower(tail[3]) == 'g';
 }
 
-bool FolderOrderLess(std::string_view a, std::string_view b) {
-    const std::u16string ka = FolderKey(a);
-    const std::u16string kb = FolderKey(b);
-    if (ka != kb) return ka < kb;
-    return a < b;
-}
-
 std::vector<std::string> ListJpegFiles(Host& host, const std::string& folder) {
     std::vector<std::string> names = host.listFolder(folder);
     std::erase_if(names, [](const std::string& n) { return !HasJpgExtension(n); });
-    std::vector<std::pair<std::u16string, std::string>> keyed;
-    keyed.reserve(names.size());
-    for (std::string& n : names) keyed.emplace_back(FolderKey(n), std::move(n));
-    std::sort(keyed.begin(), keyed.end());  // key first, then the bytes
-    names.clear();
-    for (auto& [key, name] : keyed) names.push_back(std::move(name));
+    SortFolderOrder(names);
     return names;
 }
 

@@ -18,12 +18,6 @@ enum class Direction { Previous, Next };
 // Whether `name` ends in ".jpg" in any letter case ("x.JPG" yes, "x.jpeg" no).
 bool HasJpgExtension(std::string_view name);
 
-// The order folders are listed in: names compared letter by letter with
-// lower-case letters (Latin, Greek, Cyrillic) taken as their capitals, as
-// UTF-16 code units; names equal that way fall back to their bytes, so the
-// order never depends on the order the file system returns.
-bool FolderOrderLess(std::string_view a, std::string_view b);
-
 // The "*.jpg" files of `folder` from `host`, in folder order.
 std::vector<std::string> ListJpegFiles(Host& host, const std::string& folder);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "effects/Resample.h"
 #include "shell/Editor.h"
 
 namespace zorva::shell {
@@ -87,16 +88,6 @@ int ScaleRound(int64_t a, int64_t num, int64_t den) {
     return int((2 * a * num + den) / (2 * den));
 }
 
-// floor(a / b) for b > 0 and any a.
-int64_t FloorDiv(int64_t a, int64_t b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
-// ceil(a / b) for b > 0 and any a.
-int64_t CeilDiv(int64_t a, int64_t b) {
-    return -FloorDiv(-a, b);
-}
-
 }  // namespace
 
 Rect PreviewRect(int width, int height, int areaWidth, int areaHeight) {
@@ -151,21 +142,25 @@ PaintPlan PlanPaint(EditorState& state, core::BmpView document, int areaWidth, i
     return plan;
 }
 
-Rect CoveredRect(const PaintPlan& plan, int width, int height) {
+namespace {
+
+effects::Stretch StretchOf(const PaintPlan& plan) {
     const Rect& d = plan.dest;
-    if (!plan.draw || plan.sourceWidth <= 0 || plan.sourceHeight <= 0 || d.empty() || width <= 0 || height <= 0)
-        return Rect{};
-    // Destination column c shows source column sourceX + floor(c * sw / dw);
-    // destination row b, counted up from the bottom edge, shows stored row
-    // sourceY + floor(b * sh / dh). Keep the c and b that land in the picture.
-    const int64_t sw = plan.sourceWidth, dw = d.width;
-    const int64_t sh = plan.sourceHeight, dh = d.height;
-    const int64_t c0 = plan.sourceX < 0 ? CeilDiv(-int64_t(plan.sourceX) * dw, sw) : 0;
-    const int64_t c1 = std::min<int64_t>(dw, CeilDiv((int64_t(width) - plan.sourceX) * dw, sw));
-    const int64_t b0 = plan.sourceY < 0 ? CeilDiv(-int64_t(plan.sourceY) * dh, sh) : 0;
-    const int64_t b1 = std::min<int64_t>(dh, CeilDiv((int64_t(height) - plan.sourceY) * dh, sh));
-    if (c1 <= c0 || b1 <= b0) return Rect{};
-    return Rect{d.x + int(c0), d.bottom() - int(b1), int(c1 - c0), int(b1 - b0)};
+    return {plan.smooth,      plan.sourceX,      plan.sourceY,
+            plan.sourceWidth, plan.sourceHeight, {d.x, d.y, d.width, d.height}};
+}
+
+}  // namespace
+
+Rect CoveredRect(const PaintPlan& plan, int width, int height) {
+    if (!plan.draw) return Rect{};
+    const effects::Area a = effects::CoveredArea(StretchOf(plan), width, height);
+    return Rect{a.x, a.y, a.width, a.height};
+}
+
+void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uint32_t* out, int outStride) {
+    if (!plan.draw) return;
+    effects::Resample(document, StretchOf(plan), {area.x, area.y, area.width, area.height}, out, outStride);
 }
 
 // ---- scrolling ----

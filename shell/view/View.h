@@ -60,6 +60,13 @@ PaintPlan PlanPaint(EditorState& state, core::BmpView document, int areaWidth, i
 // the view leaves the rest of the view to the background.
 Rect CoveredRect(const PaintPlan& plan, int width, int height);
 
+// Renders the part `area` of the plan's destination into `out`: pixels
+// 0xFFRRGGBB, rows top-down, `outStride` pixels apart, out[0] being the
+// top-left pixel of `area`. Only pixels inside CoveredRect(plan) are
+// written. Nearest pixel, or averaging (blending when enlarged) for smooth
+// plans: effects::Resample.
+void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uint32_t* out, int outStride);
+
 // ---- scrolling ----
 
 enum class ScrollAxis { Horizontal, Vertical };

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 
+#include "segment/LabelOutline.h"
 #include "segment/SegmentCommon.h"
 #include "segment/Trace.h"
 #include "tests/segment/SegmentTestSupport.h"

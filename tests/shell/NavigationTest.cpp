@@ -6,6 +6,7 @@
 
 #include "core/ImageFiles.h"
 #include "shell/commands/Navigation.h"
+#include "shell/text/FolderOrder.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {

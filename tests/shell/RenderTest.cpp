@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "shell/view/Render.h"
 #include "shell/view/View.h"
 #include "tests/support/TestSupport.h"
 

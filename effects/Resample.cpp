@@ -1,12 +1,11 @@
-// Nearest-pixel, area-averaging and bilinear rendering of a paint plan into 32-bit pixels.
-#include "shell/view/Render.h"
+// Nearest-pixel, area-averaging and bilinear resampling of a picture into 32-bit pixels.
+#include "effects/Resample.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
-#include "shell/view/View.h"
-
-namespace zorva::shell {
+namespace zorva::effects {
 
 namespace {
 
@@ -71,49 +70,43 @@ inline uint32_t Opaque(uint32_t b, uint32_t g, uint32_t r) {
     return 0xFF000000u | r << 16 | g << 8 | b;
 }
 
-}  // namespace
+// ceil(a / b) for b > 0 and any a.
+int64_t CeilDiv(int64_t a, int64_t b) {
+    return -FloorDiv(-a, b);
+}
 
-void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uint32_t* out, int outStride) {
-    if (!document.valid() || out == nullptr) return;
-    const int width = document.width();
-    const int height = document.height();
-    const Rect covered = CoveredRect(plan, width, height);
-    const Rect part = area.intersected(covered);
-    if (part.empty()) return;
-    out += size_t(part.y - area.y) * size_t(outStride) + size_t(part.x - area.x);
+Area Intersect(const Area& a, const Area& b) {
+    const int l = std::max(a.x, b.x);
+    const int t = std::max(a.y, b.y);
+    const int r = std::min(a.right(), b.right());
+    const int btm = std::min(a.bottom(), b.bottom());
+    if (r <= l || btm <= t) return Area{};
+    return Area{l, t, r - l, btm - t};
+}
 
-    const Rect& dest = plan.dest;
-    const Filter fx = AxisFilter(plan.smooth, plan.sourceWidth, dest.width);
-    const Filter fy = AxisFilter(plan.smooth, plan.sourceHeight, dest.height);
-
-    std::vector<Tap> columns(size_t(part.width));
-    for (int i = 0; i < part.width; ++i)
-        columns[size_t(i)] = MakeTap(fx, part.x + i - dest.x, plan.sourceX, plan.sourceWidth, dest.width, width);
-    // Destination row y counts up from the bottom edge: b = bottom - 1 - y.
-    auto rowTap = [&](int y) {
-        return MakeTap(fy, dest.bottom() - 1 - y, plan.sourceY, plan.sourceHeight, dest.height, height);
-    };
-
-    // ---- nearest pixel ----
-    if (fx == Filter::Nearest && fy == Filter::Nearest) {
-        std::vector<uint32_t> offsets(size_t(part.width));
-        for (int i = 0; i < part.width; ++i) offsets[size_t(i)] = 3 * uint32_t(columns[size_t(i)].first);
-        for (int y = 0; y < part.height; ++y) {
-            const uint8_t* row = document.row(uint32_t(rowTap(part.y + y).first));
-            uint32_t* o = out + size_t(y) * size_t(outStride);
-            for (int i = 0; i < part.width; ++i) {
-                const uint8_t* p = row + offsets[size_t(i)];
-                o[i] = Opaque(p[0], p[1], p[2]);
-            }
+// ---- nearest pixel ----
+void NearestStretch(core::BmpView image, const std::vector<Tap>& columns, const Area& part,
+                    const std::function<Tap(int)>& rowTap, uint32_t* out, int outStride) {
+    std::vector<uint32_t> offsets(size_t(part.width));
+    for (int i = 0; i < part.width; ++i) offsets[size_t(i)] = 3 * uint32_t(columns[size_t(i)].first);
+    for (int y = 0; y < part.height; ++y) {
+        const uint8_t* row = image.row(uint32_t(rowTap(part.y + y).first));
+        uint32_t* o = out + size_t(y) * size_t(outStride);
+        for (int i = 0; i < part.width; ++i) {
+            const uint8_t* p = row + offsets[size_t(i)];
+            o[i] = Opaque(p[0], p[1], p[2]);
         }
-        return;
     }
+}
 
-    // ---- averaging and blending: down the columns, then along the row ----
-    // Each destination row first sums (box) or blends (bilinear) its source
-    // rows into one row of per-column totals, a contiguous loop the compiler
-    // vectorises; then each destination pixel sums or blends the totals of
-    // its columns and divides by the product of both weights.
+// ---- averaging and blending: down the columns, then along the row ----
+// Each destination row first sums (box) or blends (bilinear) its source rows
+// into one row of per-column totals, a contiguous loop the compiler
+// vectorises; then each destination pixel sums or blends the totals of its
+// columns and divides by the product of both weights.
+void SmoothStretch(core::BmpView image, Filter fx, Filter fy, const std::vector<Tap>& columns, const Area& part,
+                   const std::function<Tap(int)>& rowTap, uint32_t* out, int outStride) {
+    const int width = image.width();
     const size_t n = size_t(part.width);
     int firstColumn = width, endColumn = 0;
     std::vector<double> inverseX(n);
@@ -127,7 +120,7 @@ void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uin
     std::vector<uint32_t> totals(spanBytes);
     // Column c's blue total sits at totals[3 * (c - firstColumn)].
     auto total = [&](int column) { return totals.data() + 3 * size_t(column - firstColumn); };
-    auto rowBytes = [&](int r) { return document.row(uint32_t(r)) + 3 * size_t(firstColumn); };
+    auto rowBytes = [&](int r) { return image.row(uint32_t(r)) + 3 * size_t(firstColumn); };
 
     for (int y = 0; y < part.height; ++y) {
         const Tap rows = rowTap(part.y + y);
@@ -146,9 +139,9 @@ void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uin
             for (size_t k = 0; k < spanBytes; ++k) t[k] = p0[k] * w0 + p1[k] * w1;
         }
         // Rounded to nearest: the quotient's fraction is a multiple of
-        // 1 / (wx * wy) < 2^-36 apart from a half, far above the error of
-        // the double products, so the small bias keeps halves and whole
-        // numbers exact.
+        // 1 / (wx * wy) < 2^-36 apart from a half, far above the error of the
+        // double products, so the small bias keeps halves and whole numbers
+        // exact.
         const double inverseY = 1.0 / TapWeight(fy, rows);
         auto channel = [](uint64_t sum, double inverse) {
             return std::min<uint32_t>(255, uint32_t(double(sum) * inverse + (0.5 + 0x1p-40)));
@@ -177,4 +170,46 @@ void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uin
     }
 }
 
-}  // namespace zorva::shell
+}  // namespace
+
+Area CoveredArea(const Stretch& stretch, int width, int height) {
+    const Area& d = stretch.dest;
+    if (stretch.sourceWidth <= 0 || stretch.sourceHeight <= 0 || d.empty() || width <= 0 || height <= 0) return Area{};
+    // Destination column c shows source column sourceX + floor(c * sw / dw);
+    // destination row b, counted up from the bottom edge, shows stored row
+    // sourceY + floor(b * sh / dh). Keep the c and b that land in the picture.
+    const int64_t sw = stretch.sourceWidth, dw = d.width;
+    const int64_t sh = stretch.sourceHeight, dh = d.height;
+    const int64_t c0 = stretch.sourceX < 0 ? CeilDiv(-int64_t(stretch.sourceX) * dw, sw) : 0;
+    const int64_t c1 = std::min<int64_t>(dw, CeilDiv((int64_t(width) - stretch.sourceX) * dw, sw));
+    const int64_t b0 = stretch.sourceY < 0 ? CeilDiv(-int64_t(stretch.sourceY) * dh, sh) : 0;
+    const int64_t b1 = std::min<int64_t>(dh, CeilDiv((int64_t(height) - stretch.sourceY) * dh, sh));
+    if (c1 <= c0 || b1 <= b0) return Area{};
+    return Area{d.x + int(c0), d.bottom() - int(b1), int(c1 - c0), int(b1 - b0)};
+}
+
+void Resample(core::BmpView image, const Stretch& stretch, Area area, uint32_t* out, int outStride) {
+    if (!image.valid() || out == nullptr) return;
+    const int width = image.width();
+    const int height = image.height();
+    const Area part = Intersect(area, CoveredArea(stretch, width, height));
+    if (part.empty()) return;
+    out += size_t(part.y - area.y) * size_t(outStride) + size_t(part.x - area.x);
+
+    const Area& dest = stretch.dest;
+    const Filter fx = AxisFilter(stretch.smooth, stretch.sourceWidth, dest.width);
+    const Filter fy = AxisFilter(stretch.smooth, stretch.sourceHeight, dest.height);
+    std::vector<Tap> columns(size_t(part.width));
+    for (int i = 0; i < part.width; ++i)
+        columns[size_t(i)] = MakeTap(fx, part.x + i - dest.x, stretch.sourceX, stretch.sourceWidth, dest.width, width);
+    // Destination row y counts up from the bottom edge: b = bottom - 1 - y.
+    const std::function<Tap(int)> rowTap = [&](int y) {
+        return MakeTap(fy, dest.bottom() - 1 - y, stretch.sourceY, stretch.sourceHeight, dest.height, height);
+    };
+    if (fx == Filter::Nearest && fy == Filter::Nearest)
+        NearestStretch(image, columns, part, rowTap, out, outStride);
+    else
+        SmoothStretch(image, fx, fy, columns, part, rowTap, out, outStride);
+}
+
+}  // namespace zorva::effects

@@ -1,0 +1,50 @@
+// Stretching a part of a picture onto a target of 32-bit pixels: nearest pixel, area averaging or bilinear blending.
+#pragma once
+
+#include <cstdint>
+
+#include "core/BmpImage.h"
+
+namespace zorva::effects {
+
+// A rectangle of target pixels (a screen or a printed page), y downward.
+struct Area {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    int right() const { return x + width; }    // one past the last column
+    int bottom() const { return y + height; }  // one past the last row
+    bool empty() const { return width <= 0 || height <= 0; }
+};
+
+// How a picture maps onto a target: the source rectangle (columns from
+// sourceX, stored rows counted from the bottom from sourceY; either may
+// reach beyond the picture) is stretched onto `dest`, its bottom row on the
+// bottom edge of `dest`, higher rows going upward.
+struct Stretch {
+    bool smooth = false;  // averaging (or blending when enlarged) instead of nearest pixel
+    int sourceX = 0;
+    int sourceY = 0;
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    Area dest;
+};
+
+// The part of stretch.dest that pixels of a `width` x `height` picture
+// cover: a picture smaller than the target leaves the rest to the background.
+Area CoveredArea(const Stretch& stretch, int width, int height);
+
+// Renders the part `area` of the stretch's destination into `out`: pixels
+// 0xFFRRGGBB, rows top-down, `outStride` pixels apart, out[0] being the
+// top-left pixel of `area`. Only pixels inside CoveredArea are written; the
+// rest of `out` is left for the caller's background.
+//
+// Nearest pixel when the stretch is not smooth. Smooth stretches average:
+// every destination pixel is the mean of the source pixels it covers when
+// the picture is reduced, and a bilinear blend of its four nearest source
+// pixels when it is enlarged.
+void Resample(core::BmpView image, const Stretch& stretch, Area area, uint32_t* out, int outStride);
+
+}  // namespace zorva::effects
