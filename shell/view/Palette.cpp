@@ -90,7 +90,7 @@ void ChooseTool(Editor& editor, int k, PointerTools& tools) {
     if (state.toolMode != tool::None) {
         editor.relayout();
         state.viewMode = CommandId::SourceView;
-        editor.setStatus(6, ColourFieldBgr(state.drawRed, state.drawGreen, state.drawBlue));
+        editor.setStatus(status::Colour, ColourFieldBgr(state.drawRed, state.drawGreen, state.drawBlue));
         editor.host().repaint(true);
     }
 }

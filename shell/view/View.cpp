@@ -221,8 +221,8 @@ void MovePointer(Editor& editor, int x, int y, bool leftButtonOnly) {
     pointer.previousY = pointer.pointerY;
     pointer.pointerX = uint16_t(p.x | (leftButtonOnly ? 0 : 0x8000));
     pointer.pointerY = uint16_t(p.y);
-    editor.setStatus(1, std::to_string(p.x));
-    editor.setStatus(2, std::to_string(p.y));
+    editor.setStatus(status::PointerX, std::to_string(p.x));
+    editor.setStatus(status::PointerY, std::to_string(p.y));
 }
 
 }  // namespace zorva::shell
