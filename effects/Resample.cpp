@@ -75,17 +75,8 @@ int64_t CeilDiv(int64_t a, int64_t b) {
     return -FloorDiv(-a, b);
 }
 
-Area Intersect(const Area& a, const Area& b) {
-    const int l = std::max(a.x, b.x);
-    const int t = std::max(a.y, b.y);
-    const int r = std::min(a.right(), b.right());
-    const int btm = std::min(a.bottom(), b.bottom());
-    if (r <= l || btm <= t) return Area{};
-    return Area{l, t, r - l, btm - t};
-}
-
 // ---- nearest pixel ----
-void NearestStretch(core::BmpView image, const std::vector<Tap>& columns, const Area& part,
+void NearestStretch(core::BmpView image, const std::vector<Tap>& columns, const core::Rect& part,
                     const std::function<Tap(int)>& rowTap, uint32_t* out, int outStride) {
     std::vector<uint32_t> offsets(size_t(part.width));
     for (int i = 0; i < part.width; ++i) offsets[size_t(i)] = 3 * uint32_t(columns[size_t(i)].first);
@@ -104,7 +95,7 @@ void NearestStretch(core::BmpView image, const std::vector<Tap>& columns, const 
 // into one row of per-column totals, a contiguous loop the compiler
 // vectorises; then each destination pixel sums or blends the totals of its
 // columns and divides by the product of both weights.
-void SmoothStretch(core::BmpView image, Filter fx, Filter fy, const std::vector<Tap>& columns, const Area& part,
+void SmoothStretch(core::BmpView image, Filter fx, Filter fy, const std::vector<Tap>& columns, const core::Rect& part,
                    const std::function<Tap(int)>& rowTap, uint32_t* out, int outStride) {
     const int width = image.width();
     const size_t n = size_t(part.width);
@@ -172,9 +163,10 @@ void SmoothStretch(core::BmpView image, Filter fx, Filter fy, const std::vector<
 
 }  // namespace
 
-Area CoveredArea(const Stretch& stretch, int width, int height) {
-    const Area& d = stretch.dest;
-    if (stretch.sourceWidth <= 0 || stretch.sourceHeight <= 0 || d.empty() || width <= 0 || height <= 0) return Area{};
+core::Rect CoveredArea(const Stretch& stretch, int width, int height) {
+    const core::Rect& d = stretch.dest;
+    if (stretch.sourceWidth <= 0 || stretch.sourceHeight <= 0 || d.empty() || width <= 0 || height <= 0)
+        return core::Rect{};
     // Destination column c shows source column sourceX + floor(c * sw / dw);
     // destination row b, counted up from the bottom edge, shows stored row
     // sourceY + floor(b * sh / dh). Keep the c and b that land in the picture.
@@ -184,19 +176,19 @@ Area CoveredArea(const Stretch& stretch, int width, int height) {
     const int64_t c1 = std::min<int64_t>(dw, CeilDiv((int64_t(width) - stretch.sourceX) * dw, sw));
     const int64_t b0 = stretch.sourceY < 0 ? CeilDiv(-int64_t(stretch.sourceY) * dh, sh) : 0;
     const int64_t b1 = std::min<int64_t>(dh, CeilDiv((int64_t(height) - stretch.sourceY) * dh, sh));
-    if (c1 <= c0 || b1 <= b0) return Area{};
-    return Area{d.x + int(c0), d.bottom() - int(b1), int(c1 - c0), int(b1 - b0)};
+    if (c1 <= c0 || b1 <= b0) return core::Rect{};
+    return core::Rect{d.x + int(c0), d.bottom() - int(b1), int(c1 - c0), int(b1 - b0)};
 }
 
-void Resample(core::BmpView image, const Stretch& stretch, Area area, uint32_t* out, int outStride) {
+void Resample(core::BmpView image, const Stretch& stretch, core::Rect area, uint32_t* out, int outStride) {
     if (!image.valid() || out == nullptr) return;
     const int width = image.width();
     const int height = image.height();
-    const Area part = Intersect(area, CoveredArea(stretch, width, height));
+    const core::Rect part = area.intersected(CoveredArea(stretch, width, height));
     if (part.empty()) return;
     out += size_t(part.y - area.y) * size_t(outStride) + size_t(part.x - area.x);
 
-    const Area& dest = stretch.dest;
+    const core::Rect& dest = stretch.dest;
     const Filter fx = AxisFilter(stretch.smooth, stretch.sourceWidth, dest.width);
     const Filter fy = AxisFilter(stretch.smooth, stretch.sourceHeight, dest.height);
     std::vector<Tap> columns(size_t(part.width));

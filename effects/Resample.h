@@ -4,20 +4,9 @@
 #include <cstdint>
 
 #include "core/BmpImage.h"
+#include "core/Rect.h"
 
 namespace zorva::effects {
-
-// A rectangle of target pixels (a screen or a printed page), y downward.
-struct Area {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-
-    int right() const { return x + width; }    // one past the last column
-    int bottom() const { return y + height; }  // one past the last row
-    bool empty() const { return width <= 0 || height <= 0; }
-};
 
 // How a picture maps onto a target: the source rectangle (columns from
 // sourceX, stored rows counted from the bottom from sourceY; either may
@@ -29,12 +18,12 @@ struct Stretch {
     int sourceY = 0;
     int sourceWidth = 0;
     int sourceHeight = 0;
-    Area dest;
+    core::Rect dest;
 };
 
 // The part of stretch.dest that pixels of a `width` x `height` picture
 // cover: a picture smaller than the target leaves the rest to the background.
-Area CoveredArea(const Stretch& stretch, int width, int height);
+core::Rect CoveredArea(const Stretch& stretch, int width, int height);
 
 // Renders the part `area` of the stretch's destination into `out`: pixels
 // 0xFFRRGGBB, rows top-down, `outStride` pixels apart, out[0] being the
@@ -45,6 +34,6 @@ Area CoveredArea(const Stretch& stretch, int width, int height);
 // every destination pixel is the mean of the source pixels it covers when
 // the picture is reduced, and a bilinear blend of its four nearest source
 // pixels when it is enlarged.
-void Resample(core::BmpView image, const Stretch& stretch, Area area, uint32_t* out, int outStride);
+void Resample(core::BmpView image, const Stretch& stretch, core::Rect area, uint32_t* out, int outStride);
 
 }  // namespace zorva::effects

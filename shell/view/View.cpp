@@ -145,22 +145,19 @@ PaintPlan PlanPaint(EditorState& state, core::BmpView document, int areaWidth, i
 namespace {
 
 effects::Stretch StretchOf(const PaintPlan& plan) {
-    const Rect& d = plan.dest;
-    return {plan.smooth,      plan.sourceX,      plan.sourceY,
-            plan.sourceWidth, plan.sourceHeight, {d.x, d.y, d.width, d.height}};
+    return {plan.smooth, plan.sourceX, plan.sourceY, plan.sourceWidth, plan.sourceHeight, plan.dest};
 }
 
 }  // namespace
 
 Rect CoveredRect(const PaintPlan& plan, int width, int height) {
     if (!plan.draw) return Rect{};
-    const effects::Area a = effects::CoveredArea(StretchOf(plan), width, height);
-    return Rect{a.x, a.y, a.width, a.height};
+    return effects::CoveredArea(StretchOf(plan), width, height);
 }
 
 void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uint32_t* out, int outStride) {
     if (!plan.draw) return;
-    effects::Resample(document, StretchOf(plan), {area.x, area.y, area.width, area.height}, out, outStride);
+    effects::Resample(document, StretchOf(plan), area, out, outStride);
 }
 
 // ---- scrolling ----
