@@ -33,7 +33,7 @@ constexpr int kScale = kFirstValueId;  // SEGMENT2: the factor of trackbar 202
 
 constexpr ControlSpec kPalitraControls[] = {
     Label("Количество цветов в палитре"),
-    Trackbar(kTrackbar1, 2, 32, 32),
+    Slider(kTrackbar1, 2, 32, 32),
     EchoOf(kEdit1, kTrackbar1),
     Button(kButton256, "256", Press::Ok),  // 256 colours, then as OK
     kOkButton,
@@ -67,10 +67,10 @@ constexpr OpArg kPaletteArgs[] = {{"N", "colour count", kTrackbar1, kPaletteWord
 
 constexpr ControlSpec kSegment1Controls[] = {
     Label("  Погрешность:"),
-    Trackbar(kTrackbar1, 1, 25, 2),
+    Slider(kTrackbar1, 1, 25, 2),
     EchoOf(kEdit1, kTrackbar1),
     Label("  Повторения: "),
-    Trackbar(kTrackbar2, 1, 25, 5),
+    Slider(kTrackbar2, 1, 25, 5),
     EchoOf(kEdit2, kTrackbar2),
     kOkButton,
     kCancelButton,
@@ -111,10 +111,10 @@ int MinimumPoints(const DialogModel& dialog) {
 
 constexpr ControlSpec kSegment2Controls[] = {
     Label("Количество цветов в палитре"),
-    Trackbar(kTrackbar1, 2, 32, 2),
+    Slider(kTrackbar1, 2, 32, 2),
     EchoOf(kEdit1, kTrackbar1),
     Label("Минимум точек в сегменте"),
-    Trackbar(kTrackbar2, 0, 50, 5),
+    Slider(kTrackbar2, 0, 50, 5),
     {.kind = ControlKind::ReadOnlyEdit, .id = kEdit2, .derive = MinimumPoints},
     SetButton(kButtonX1, "x1", kScale, 1),
     SetButton(kButtonX10, "x10", kScale, 10),
@@ -168,14 +168,14 @@ constexpr OpArg kSegmentArgs[] = {{"COLOURS", "colour count", kTrackbar1},
 // the approximation error.
 constexpr ControlSpec kSegMinControls[] = {
     Label("Количество точек сегмента"),
-    Trackbar(kTrackbar1, 0, 50, 5),
+    Slider(kTrackbar1, 0, 50, 5),
     EchoOf(kEdit1, kTrackbar1),
     kOkButton,
     kCancelButton,
 };
 constexpr DialogSpec kSegMin{"SEG_MIN", "Отбрасываемые сегменты", kSegMinControls};
 constexpr ControlSpec kPogreshControls[] = {
-    Label("Погрешность"), Trackbar(kTrackbar1, 0, 10, 5), EchoOf(kEdit1, kTrackbar1), kOkButton, kCancelButton,
+    Label("Погрешность"), Slider(kTrackbar1, 0, 10, 5), EchoOf(kEdit1, kTrackbar1), kOkButton, kCancelButton,
 };
 constexpr DialogSpec kPogresh{"POGRESH", "Погрешность апроксимации", kPogreshControls};
 

@@ -72,7 +72,7 @@ constexpr ControlSpec Label(std::string_view text) {
     return {.kind = ControlKind::Label, .text = text};
 }
 // A slider and the edit that echoes it as three digits.
-constexpr ControlSpec Trackbar(int id, int minimum, int maximum, int initial) {
+constexpr ControlSpec Slider(int id, int minimum, int maximum, int initial) {
     return {.kind = ControlKind::Trackbar, .id = id, .minimum = minimum, .maximum = maximum, .initial = initial};
 }
 constexpr ControlSpec EchoOf(int id, int source, Echo echo = Echo::ThreeDigits) {

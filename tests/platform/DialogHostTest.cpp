@@ -30,7 +30,7 @@ constexpr std::string_view kChannelNames[] = {"Все цвета", "Красны
 // Cancel.
 constexpr shell::ControlSpec kSampleControls[] = {
     shell::Label("Яркость"),
-    shell::Trackbar(201, 0, 255, 7),
+    shell::Slider(201, 0, 255, 7),
     shell::EchoOf(231, 201),
     shell::Radio(301, "один", kChoice, 1),
     shell::Radio(302, "два", kChoice, 2),

@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kChoice = kFirstValueId;
 constexpr ControlSpec kLevelControls[] = {
-    Trackbar(201, -10, 30, 8),
+    Slider(201, -10, 30, 8),
     EchoOf(231, 201, Echo::SignedThree),
     Radio(350, "9x9", kChoice, 1),
     Radio(351, "17x9", kChoice, 2),
