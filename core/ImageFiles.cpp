@@ -1,4 +1,4 @@
-// Decoded-picture conversion and the BMP file writer.
+// Decoded-picture conversion, the whole-file reader and the one writer of every file the program writes.
 #include "core/ImageFiles.h"
 
 #include <fcntl.h>
@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace zorva::core {
 
@@ -28,28 +29,77 @@ BmpImage BuildDecodedImage(uint32_t width, uint32_t height, const RowSource& row
     return image;
 }
 
-bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    size_t left = size;
-    while (left > 0) {
-        const ssize_t n = write(fd, data, left);
+namespace {
+
+// Writes all of `data` to `fd`; false on any error.
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n <= 0) return false;
         data += n;
-        left -= size_t(n);
-    }
-    // Only a regular file is ours to remove: a failed write to a device
-    // (or a fifo) must never delete it.
-    struct stat st {};
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    // close() reports delayed write errors (a full disk on some file systems).
-    const bool closed = close(fd) == 0;
-    if (left != 0 || !closed) {
-        if (regular) unlink(path.c_str());
-        return false;
+        size -= size_t(n);
     }
     return true;
+}
+
+// The permissions a new file gets: rw for everyone the umask lets through.
+mode_t NewFileMode() {
+    static const mode_t mask = [] {
+        const mode_t m = umask(0);
+        umask(m);
+        return m;
+    }();
+    return 0666 & ~mask;
+}
+
+// A device or a fifo is written where it is: there is nothing to replace,
+// and it must never be removed.
+bool WriteInPlace(const std::string& path, const uint8_t* data, size_t size) {
+    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written = WriteAll(fd, data, size);
+    return close(fd) == 0 && written;
+}
+
+}  // namespace
+
+bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, FileKind kind) {
+    std::string target = path;
+    struct stat st {};
+    bool exists = lstat(target.c_str(), &st) == 0;
+    if (exists && S_ISLNK(st.st_mode) && kind == FileKind::User) {
+        // Saving over a link writes the file it names, as an editor's user
+        // expects; the link stays.
+        std::error_code ec;
+        const std::filesystem::path named = std::filesystem::weakly_canonical(target, ec);
+        if (ec) return false;
+        target = named.string();
+        exists = lstat(target.c_str(), &st) == 0;
+    }
+    if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return WriteInPlace(target, data, size);
+
+    // The new content goes to a temporary file beside the target and takes
+    // the target's name only once it is complete: a failure at any point
+    // leaves what was there untouched. The temporary is created exclusively,
+    // so no link planted under its name is followed, and the rename replaces
+    // a link at the target itself rather than writing through it.
+    const size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = folder + "/." + name + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const mode_t mode = exists && S_ISREG(st.st_mode) ? (st.st_mode & 07777) : NewFileMode();
+    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, data, size);
+    // A user's file must be on the disk before it replaces the old one; the
+    // snapshot files are the program's scratch and need not wait for it.
+    if (ok && kind == FileKind::User) ok = fsync(fd) == 0;
+    // close() reports delayed write errors (a full disk on some file systems).
+    ok = close(fd) == 0 && ok;
+    if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) unlink(temp.c_str());
+    return ok;
 }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t limit) {
@@ -71,7 +121,7 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
 }
 
 bool WriteImageFile(const std::string& path, BmpView image) {
-    return WriteWholeFile(path, image.data(), image.fileSize());
+    return WriteWholeFile(path, image.data(), image.fileSize(), FileKind::User);
 }
 
 }  // namespace zorva::core

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/BmpImage.h"
@@ -21,17 +22,29 @@ using RowSource = std::function<const uint8_t*(uint32_t rowFromBottom)>;
 // cannot be had. The caller has checked the size with CheckFit.
 BmpImage BuildDecodedImage(uint32_t width, uint32_t height, const RowSource& rows);
 
-// Writes `size` bytes to `path` in one go, replacing any file there; a file
-// that could not be written whole is removed. True when every byte landed.
-bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size);
+// Whose a written file is.
+enum class FileKind {
+    User,     // a picture, report, base or SVG: links are followed, the data reaches the disk first
+    Private,  // a snapshot file: a link at the target is replaced, never followed
+};
+
+// The one writer of every file the program writes: `size` bytes go to a
+// temporary file in the target's folder, which replaces the target only
+// when complete; on any failure the old file is untouched and the temporary
+// removed. A device or fifo at the target is written in place and never
+// removed. A new file gets the permissions the umask allows, a replaced one
+// keeps its own. True when every byte landed.
+bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, FileKind kind = FileKind::User);
+inline bool WriteWholeFile(const std::string& path, std::string_view text) {
+    return WriteWholeFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
 
 // Reads up to `limit` bytes of the file at `path`; nothing when it cannot be
 // opened or read.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t limit);
 
-// Writes the first file-size bytes of `image` to `path`, replacing any
-// file there. On any failure after the file was created the partly written
-// file is removed. True when every byte was written.
+// Writes the first file-size bytes of `image` to `path` through
+// WriteWholeFile: a failed save never destroys the file that was there.
 bool WriteImageFile(const std::string& path, BmpView image);
 
 }  // namespace zorva::core

@@ -49,27 +49,51 @@ TEST(ImageFiles, WritesTheFileByteForByte) {
     EXPECT_EQ(test::ReadBytes(path).size(), smaller.view().fileSize());
 }
 
-TEST(ImageFiles, FailedWritesLeaveNoPartialFile) {
+// Saving that fails at any point (the target cannot be created, the disk
+// fills up half-way) leaves the file that was there as it was, and no
+// temporary file behind.
+TEST(ImageFiles, AFailedSaveNeverDestroysTheFileThatWasThere) {
     test::TempDir dir;
     const BmpImage image = test::MakeSolid(300, 300, 0x123456);
+    const auto entries = [&] {
+        size_t n = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++n;
+        return n;
+    };
 
     // A target that cannot be created: a folder, a missing folder.
     EXPECT_FALSE(WriteImageFile(dir.path(), image.view()));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
     EXPECT_FALSE(WriteImageFile(dir.file("missing/x.bmp"), image.view()));
 
-    // A full disk, simulated with a file-size limit below the picture's size.
+    // A full disk over an existing 1000-byte picture, simulated with a
+    // file-size limit below the new picture's size.
     const std::string path = dir.file("full.bmp");
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
+    const std::vector<uint8_t> old(1000, 0x5A);
+    test::WriteBytes(path, old);
+    chmod(path.c_str(), 0640);
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
     signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
+    struct rlimit small = limit;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool written = WriteImageFile(path, image.view());
-    setrlimit(RLIMIT_FSIZE, &old);
+    setrlimit(RLIMIT_FSIZE, &limit);
     EXPECT_FALSE(written);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(test::ReadBytes(path), old);
+    EXPECT_EQ(entries(), 1u);
+
+    // The same save with room: the new picture, the file's own permissions kept.
+    ASSERT_TRUE(WriteImageFile(path, image.view()));
+    EXPECT_EQ(test::ReadBytes(path).size(), image.view().fileSize());
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all, std::filesystem::perms(0640));
+
+    // Saving over a link writes the file it names; the link stays a link.
+    std::filesystem::create_symlink(path, dir.file("link.bmp"));
+    ASSERT_TRUE(WriteImageFile(dir.file("link.bmp"), test::MakeSolid(2, 2, 0).view()));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.bmp")));
+    EXPECT_EQ(test::ReadBytes(path).size(), 70u);
 
     // A write that fails on a device must not delete the device.
     EXPECT_FALSE(WriteImageFile("/dev/full", image.view()));

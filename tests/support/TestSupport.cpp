@@ -37,6 +37,11 @@ core::BmpImage MakeImage(uint32_t width, uint32_t height, const std::function<ui
     return image;
 }
 
+void Fill(core::MutableBmpView image, uint32_t rgb) {
+    for (uint32_t r = 0; r < image.height(); ++r)
+        for (uint32_t x = 0; x < image.width(); ++x) image.set(x, r, rgb);
+}
+
 uint32_t Rgb(core::BmpView image, uint32_t x, uint32_t r) {
     const uint8_t* p = image.pixel(x, r);
     return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];

@@ -34,6 +34,8 @@ core::BmpImage MakeImage(uint32_t width, uint32_t height, const std::function<ui
 inline core::BmpImage MakeSolid(uint32_t width, uint32_t height, uint32_t rgb) {
     return MakeImage(width, height, [rgb](uint32_t, uint32_t) { return rgb; });
 }
+// Paints every pixel of `image` 0xRRGGBB: stands in for any edit.
+void Fill(core::MutableBmpView image, uint32_t rgb);
 // 0xRRGGBB of pixel (x, stored row r).
 uint32_t Rgb(core::BmpView image, uint32_t x, uint32_t r);
 
