@@ -10,6 +10,7 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);  // Qt's image plugins are found through it
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const std::string undoFolder = zorva::core::ChooseUndoFolder(zorva::platform::ProgramFolder());
-    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, undoFolder, std::cout, std::cerr);
+    // Held for the whole run: no other copy of the program writes these files.
+    const zorva::core::UndoFolder undoFolder = zorva::core::UndoFolder::Claim(zorva::platform::ProgramFolder());
+    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, undoFolder.path(), std::cout, std::cerr);
 }

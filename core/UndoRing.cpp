@@ -2,6 +2,8 @@
 #include "core/UndoRing.h"
 
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "core/ImageFiles.h"
 
@@ -34,29 +37,125 @@ void Restore(MutableBmpView document, const uint8_t* record) {
 
 bool CanCreateFileIn(const std::string& folder) {
     if (folder.empty()) return false;
-    const std::string probe = folder + "/.zorva-probe-" + std::to_string(getpid());
-    const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::string probe = folder + "/.zorva-probe-XXXXXX";
+    const int fd = mkstemp(probe.data());
     if (fd < 0) return false;
     close(fd);
     unlink(probe.c_str());
     return true;
 }
 
+constexpr const char* kLockName = "$$$grVX.lock";
+constexpr const char* kPrivatePrefix = "$$$grVX.";
+
+// Opens and locks `folder`/$$$grVX.lock without waiting; -1 when another
+// copy holds it or it cannot be had. A link under that name is not followed.
+int LockFolder(const std::string& folder) {
+    const std::string path = folder + "/" + kLockName;
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Removes the private subfolders of copies that have ended: their lock is
+// free. Only the snapshot files and the lock inside are removed.
+void RemoveStaleFolders(const std::string& base) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (name.rfind(kPrivatePrefix, 0) != 0 || name == kLockName || !it->is_directory(typeError) ||
+            it->is_symlink(typeError))
+            continue;
+        const std::string folder = it->path().string();
+        const int lock = LockFolder(folder);
+        if (lock < 0) continue;  // its copy is still running
+        std::error_code listError;
+        for (std::filesystem::directory_iterator f(folder, listError), fend; !listError && f != fend;
+             f.increment(listError)) {
+            const std::string file = f->path().filename().string();
+            if (file.rfind("$$$grVX", 0) == 0) unlink(f->path().c_str());
+        }
+        close(lock);
+        rmdir(folder.c_str());
+    }
+}
+
+// The user's cache folder for the program, made when missing.
+std::string CacheFolder() {
+    std::string cache;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') {
+        cache = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!(home && *home == '/')) {
+            const passwd* entry = getpwuid(getuid());
+            home = entry ? entry->pw_dir : nullptr;
+        }
+        if (!(home && *home == '/')) return {};
+        cache = std::string(home) + "/.cache";
+    }
+    mkdir(cache.c_str(), 0700);
+    const std::string folder = cache + "/zorva";
+    mkdir(folder.c_str(), 0700);
+    return folder;
+}
+
+// A fresh folder only this user can enter, under the temporary folder.
+std::string PrivateTempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/zorva-XXXXXX";
+    return mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
 }  // namespace
 
-std::string ChooseUndoFolder(const std::string& programFolder) {
-    if (CanCreateFileIn(programFolder)) return programFolder;
-    std::string cache;
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
-        cache = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        cache = std::string(home) + "/.cache";
-    else
-        cache = "/tmp";
-    const std::string folder = cache + "/zorva";
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    return folder;
+UndoFolder UndoFolder::Claim(const std::string& programFolder) {
+    UndoFolder claimed;
+    std::vector<std::string> bases;
+    if (CanCreateFileIn(programFolder)) bases.push_back(programFolder);
+    if (const std::string cache = CacheFolder(); CanCreateFileIn(cache)) bases.push_back(cache);
+    for (const std::string& base : bases) {
+        RemoveStaleFolders(base);
+        if ((claimed.m_lock = LockFolder(base)) >= 0) {
+            claimed.m_path = base;
+            return claimed;
+        }
+        // Another copy works here: a subfolder of this copy's own.
+        const std::string own = base + "/" + kPrivatePrefix + std::to_string(getpid());
+        if (mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) continue;
+        struct stat st {};
+        if (lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) continue;
+        if ((claimed.m_lock = LockFolder(own)) >= 0) {
+            claimed.m_path = own;
+            return claimed;
+        }
+    }
+    const std::string own = PrivateTempFolder();
+    if (!own.empty() && (claimed.m_lock = LockFolder(own)) >= 0) claimed.m_path = own;
+    return claimed;
+}
+
+UndoFolder::UndoFolder(UndoFolder&& other) noexcept : m_path(std::move(other.m_path)), m_lock(other.m_lock) {
+    other.m_lock = -1;
+}
+
+UndoFolder& UndoFolder::operator=(UndoFolder&& other) noexcept {
+    if (this != &other) {
+        if (m_lock >= 0) close(m_lock);
+        m_path = std::move(other.m_path);
+        m_lock = other.m_lock;
+        other.m_lock = -1;
+    }
+    return *this;
+}
+
+UndoFolder::~UndoFolder() {
+    if (m_lock >= 0) close(m_lock);
 }
 
 std::string UndoRing::slotPath(int slot) const {
@@ -77,8 +176,18 @@ void UndoRing::empty() {
     m_actionStart = 0;
 }
 
+UndoRing::FileStamp UndoRing::StampOf(const struct stat& st) {
+    return {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
+            int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 bool UndoRing::writeSlotFile(int slot, BmpView document, uint32_t size) {
-    return WriteWholeFile(slotPath(slot), document.data(), size);
+    const std::string path = slotPath(slot);
+    if (!WriteWholeFile(path, document.data(), size, FileKind::Private)) return false;
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    m_stamp[size_t(slot)] = StampOf(st);
+    return true;
 }
 
 bool UndoRing::readSlotFile(int slot, uint32_t size) {
@@ -86,10 +195,12 @@ bool UndoRing::readSlotFile(int slot, uint32_t size) {
         m_scratch = BmpImage::Allocate(size);
         if (!m_scratch) return false;
     }
-    const int fd = open(slotPath(slot).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(slotPath(slot).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && st.st_size == off_t(size);
+    // Only the very file this ring wrote: another program (or another copy
+    // of this one) that replaced it has not written our step.
+    bool ok = fstat(fd, &st) == 0 && st.st_size == off_t(size) && StampOf(st) == m_stamp[size_t(slot)];
     uint8_t* p = m_scratch.data();
     size_t left = ok ? size : 0;
     while (left > 0) {
@@ -123,7 +234,9 @@ UndoStatus UndoRing::snapshot(BmpView document, WorkArena& arena, uint16_t toolM
     const bool written = writeSlotFile(i, document, arena.imageBlockSize());
     m_fileValid[size_t(i)] = written;
     if (!written) {
+        // No step for this action; the ones before it stay where they are.
         m_slots[size_t(i)] = std::nullopt;
+        m_index = i;
         return UndoStatus::WriteFailed;
     }
     return UndoStatus::Done;

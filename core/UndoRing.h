@@ -1,6 +1,8 @@
 // The 16-slot ring of snapshot files and the PixelJournal of single-pixel changes.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -24,10 +26,32 @@ enum class UndoStatus {
     ReadFailed,   // a snapshot file could not be read back whole
 };
 
-// The folder for the snapshot files: `programFolder` when a file can be
-// created there, else $XDG_CACHE_HOME/zorva (or ~/.cache/zorva), created on
-// demand. Never the working folder.
-std::string ChooseUndoFolder(const std::string& programFolder);
+// The folder of this running copy's snapshot files, held for the copy's
+// whole run. Two copies of the program never share snapshot files: the first
+// takes the folder (the program's folder when files can be created there,
+// else the user's cache folder ~/.cache/zorva, else a private folder made
+// with mode 0700 under the temporary folder) by locking "$$$grVX.lock" in
+// it; a copy that finds it locked works in a subfolder "$$$grVX.<pid>" of
+// its own, locked the same way. Subfolders left by copies that ended are
+// removed when the next copy starts. Never the working folder.
+class UndoFolder {
+public:
+    // `programFolder` may be empty (not known).
+    static UndoFolder Claim(const std::string& programFolder);
+    UndoFolder() = default;
+    UndoFolder(UndoFolder&& other) noexcept;
+    UndoFolder& operator=(UndoFolder&& other) noexcept;
+    UndoFolder(const UndoFolder&) = delete;
+    UndoFolder& operator=(const UndoFolder&) = delete;
+    ~UndoFolder();
+
+    // Empty when no folder could be had (snapshots then fail and say so).
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+    int m_lock = -1;  // the open, locked "$$$grVX.lock"
+};
 
 class UndoRing {
 public:
@@ -44,8 +68,8 @@ public:
     // Records the journal header of a new action and writes the document's
     // first ImageBlockSize bytes to the file of the current slot. `toolMode`
     // goes into the header's first word (only its 0x20 bit). A file that
-    // could not be written leaves its slot empty, so undo never brings back
-    // a stale picture.
+    // could not be written takes no step: the index stays, so every earlier
+    // step stays reachable, and undo never brings back a stale picture.
     UndoStatus snapshot(BmpView document, WorkArena& arena, uint16_t toolMode);
 
     // File undo: saves the current picture for redo, then reads the previous
@@ -75,6 +99,15 @@ private:
     std::array<std::optional<uint32_t>, kUndoSlots> m_slots{};
     // Whether the file of a slot was written whole since the last install.
     std::array<bool, kUndoSlots> m_fileValid{};
+    // The file each slot's write left: a file replaced since (by anyone
+    // else) is not this ring's and is never read back.
+    struct FileStamp {
+        uint64_t device = 0, inode = 0, size = 0;
+        int64_t modified = 0;  // nanoseconds
+        friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    };
+    std::array<FileStamp, kUndoSlots> m_stamp{};
+    static FileStamp StampOf(const struct stat& st);
     // Whether a journal undo stored the end position in the slot's header.
     std::array<bool, kUndoSlots> m_journalEndSet{};
     int m_index = 0;

@@ -115,7 +115,10 @@ void MainWindow::runCommand(shell::CommandId id) {
 void MainWindow::popUpContextMenu(int submenu, const QPoint& globalPos) {
     QMenu* menu = contextMenu(submenu);
     applyMenuRules();
-    if (QAction* chosen = menu->exec(globalPos)) {
+    const QAction* chosen = menu->exec(globalPos);
+    // Keys released while the menu had the keyboard never reach the window.
+    shell::ResetModifiers(m_editor);
+    if (chosen) {
         shell::RunContextCommand(m_editor, shell::CommandId(chosen->data().toInt()));
         applyMenuRules();
     }
@@ -149,8 +152,10 @@ int RunZorva(QApplication& app) {
         QApplication::installTranslator(translator);
     QApplication::setWindowIcon(ProgramIcon());
 
+    // Held for the whole run: no other copy of the program writes these files.
+    const core::UndoFolder undoFolder = core::UndoFolder::Claim(ProgramFolder());
     WindowOptions options;
-    options.undoFolder = core::ChooseUndoFolder(ProgramFolder());
+    options.undoFolder = undoFolder.path();
     options.tools = std::make_unique<shell::EditorTools>();
     options.loadSymbolBases = [](shell::Editor& editor) { editor.loadSymbolBases(ProgramFolder()); };
     MainWindow window(std::move(options));

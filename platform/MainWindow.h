@@ -22,7 +22,7 @@ namespace zorva::platform {
 class ImageArea;
 
 struct WindowOptions {
-    // Where the undo snapshots go (core::ChooseUndoFolder of the program's folder).
+    // Where the undo snapshots go (the folder core::UndoFolder claimed).
     std::string undoFolder;
     // Start-up step before the work arena: loads the three symbol bases,
     // reporting a missing one through the editor's messages. Empty: no bases.

@@ -1,15 +1,17 @@
 // The folder that holds the running program.
 #include "platform/ProgramFolder.h"
 
-#include <filesystem>
+#include <QCoreApplication>
+#include <QFile>
 
 namespace zorva::platform {
 
 std::string ProgramFolder() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return std::filesystem::current_path(ec).string();
-    return exe.parent_path().string();
+    // Qt finds the executable's own folder (never the working folder); an
+    // empty answer means it is not known, and the snapshot files go to the
+    // user's cache folder instead.
+    if (!QCoreApplication::instance()) return {};
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 
 }  // namespace zorva::platform

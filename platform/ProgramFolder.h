@@ -5,7 +5,8 @@
 
 namespace zorva::platform {
 
-// The folder of the executable itself (never the working folder).
+// The folder of the executable itself (never the working folder); empty
+// when it is not known. Needs the application object.
 std::string ProgramFolder();
 
 }  // namespace zorva::platform

@@ -1,8 +1,11 @@
 // Snapshot files, whole-image undo and redo, and the pixel journal walks.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 
+#include "core/ImageFiles.h"
 #include "core/UndoRing.h"
 #include "tests/support/TestSupport.h"
 
@@ -163,6 +166,7 @@ TEST_F(UndoRingTest, UnwritableSnapshotNeverRestoresAStalePicture) {
     ring.setFolder(dir.file("gone"));
     Paint(0x000011);
     EXPECT_EQ(ring.snapshot(doc.view(), arena, 0), UndoStatus::WriteFailed);
+    EXPECT_EQ(ring.index(), 0);
     Paint(0x000022);
     ring.setFolder(dir.path());
     EXPECT_EQ(ring.undo(doc.view(), arena, false), UndoStatus::NothingToDo);
@@ -180,16 +184,118 @@ TEST_F(UndoRingTest, ShortSnapshotFileLeavesTheDocumentUntouched) {
     EXPECT_EQ(ring.index(), 1);  // nothing moved: the step can be retried
 }
 
-TEST(UndoFolder, FallsBackToTheCacheFolderWhenTheProgramFolderIsNotWritable) {
+// A write that fails half-way: a file-size limit below the file stands in
+// for a full disk (root ignores file permissions, a limit it does not).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = m_old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    struct rlimit m_old {};
+};
+
+// A snapshot that cannot be written takes no step, says so, and every
+// earlier step is still there to undo.
+TEST_F(UndoRingTest, AFailedSnapshotKeepsTheEarlierSteps) {
+    BmpImage big = test::MakeSolid(300, 200, 0x000001);
+    arena.carve(big.view());
+    const auto colour = [&] { return test::Rgb(big.view(), 150, 100); };
+    const auto paint = [&](uint32_t rgb) { test::Fill(big.view(), rgb); };
+    ASSERT_EQ(ring.snapshot(big.view(), arena, 0), UndoStatus::Done);
+    paint(0x000002);
+    ASSERT_EQ(ring.snapshot(big.view(), arena, 0), UndoStatus::Done);
+    paint(0x000003);
+    {
+        FileSizeLimit full(4096);
+        EXPECT_EQ(ring.snapshot(big.view(), arena, 0), UndoStatus::WriteFailed);
+    }
+    EXPECT_EQ(ring.index(), 2);
+    paint(0x000004);
+    ASSERT_EQ(ring.undo(big.view(), arena, false), UndoStatus::Done);
+    EXPECT_EQ(colour(), 0x000002u);
+    ASSERT_EQ(ring.undo(big.view(), arena, false), UndoStatus::Done);
+    EXPECT_EQ(colour(), 0x000001u);
+    // Redo goes forward again, up to the picture the failed step left.
+    ASSERT_EQ(ring.redo(big.view(), arena, false), UndoStatus::Done);
+    ASSERT_EQ(ring.redo(big.view(), arena, false), UndoStatus::Done);
+    EXPECT_EQ(colour(), 0x000004u);
+}
+
+// Two copies of the program, or the window and zorva-cli, started from one
+// folder: each has snapshot files of its own, and a step whose file someone
+// else replaced is refused, never taken for ours.
+TEST(UndoFolder, TwoCopiesNeverShareSnapshotFiles) {
     test::TempDir dir;
-    EXPECT_EQ(ChooseUndoFolder(dir.path()), dir.path());
-    // A "folder" that is a plain file cannot hold snapshots.
-    test::WriteBytes(dir.file("file"), {1});
+    // What a copy that ended left behind: its subfolder, no longer locked.
+    const std::string dead = dir.file("$$$grVX.4194305");
+    std::filesystem::create_directory(dead);
+    test::WriteBytes(dead + "/$$$grVX0.bmp", {1, 2, 3});
+    test::WriteBytes(dead + "/$$$grVX.lock", {});
+
+    const UndoFolder first = UndoFolder::Claim(dir.path());
+    EXPECT_EQ(first.path(), dir.path());
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    const UndoFolder second = UndoFolder::Claim(dir.path());
+    ASSERT_FALSE(second.path().empty());
+    EXPECT_NE(second.path(), first.path());
+    EXPECT_EQ(std::filesystem::path(second.path()).parent_path(), std::filesystem::path(dir.path()));
+    EXPECT_EQ(std::filesystem::status(second.path()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+
+    WorkArena arena;
+    ASSERT_TRUE(arena.reserve());
+    BmpImage a = test::MakeSolid(5, 4, 0xA), b = test::MakeSolid(5, 4, 0xB);
+    arena.carve(a.view());
+    UndoRing ringA(first.path()), ringB(second.path());
+    ASSERT_EQ(ringA.snapshot(a.view(), arena, 0), UndoStatus::Done);
+    ASSERT_EQ(ringB.snapshot(b.view(), arena, 0), UndoStatus::Done);
+    test::Fill(a.view(), 0xAA);
+    ASSERT_EQ(ringA.undo(a.view(), arena, false), UndoStatus::Done);
+    EXPECT_EQ(test::Rgb(a.view(), 0, 0), 0xAu);
+
+    // Another program writes a file of the same size where our step was.
+    test::Fill(b.view(), 0xBB);
+    ASSERT_TRUE(WriteWholeFile(ringB.slotPath(0), a.data(), arena.imageBlockSize()));
+    EXPECT_EQ(ringB.undo(b.view(), arena, false), UndoStatus::ReadFailed);
+    EXPECT_EQ(test::Rgb(b.view(), 0, 0), 0xBBu);
+}
+
+// The program's folder not writable and no home: the user's cache folder is
+// used, or else a fresh folder only this user can enter; never a fixed name
+// under the temporary folder, and never a link planted at a snapshot's name.
+TEST(UndoFolder, FallsBackToPrivateFoldersAndNeverFollowsALink) {
+    test::TempDir dir;
+    test::WriteBytes(dir.file("file"), {1});  // a "program folder" that cannot hold files
     setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
-    const std::string chosen = ChooseUndoFolder(dir.file("file"));
+    const UndoFolder cached = UndoFolder::Claim(dir.file("file"));
+    EXPECT_EQ(cached.path(), dir.file("cache") + "/zorva");
+    setenv("XDG_CACHE_HOME", dir.file("file/cache").c_str(), 1);  // not a folder either
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    const UndoFolder own = UndoFolder::Claim(dir.file("file"));
     unsetenv("XDG_CACHE_HOME");
-    EXPECT_EQ(chosen, dir.file("cache") + "/zorva");
-    EXPECT_TRUE(std::filesystem::is_directory(chosen));
+    unsetenv("TMPDIR");
+    ASSERT_EQ(own.path().rfind(dir.file("zorva-"), 0), 0u) << own.path();
+    EXPECT_EQ(std::filesystem::status(own.path()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+
+    // A link planted where a snapshot goes is replaced, not written through.
+    test::WriteBytes(dir.file("victim"), {7});
+    UndoRing ring(own.path());
+    std::filesystem::create_symlink(dir.file("victim"), ring.slotPath(0));
+    WorkArena arena;
+    ASSERT_TRUE(arena.reserve());
+    const BmpImage doc = test::MakeSolid(5, 4, 0);
+    arena.carve(doc.view());
+    ASSERT_EQ(ring.snapshot(doc.view(), arena, 0), UndoStatus::Done);
+    EXPECT_EQ(test::ReadBytes(dir.file("victim")), std::vector<uint8_t>{7});
+    EXPECT_FALSE(std::filesystem::is_symlink(ring.slotPath(0)));
 }
 
 }  // namespace
