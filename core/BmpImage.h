@@ -106,7 +106,8 @@ public:
     // A width x height picture in the decoded layout: block of file size +
     // 16 bytes per row, header filled in, pixels and padding zero.
     static BmpImage Decoded(uint32_t width, uint32_t height);
-    // The New document: exactly 2,080,854 bytes of white.
+    // The New document: a file of 2,080,854 bytes of white, in a block of
+    // its ImageBlockSize (2,080,856).
     static BmpImage New();
 
     BmpImage(BmpImage&&) noexcept = default;

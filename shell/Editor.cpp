@@ -1,6 +1,8 @@
 // Document install, open/new/save, snapshots and the command dispatcher.
 #include "shell/Editor.h"
 
+#include <cstring>
+
 #include "core/ImageFiles.h"
 #include "shell/Messages.h"
 #include "shell/commands/CommandTable.h"
@@ -47,6 +49,19 @@ void Editor::showElapsed(uint32_t startMs) {
 // ---- documents ----
 
 void Editor::install(core::BmpImage image, InstallKind kind) {
+    // Snapshots, undo and redo move ImageBlockSize bytes: the block must
+    // hold them (a picture handed over in a block of its bare file size
+    // moves into one that does).
+    const size_t blockSize = image.view().blockSize();
+    if (image.capacity() < blockSize) {
+        core::BmpImage roomy = core::BmpImage::Allocate(blockSize);
+        if (!roomy) {
+            message(text::kNoMemory);
+            return;
+        }
+        std::memcpy(roomy.data(), image.data(), image.capacity());
+        image = std::move(roomy);
+    }
     m_document = std::move(image);
     m_arena.carve(m_document.view());
     m_undo.empty();
@@ -107,7 +122,6 @@ void Editor::takeSnapshot() {
     const core::UndoStatus status = m_undo.snapshot(document(), m_arena, mode);
     core::FillWhite(m_arena.writeMask(), m_arena.imageBlockSize());
     if ((mode & tool::SelectionBit) && !(mode & tool::Pencil)) m_state.outlineFlags |= 0x10;
-    mode |= tool::ActionUnderWay;
     if (status == core::UndoStatus::WriteFailed) message(text::kUndoLost, MessageIcon::Exclamation);
 }
 

@@ -59,7 +59,7 @@ TEST(BmpImage, PixelAddressing) {
 TEST(BmpImage, NewIsExactlyTheWhite1020By680Picture) {
     const BmpImage image = BmpImage::New();
     const MutableBmpView v = image.view();
-    ASSERT_EQ(image.capacity(), kNewBlockSize);
+    ASSERT_GE(image.capacity(), image.view().blockSize());  // room for every whole-image copy
     EXPECT_EQ(v.fileSize(), 2080854u);
     EXPECT_EQ(v.width(), 1020);
     EXPECT_EQ(v.height(), 680);
