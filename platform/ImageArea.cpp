@@ -266,6 +266,9 @@ int ImageArea::VirtualKey(const QKeyEvent& event) {
 
 void ImageArea::keyPressEvent(QKeyEvent* event) {
     const int vk = VirtualKey(*event);
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    shell::ReconcileModifiers(m_editor, (mods & Qt::ControlModifier) || vk == shell::vk::Control,
+                              (mods & Qt::ShiftModifier) || vk == shell::vk::Shift);
     if (vk == 0) {
         QWidget::keyPressEvent(event);
         return;
@@ -276,13 +279,22 @@ void ImageArea::keyPressEvent(QKeyEvent* event) {
 
 void ImageArea::keyReleaseEvent(QKeyEvent* event) {
     if (event->isAutoRepeat()) return;
-    if (const int vk = VirtualKey(*event)) shell::HandleKeyUp(m_editor, vk);
+    const int vk = VirtualKey(*event);
+    if (vk) shell::HandleKeyUp(m_editor, vk);
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    shell::ReconcileModifiers(m_editor, (mods & Qt::ControlModifier) && vk != shell::vk::Control,
+                              (mods & Qt::ShiftModifier) && vk != shell::vk::Shift);
+}
+
+void ImageArea::focusInEvent(QFocusEvent* event) {
+    shell::ResetModifiers(m_editor);
+    QWidget::focusInEvent(event);
 }
 
 void ImageArea::focusOutEvent(QFocusEvent* event) {
-    // A dialog or another window took the keyboard: the release of a held
-    // Control or Shift will not come here.
-    if (event->reason() == Qt::ActiveWindowFocusReason) shell::ResetModifiers(m_editor);
+    // A dialog, a popup menu or another window took the keyboard: the
+    // release of a held Control or Shift will not come here.
+    shell::ResetModifiers(m_editor);
     QWidget::focusOutEvent(event);
 }
 

@@ -20,8 +20,8 @@ enum class InstallKind { Open, New, Navigate };
 
 class Editor {
 public:
-    // `undoFolder` holds the snapshot files (the program's folder, or the
-    // fallback chosen by ChooseUndoFolder).
+    // `undoFolder` holds the snapshot files (the folder core::UndoFolder
+    // claimed for this copy of the program).
     Editor(Host& host, std::string undoFolder);
 
     // Start-up: loads "BazaDan1.zdb" .. "BazaDan3.zdb" from `folder`; each base
@@ -62,7 +62,11 @@ public:
     // Writes the document to `path`; shows "Нельзя записать файл" on failure.
     bool saveDocument(const std::string& path);
 
-    // The undo snapshot every pixel-changing command takes first.
+    // The undo snapshot every pixel-changing command takes first (nothing
+    // while a selection is outlined or floating: its snapshot was taken when
+    // it began). ToolMode keeps its "action under way" bit as it was: a
+    // command leaves the current tool as it found it; only a stroke of a
+    // drawing or selection tool sets the bit, and its release clears it.
     void takeSnapshot();
 
     // Writes status-bar field 0..11 (kept in the state and shown by the host).

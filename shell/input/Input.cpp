@@ -57,6 +57,11 @@ void ResetModifiers(Editor& editor) {
     editor.state().modifierState = 0;
 }
 
+void ReconcileModifiers(Editor& editor, bool controlHeld, bool shiftHeld) {
+    uint8_t& state = editor.state().modifierState;
+    if ((state == 1 && !controlHeld) || (state == 2 && !shiftHeld)) state = 0;
+}
+
 // ---- mouse ----
 
 PointerShape MouseMove(Editor& editor, int x, int y, bool leftButtonOnly, PointerTools& tools) {

@@ -30,9 +30,13 @@ void KeyUp(uint8_t& modifierState, int virtualKey);
 void HandleKeyDown(Editor& editor, int virtualKey);
 void HandleKeyUp(Editor& editor, int virtualKey);
 
-// The window lost the keyboard (a dialog opened, another window came to the
-// front): the release of a held modifier goes elsewhere, so forget it.
+// The window lost or regained the keyboard (a dialog, a popup menu, another
+// window): the release of a held modifier went elsewhere, so forget it.
 void ResetModifiers(Editor& editor);
+// Every key event tells which modifiers are really held: a Control or Shift
+// released where the window did not see it (behind a popup menu) is
+// forgotten at the next key, so a plain C never copies.
+void ReconcileModifiers(Editor& editor, bool controlHeld, bool shiftHeld);
 
 // ---- mouse ----
 

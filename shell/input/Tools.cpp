@@ -8,7 +8,7 @@ namespace zorva::shell {
 
 void EditorTools::press(Editor& editor) {
     const EditorState& state = editor.state();
-    if (state.toolMode == tool::SegmentSelection)
+    if (state.toolMode & tool::SegmentSelection)
         SegmentPickAt(editor, state.pointer.pointerX & 0x7FFFu, state.pointer.pointerY);
 }
 

@@ -80,8 +80,8 @@ private:
         QMouseEvent event(type, QPointF(at), area().mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
         QApplication::sendEvent(&area(), &event);
     }
-    void Key(QEvent::Type type, int key) {
-        QKeyEvent event(type, key, Qt::NoModifier);
+    void Key(QEvent::Type type, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(type, key, modifiers);
         QApplication::sendEvent(&area(), &event);
     }
 
@@ -219,14 +219,25 @@ private slots:
         }
         Key(QEvent::KeyPress, Qt::Key_Shift);
         QCOMPARE(state().modifierState, uint8_t(2));
-        Key(QEvent::KeyPress, Qt::Key_Control);
+        Key(QEvent::KeyPress, Qt::Key_Control, Qt::ShiftModifier);
         QCOMPARE(state().modifierState, uint8_t(1));
-        Key(QEvent::KeyPress, Qt::Key_Shift);  // Shift while Control is held
+        Key(QEvent::KeyPress, Qt::Key_Shift, Qt::ControlModifier);  // Shift while Control is held
         QCOMPARE(state().modifierState, uint8_t(1));
-        Key(QEvent::KeyRelease, Qt::Key_Control);
+        Key(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(state().modifierState, uint8_t(0));
         Key(QEvent::KeyPress, Qt::Key_Shift);
-        Key(QEvent::KeyPress, Qt::Key_Insert);  // Shift+Insert pastes and clears
+        Key(QEvent::KeyPress, Qt::Key_Insert, Qt::ShiftModifier);  // Shift+Insert pastes and clears
+        QCOMPARE(state().modifierState, uint8_t(0));
+        // Control released behind a popup menu: the next key says it is up,
+        // and a plain Z undoes nothing.
+        Key(QEvent::KeyPress, Qt::Key_Control);
+        QCOMPARE(state().modifierState, uint8_t(1));
+        Key(QEvent::KeyPress, Qt::Key_Z);
+        QCOMPARE(state().modifierState, uint8_t(0));
+        // A popup menu takes the keyboard: whatever is released meanwhile is forgotten.
+        Key(QEvent::KeyPress, Qt::Key_Control);
+        QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+        QApplication::sendEvent(&area(), &out);
         QCOMPARE(state().modifierState, uint8_t(0));
     }
 
@@ -235,17 +246,17 @@ private slots:
         editor().takeSnapshot();
         editor().document().set(1, 1, 0xFFFFFF);
         Key(QEvent::KeyPress, Qt::Key_Control);
-        Key(QEvent::KeyPress, Qt::Key_Z);
+        Key(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(test::Rgb(editor().document(), 1, 1), 0x102030u);
         const QString pdf = dir->filePath(QStringLiteral("keys.pdf"));
         window->host().setPrintFile(pdf);
-        Key(QEvent::KeyPress, Qt::Key_P);
+        Key(QEvent::KeyPress, Qt::Key_P, Qt::ControlModifier);
         QVERIFY(QFileInfo(pdf).size() > 0);
         // Ctrl+Delete does nothing; Delete alone is the delete command (no
         // selection here, so nothing changes either way).
-        Key(QEvent::KeyPress, Qt::Key_Delete);
+        Key(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(state().modifierState, uint8_t(1));
-        Key(QEvent::KeyRelease, Qt::Key_Control);
+        Key(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
     }
 
     // ---- palette, mouse, status bar ----

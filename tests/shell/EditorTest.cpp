@@ -110,11 +110,11 @@ TEST_F(EditorTest, SaveFailureIsReportedWithTheExclamationIcon) {
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Exclamation);
 }
 
-TEST_F(EditorTest, SnapshotMarksAnActionAndUndoRestoresTheSavedTool) {
+TEST_F(EditorTest, SnapshotKeepsTheToolAndUndoRestoresTheSavedTool) {
     OpenPicture(test::MakeSolid(3, 3, 0x111111));
     editor.state().toolMode = tool::Brush;
     editor.takeSnapshot();
-    EXPECT_EQ(editor.state().toolMode, tool::Brush | tool::ActionUnderWay);
+    EXPECT_EQ(editor.state().toolMode, tool::Brush);
     EXPECT_EQ(editor.state().savedTool, tool::Brush);
     // The mask is white after every snapshot.
     EXPECT_EQ(editor.arena().mask().data()[54], 0xFF);
