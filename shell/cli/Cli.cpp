@@ -2,6 +2,7 @@
 #include "shell/cli/Cli.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 
 #include "core/ImageFiles.h"
@@ -16,82 +17,80 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFileError = 1;
 constexpr int kUsage = 2;
-// A usage error whose reason was already written: no usage text after it.
-constexpr int kStated = -2;
-
-int Usage(std::ostream& err) {
-    err << "usage:\n"
-           "  zorva-cli info IMAGE\n"
-           "  zorva-cli new OUT.bmp\n"
-           "  zorva-cli convert IMAGE OUT.bmp\n"
-           "  zorva-cli apply IMAGE [-o OUT.bmp] OP [OP ...]\n"
-           "  zorva-cli barcode IMAGE...\n"
-           "options: --time prints the elapsed time of the whole run on stderr\n"
-           "OPs:";
-    for (std::string_view op : OpSynopses()) err << ' ' << op;
-    err << '\n';
-    return kUsage;
-}
 
 class Session {
 public:
-    Session(const Decoder& decoder, const std::string& undoFolder, std::ostream& err)
-        : host(decoder, err), editor(host, undoFolder) {}
+    Session(const Decoder& decoder, const std::string& undoFolder, std::ostream& output, std::ostream& errors)
+        : host(decoder, errors), editor(host, undoFolder), out(output), err(errors) {}
 
-    // Opens `path` as the document, as the Open command does.
+    // Opens `path` as the document, as the Open command does; a failure is
+    // told with the file's name.
     bool open(const std::string& path) {
         if (!editor.reserveArena()) return false;
         editor.state().currentFilePath = path;
-        return editor.loadDocument(path, InstallKind::Open);
+        host.setSubject(path);
+        const bool loaded = editor.loadDocument(path, InstallKind::Open);
+        host.setSubject({});
+        return loaded;
+    }
+    // Saves the document to `path`; a failure is told with the file's name.
+    bool save(const std::string& path) {
+        host.setSubject(path);
+        const bool saved = editor.saveDocument(path);
+        host.setSubject({});
+        return saved;
+    }
+    // A usage error: what is wrong, on one line.
+    int wrong(const std::string& why) {
+        err << why << '\n';
+        return kUsage;
     }
 
     ConsoleHost host;
     Editor editor;
+    std::ostream& out;
+    std::ostream& err;
 };
 
-int Info(const std::vector<std::string>& args, Session& s, std::ostream& out) {
-    if (args.size() != 2) return kUsage;
-    if (!s.open(args[1])) return kFileError;
+using Arguments = std::vector<std::string>;
+
+int Info(const Arguments& args, Session& s) {
+    if (!s.open(args[0])) return kFileError;
     const core::BmpView doc = s.editor.document();
-    out << doc.width() << 'x' << doc.height() << " stride=" << doc.stride() << " filesize=" << doc.fileSize() << '\n';
+    s.out << doc.width() << 'x' << doc.height() << " stride=" << doc.stride() << " filesize=" << doc.fileSize() << '\n';
     return kOk;
 }
 
-int New(const std::vector<std::string>& args, Session& s) {
-    if (args.size() != 2) return kUsage;
+int New(const Arguments& args, Session& s) {
     if (!s.editor.reserveArena()) return kFileError;
     s.editor.dispatch(CommandId::New);
-    return s.editor.saveDocument(args[1]) ? kOk : kFileError;
+    return s.save(args[0]) ? kOk : kFileError;
 }
 
-int Convert(const std::vector<std::string>& args, Session& s) {
-    if (args.size() != 3) return kUsage;
-    if (!s.open(args[1])) return kFileError;
-    return s.editor.saveDocument(args[2]) ? kOk : kFileError;
+int Convert(const Arguments& args, Session& s) {
+    if (!s.open(args[0])) return kFileError;
+    return s.save(args[1]) ? kOk : kFileError;
 }
 
-int Apply(const std::vector<std::string>& args, Session& s, std::ostream& out, std::ostream& err) {
-    if (args.size() < 3) return kUsage;
+int Apply(const Arguments& args, Session& s) {
     std::string output;
     std::vector<OpCall> calls;
     std::vector<std::string> opNames;
-    for (size_t i = 2; i < args.size(); ++i) {
+    for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "-o") {
-            if (i + 1 >= args.size() || !output.empty()) return kUsage;
+            if (i + 1 >= args.size()) return s.wrong("-o: needs the file to save to");
+            if (!output.empty()) return s.wrong("-o " + args[i + 1] + ": the picture is saved once, to " + output);
             output = args[++i];
             continue;
         }
         std::string why;
         std::optional<OpCall> call = ParseOp(args[i], why);
-        if (!call) {
-            err << why << '\n';
-            return kStated;
-        }
+        if (!call) return s.wrong(why);
         calls.push_back(std::move(*call));
         opNames.push_back(args[i]);
     }
-    if (calls.empty()) return kUsage;
-    if (!s.open(args[1])) return kFileError;
+    if (calls.empty()) return s.wrong("apply: needs at least one OP after the picture");
+    if (!s.open(args[0])) return kFileError;
     s.host.recording = true;
     for (size_t i = 0; i < calls.size(); ++i) {
         OpCall& call = calls[i];
@@ -99,31 +98,57 @@ int Apply(const std::vector<std::string>& args, Session& s, std::ostream& out, s
         // is an error in the OP list, never silently skipped.
         if (!IsEnabled(s.editor, call.id)) {
             s.host.recording = false;
-            err << "not available at this point: " << opNames[i] << '\n';
-            return kStated;
+            return s.wrong("not available at this point: " + opNames[i]);
         }
         s.host.setScript(std::move(call.script));
         s.editor.dispatch(call.id);
     }
     s.host.recording = false;
-    for (const auto& [field, text] : s.host.statusLog()) out << field << '\t' << text << '\n';
-    if (!output.empty() && !s.editor.saveDocument(output)) return kFileError;
+    for (const auto& [field, text] : s.host.statusLog()) s.out << field << '\t' << text << '\n';
+    if (!output.empty() && !s.save(output)) return kFileError;
     return kOk;
 }
 
 // Runs one command on each picture and prints one status field per picture.
-int Each(const std::vector<std::string>& args, Session& s, std::ostream& out, CommandId id, int field) {
-    if (args.size() < 2) return kUsage;
+int Each(const Arguments& args, Session& s, CommandId id, int field) {
     int status = kOk;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (!s.open(args[i])) {
+    for (const std::string& picture : args) {
+        if (!s.open(picture)) {
             status = kFileError;
             continue;
         }
         s.editor.dispatch(id);
-        out << args[i] << '\t' << s.editor.state().statusText[size_t(field)] << '\n';
+        s.out << picture << '\t' << s.editor.state().statusText[size_t(field)] << '\n';
     }
     return status;
+}
+
+// The verbs: name, the arguments they take (the usage line), how many, and what they do.
+struct Verb {
+    std::string_view name;
+    std::string_view arguments;
+    size_t minimum;
+    size_t maximum;  // SIZE_MAX: any number
+    int (*run)(const Arguments&, Session&);
+};
+
+constexpr Verb kVerbs[] = {
+    {"info", "IMAGE", 1, 1, Info},
+    {"new", "OUT.bmp", 1, 1, New},
+    {"convert", "IMAGE OUT.bmp", 2, 2, Convert},
+    {"apply", "IMAGE [-o OUT.bmp] OP [OP ...]", 2, SIZE_MAX, Apply},
+    {"barcode", "IMAGE...", 1, SIZE_MAX,
+     [](const Arguments& a, Session& s) { return Each(a, s, CommandId::Barcode, status::Result); }},
+};
+
+int Usage(std::ostream& err) {
+    err << "usage:\n";
+    for (const Verb& v : kVerbs) err << "  zorva-cli " << v.name << ' ' << v.arguments << '\n';
+    err << "options: --time prints the elapsed time of the whole run on stderr\n"
+           "OPs:";
+    for (const std::string& op : OpSynopses()) err << ' ' << op;
+    err << '\n';
+    return kUsage;
 }
 
 }  // namespace
@@ -141,22 +166,21 @@ int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const
     }
     if (args.empty()) return Usage(err);
 
-    Session session(decoder, undoFolder, err);
-    const std::string& verb = args[0];
-    int status = kUsage;
-    if (verb == "info")
-        status = Info(args, session, out);
-    else if (verb == "new")
-        status = New(args, session);
-    else if (verb == "convert")
-        status = Convert(args, session);
-    else if (verb == "apply")
-        status = Apply(args, session, out, err);
-    else if (verb == "barcode")
-        status = Each(args, session, out, CommandId::Barcode, status::Result);
-    if (status == kUsage) return Usage(err);
-    if (status == kStated) return kUsage;
-
+    const std::string& name = args[0];
+    const Verb* verb = nullptr;
+    for (const Verb& v : kVerbs)
+        if (v.name == name) verb = &v;
+    if (!verb) {
+        err << name << ": no such command; zorva-cli without arguments lists them\n";
+        return kUsage;
+    }
+    const Arguments rest(args.begin() + 1, args.end());
+    if (rest.size() < verb->minimum || rest.size() > verb->maximum) {
+        err << name << ": takes " << verb->arguments << '\n';
+        return kUsage;
+    }
+    Session session(decoder, undoFolder, out, err);
+    const int status = verb->run(rest, session);
     if (timed) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         err << "time: " << ms.count() << " ms\n";

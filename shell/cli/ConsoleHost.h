@@ -28,6 +28,9 @@ public:
     std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
     std::optional<std::string> chooseSaveFile(const std::string&) override { return std::nullopt; }
 
+    // The file the next messages are about ("in.bmp: Не может загрузить
+    // файл"); empty for none.
+    void setSubject(std::string subject) { m_subject = std::move(subject); }
     // The answers of the next dialog: its trackbar moves and "OK".
     void setScript(DialogScript script) { m_script = std::move(script); }
     // Status writes since the last clear, in the order written.
@@ -39,6 +42,7 @@ private:
     Decoder m_decoder;
     std::ostream& m_err;
     DialogScript m_script;
+    std::string m_subject;
     std::vector<std::pair<int, std::string>> m_status;
 };
 

@@ -193,25 +193,20 @@ void ClearVectorFlags(Editor& editor, DialogModel&) {
     editor.state().segment.vectorFlags = 0;
 }
 
-void WriteBesideThePicture(Editor& editor, const std::string& svg) {
-    const std::string& picture = editor.state().currentFilePath;
-    // A picture never saved has no folder to write beside; like any failed
-    // write, that goes silently.
-    if (picture.empty() || svg.empty()) return;
-    core::WriteWholeFile(segment::SvgPathFor(picture), reinterpret_cast<const uint8_t*>(svg.data()), svg.size());
-}
-
 CommandReport RunSvgExport(Editor& editor, const DialogModel& dialog) {
     SegmentState& s = editor.state().segment;
     segment::SegmentStore& store = editor.segments();
     const int value = dialog.value(kTrackbar1);
     s.vectorFlags = uint16_t(value & 0xFF);
+    bool written = true;
     if (LabelMapPresent(editor))
-        WriteBesideThePicture(editor, segment::EightSvg(store.labelMap(), store.eightRecords(), uint32_t(value),
-                                                        segment::ZoomSvgScale(editor.state().zoomIndex)));
+        written =
+            WriteSvgBesideThePicture(editor, segment::EightSvg(store.labelMap(), store.eightRecords(), uint32_t(value),
+                                                               segment::ZoomSvgScale(editor.state().zoomIndex)));
     else
-        TraceCurrentSegmentation(editor);
-    return {};
+        written = TraceCurrentSegmentation(editor, SvgFile::Write) == TraceResult::Written;
+    // A file that did not land is said so, not shown as a success.
+    return {.message = written ? std::string_view() : text::kCannotWrite};
 }
 
 constexpr OpArg kSvgArgs[] = {{"VALUE", "value", kTrackbar1}};
@@ -229,17 +224,28 @@ const DialogCommand kSvgExportCommand{.spec = &kSegMin,  // the wider range, for
                                       .run = RunSvgExport,
                                       .opArgs = kSvgArgs};
 
-bool TraceCurrentSegmentation(Editor& editor) {
+bool WriteSvgBesideThePicture(Editor& editor, std::string_view svg) {
+    const std::string& picture = editor.state().currentFilePath;
+    // A picture that never had a file has no folder to write beside.
+    if (picture.empty()) return false;
+    // A segmentation without segments writes no file, and that is no failure.
+    if (svg.empty()) return true;
+    return core::WriteWholeFile(segment::SvgPathFor(picture), svg);
+}
+
+TraceResult TraceCurrentSegmentation(Editor& editor, SvgFile svg) {
     segment::SegmentStore& store = editor.segments();
     if (!Ready(editor) || store.form() != segment::MapForm::Indexed ||
         !store.matches(editor.arena(), editor.document()))
-        return false;
+        return TraceResult::NoSegmentation;
     const SegmentState& s = editor.state().segment;
     store.prepareVectors(editor.arena());
     segment::TraceSegments(store.indexedMap(), store.width(), store.height(), store.indexedRecords(),
                            store.segmentCount, store.segmentPalette, s.vectorFlags, store.vectors);
-    if (s.quantiseFirst) WriteBesideThePicture(editor, segment::IndexedSvg(store.vectorData(editor.arena())));
-    return true;
+    if (svg == SvgFile::None) return TraceResult::Traced;
+    return WriteSvgBesideThePicture(editor, segment::IndexedSvg(store.vectorData(editor.arena())))
+               ? TraceResult::Written
+               : TraceResult::NotWritten;
 }
 
 void EnterSegmentSelection(Editor& editor) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "shell/dialogs/DialogCommand.h"
 
@@ -20,11 +21,22 @@ extern const DialogCommand kSegmentMedianCutCommand;
 // 40050 "Векторный файл .svg": dialog SEG_MIN (8-connected map) or POGRESH
 // (indexed map), then the SVG file beside the picture.
 extern const DialogCommand kSvgExportCommand;
+// Whether tracing writes the SVG file beside the picture: the caller says
+// so (the export always; recognition as its own parameters want), never a
+// flag another command left behind.
+enum class SvgFile { Write, None };
+enum class TraceResult { NoSegmentation, Traced, Written, NotWritten };
+
 // Traces the current indexed segmentation into VectorData with the state's
-// VectorFlags and, when QuantiseFirst is set, writes the SVG file beside the
-// picture. False when no indexed segmentation of this picture is present.
-// (Recognition runs its action named by the high byte of VectorFlags after it.)
-bool TraceCurrentSegmentation(Editor& editor);
+// VectorFlags and, when asked, writes the SVG file beside the picture.
+// NoSegmentation when no intact indexed segmentation of this picture is
+// present. (Recognition runs its action named by the high byte of
+// VectorFlags after it.)
+TraceResult TraceCurrentSegmentation(Editor& editor, SvgFile svg);
+
+// Writes `svg` as the picture's SVG file (its path with the extension
+// "svg"); false when it could not be written or the picture has no file.
+bool WriteSvgBesideThePicture(Editor& editor, std::string_view svg);
 
 // 40046 "Выбор сегмента": actual-size view, ToolMode segment selection, nothing picked.
 void EnterSegmentSelection(Editor& editor);

@@ -64,39 +64,44 @@ TEST_F(CliTest, ConvertRoundTripsAndReportsFailures) {
     EXPECT_EQ(Cli({"convert", in, dir.file("out.bmp")}).status, 0);
     EXPECT_TRUE(test::SameBytes(test::ReadBytes(in), test::ReadBytes(dir.file("out.bmp"))));
 
+    // Each failure names its file.
     const CliRun missing = Cli({"convert", dir.file("none.bmp"), dir.file("o.bmp")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "Не может загрузить файл\n");
+    EXPECT_EQ(missing.err, dir.file("none.bmp") + ": Не может загрузить файл\n");
 
     const CliRun unwritable = Cli({"convert", in, dir.file("no/folder/o.bmp")});
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err, "Нельзя записать файл\n");
+    EXPECT_EQ(unwritable.err, dir.file("no/folder/o.bmp") + ": Нельзя записать файл\n");
 
-    const CliRun huge = Cli({"info", Picture(21845, 1, "wide.bmp")});
+    const std::string wide = Picture(21845, 1, "wide.bmp");
+    const CliRun huge = Cli({"info", wide});
     EXPECT_EQ(huge.status, 1);
-    EXPECT_EQ(huge.err, "Изображение слишком велико\n");
+    EXPECT_EQ(huge.err, wide + ": Изображение слишком велико\n");
 }
 
 TEST_F(CliTest, UsageErrorsExitTwoAndNeverSkipAnOp) {
     const std::string in = Picture(2, 2);
-    // A command line of the wrong shape gets the usage text ...
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"info"}, {"apply", in}, {"apply", in, "-o"}, {"convert", in}}) {
-        const CliRun run = Cli(args);
-        EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_NE(run.err.find("usage:"), std::string::npos);
-    }
-    // ... a wrong OP is named with what is wrong with it.
-    const std::pair<const char*, const char*> wrong[] = {
-        {"no-such-op", "no-such-op: no such OP\n"},
-        {"undo:3", "undo:3: undo takes no arguments\n"},
-        {"palette:0", "palette:0: the colour count is 2 to 32 or 256\n"},
-        {"segment:2,5,x5", "segment:2,5,x5: the scale is x1 or x10\n"},
-        {"segment:2", "segment:2: segment takes segment:COLOURS,MIN[,x10]\n"},
+    // Without a command: the usage text.
+    const CliRun bare = Cli({});
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_NE(bare.err.find("usage:"), std::string::npos);
+    EXPECT_NE(bare.err.find("palette:N"), std::string::npos);
+    // Anything else wrong is named with what is wrong with it, on one line.
+    const std::pair<std::vector<std::string>, std::string> wrong[] = {
+        {{"frobnicate"}, "frobnicate: no such command; zorva-cli without arguments lists them\n"},
+        {{"info"}, "info: takes IMAGE\n"},
+        {{"convert", in}, "convert: takes IMAGE OUT.bmp\n"},
+        {{"apply", in}, "apply: takes IMAGE [-o OUT.bmp] OP [OP ...]\n"},
+        {{"apply", in, "-o"}, "-o: needs the file to save to\n"},
+        {{"apply", in, "no-such-op"}, "no-such-op: no such OP\n"},
+        {{"apply", in, "undo:3"}, "undo:3: undo takes no arguments\n"},
+        {{"apply", in, "palette:0"}, "palette:0: the colour count is 2 to 32 or 256\n"},
+        {{"apply", in, "segment:2,5,x5"}, "segment:2,5,x5: the scale is x1 or x10\n"},
+        {{"apply", in, "segment:2"}, "segment:2: segment takes segment:COLOURS,MIN[,x10]\n"},
     };
-    for (const auto& [op, message] : wrong) {
-        const CliRun run = Cli({"apply", in, op});
-        EXPECT_EQ(run.status, 2) << op;
+    for (const auto& [args, message] : wrong) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 2) << message;
         EXPECT_EQ(run.err, message);
     }
     // An unknown OP anywhere in the list stops the run before anything is written.
