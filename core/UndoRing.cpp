@@ -35,6 +35,17 @@ void Restore(MutableBmpView document, const uint8_t* record) {
     StorePixel(document.data() + offset, saved);
 }
 
+// The outline marking of the selection tools: every pixel recorded after the
+// header at `header` and before `end` inverted by XOR 0x80.
+void XorRecords(MutableBmpView document, WorkArena& arena, uint32_t header, uint32_t end) {
+    for (uint32_t pos = Forward(header); pos != end; pos = Forward(pos)) {
+        uint8_t* pixel = document.data() + Load32(arena.journal() + pos);
+        pixel[0] ^= 0x80;
+        pixel[1] ^= 0x80;
+        pixel[2] ^= 0x80;
+    }
+}
+
 bool CanCreateFileIn(const std::string& folder) {
     if (folder.empty()) return false;
     std::string probe = folder + "/.zorva-probe-XXXXXX";
@@ -283,13 +294,7 @@ UndoStatus UndoRing::redo(MutableBmpView document, WorkArena& arena, bool journa
         m_index = next;
         const uint32_t end = Load32(arena.journal() + header) & kJournalMask;
         if (end == header || end == Forward(header)) return UndoStatus::Done;
-        for (uint32_t pos = Forward(header); pos != end; pos = Forward(pos)) {
-            const uint8_t* record = arena.journal() + pos;
-            uint8_t* pixel = document.data() + Load32(record);
-            pixel[0] ^= 0x80;
-            pixel[1] ^= 0x80;
-            pixel[2] ^= 0x80;
-        }
+        XorRecords(document, arena, header, end);
         arena.journalWrite = end;
         return UndoStatus::Done;
     }
@@ -308,6 +313,22 @@ void UndoRing::rollBack(MutableBmpView document, WorkArena& arena) {
         Restore(document, arena.journal() + pos);
     }
     arena.journalWrite = stop;
+}
+
+void UndoRing::replayAction(MutableBmpView document, WorkArena& arena) {
+    const int q = (m_index + kUndoSlots - 1) % kUndoSlots;
+    if (!m_slots[size_t(q)] || !m_journalEndSet[size_t(q)]) return;
+    const uint32_t header = *m_slots[size_t(q)];
+    XorRecords(document, arena, header, Load32(arena.journal() + header) & kJournalMask);
+}
+
+void UndoRing::keepActionSoFar(const WorkArena& arena) {
+    m_actionStart = Back(arena.journalWrite);
+}
+
+void UndoRing::rewindToAction(WorkArena& arena) {
+    const int q = (m_index + kUndoSlots - 1) % kUndoSlots;
+    if (m_slots[size_t(q)]) arena.journalWrite = Forward(*m_slots[size_t(q)]);
 }
 
 void UndoRing::Record(WorkArena& arena, uint32_t offset, uint32_t oldBytes) {

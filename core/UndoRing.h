@@ -83,6 +83,17 @@ public:
     // rewinds the journal to just after its header.
     void rollBack(MutableBmpView document, WorkArena& arena);
 
+    // The outline of a selection drawn again after a journal undo took it
+    // away: each pixel the action recorded (from its snapshot's header to the
+    // end that journal undo stored) inverted by XOR 0x80. The index stays.
+    void replayAction(MutableBmpView document, WorkArena& arena);
+    // ActionStart moves to the last record written: later rollbacks keep
+    // what was drawn so far (the polygon tools' finished edges).
+    void keepActionSoFar(const WorkArena& arena);
+    // The journal write position goes back to just after the header of the
+    // last snapshot: a dropped selection's records are given up.
+    void rewindToAction(WorkArena& arena);
+
     // Appends one pixel record: byte offset in the document and the 4 bytes
     // found there before the change.
     static void Record(WorkArena& arena, uint32_t offset, uint32_t oldBytes);

@@ -3,13 +3,19 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
+
 namespace zorva::core {
 
 ArenaLayout LayoutFor(uint32_t width, uint32_t height) {
     ArenaLayout layout;
     const size_t pixels = size_t(width) * height;
     layout.planeSize = pixels * 4 < kMinPlaneSize ? kMinPlaneSize : pixels * 4;
-    layout.imageBlockSize = (FileSizeFor(width, height) + 7) & ~7u;
+    // The picture's file size rounded up to 8, or its size turned a quarter
+    // turn when that is larger (row padding differs): a quarter turn keeps
+    // the whole picture inside every whole-image copy and snapshot.
+    const uint32_t largest = std::max(FileSizeFor(width, height), FileSizeFor(height, width));
+    layout.imageBlockSize = (largest + 7) & ~7u;
     return layout;
 }
 
@@ -40,7 +46,7 @@ void WorkArena::carve(BmpView document) {
     m_height = document.height();
     m_pixels = size_t(m_width) * m_height;
     const ArenaLayout layout = LayoutFor(m_width, m_height);
-    m_imageBlockSize = document.blockSize();
+    m_imageBlockSize = layout.imageBlockSize;
     m_planeSize = layout.planeSize;
     journalWrite = 0;
     const size_t plane = kJournalSize;

@@ -18,6 +18,8 @@ inline constexpr size_t kMinPlaneSize = size_t(0x100000);  // PixelPlane is neve
 // Region sizes of a width x height document, as carved at install.
 struct ArenaLayout {
     size_t planeSize = 0;  // P = max(4 * W * H, 1 MiB)
+    // ImageBlockSize: the file size rounded up to 8, of the picture or of the
+    // picture turned a quarter turn, whichever is larger.
     uint32_t imageBlockSize = 0;
     // Bytes the fixed regions need: journal, PixelPlane, BackgroundCopy,
     // MaskImage and a FloatImage able to hold the whole picture.
@@ -71,7 +73,7 @@ public:
     bool reserved() const { return m_base != nullptr; }
     size_t size() const { return m_size; }
 
-    // Sets ImageBlockSize and every region from the document's header,
+    // Sets ImageBlockSize (LayoutFor) and every region from the document's header,
     // returns the journal write position to the start and breaks every
     // lease. The caller has checked the picture with CheckFit.
     void carve(BmpView document);

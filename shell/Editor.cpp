@@ -49,10 +49,10 @@ void Editor::showElapsed(uint32_t startMs) {
 // ---- documents ----
 
 void Editor::install(core::BmpImage image, InstallKind kind) {
-    // Snapshots, undo and redo move ImageBlockSize bytes: the block must
-    // hold them (a picture handed over in a block of its bare file size
-    // moves into one that does).
-    const size_t blockSize = image.view().blockSize();
+    // Snapshots, undo and redo move ImageBlockSize bytes, and a quarter turn
+    // may need them all: the block must hold them (a picture handed over in
+    // a block of its bare file size moves into one that does).
+    const size_t blockSize = core::LayoutFor(image.view().width(), image.view().height()).imageBlockSize;
     if (image.capacity() < blockSize) {
         core::BmpImage roomy = core::BmpImage::Allocate(blockSize);
         if (!roomy) {
