@@ -6,8 +6,10 @@
 #include "core/ImageFiles.h"
 #include "shell/Messages.h"
 #include "shell/commands/CommandTable.h"
+#include "shell/commands/Selection.h"
 #include "shell/dialogs/DialogCommand.h"
 #include "shell/input/Input.h"
+#include "shell/input/Tools.h"
 #include "shell/view/View.h"
 
 namespace zorva::shell {
@@ -68,6 +70,9 @@ void Editor::install(core::BmpImage image, InstallKind kind) {
     m_segments.reset();
     m_state.segment.segmentsReady = false;
     m_state.toolMode = tool::None;
+    // Strokes, rectangles and selections belonged to the picture that went.
+    m_state.stroke = StrokeState{};
+    m_state.selection = SelectionState{};
     m_state.viewMode = kind == InstallKind::New ? CommandId::SourceView : CommandId::Preview;
     if (kind != InstallKind::Navigate) {
         // Open and New recreate the palette (every button released) and the
@@ -115,14 +120,40 @@ void Editor::takeSnapshot() {
     uint16_t& mode = m_state.toolMode;
     // A selection on the picture keeps its changes in the journal; its
     // snapshot was taken when it began.
-    if (mode == tool::SelectionOutlined || mode == tool::SelectionFinished) return;
+    if (mode == tool::SelectionFloating || mode == tool::SelectionOutlined) return;
     m_state.savedTool = mode;
     m_state.outlineFlags = 0;
     m_state.secondaryOutline = false;
     const core::UndoStatus status = m_undo.snapshot(document(), m_arena, mode);
-    core::FillWhite(m_arena.writeMask(), m_arena.imageBlockSize());
+    // The selection mask: the picture's shape, all white.
+    const core::MutableBmpView mask = m_arena.writeMask();
+    std::memcpy(mask.data(), document().data(), core::kHeaderSize);
+    core::FillWhite(mask, m_arena.imageBlockSize());
     if ((mode & tool::SelectionBit) && !(mode & tool::Pencil)) m_state.outlineFlags |= 0x10;
     if (status == core::UndoStatus::WriteFailed) message(text::kUndoLost, MessageIcon::Exclamation);
+}
+
+void Editor::beginStroke() {
+    takeSnapshot();
+    StrokeState& stroke = m_state.stroke;
+    stroke.pen.forget();
+    stroke.start = stroke.corner = stroke.pen.previous = pointerPoint();
+    stroke.buttonHeld = true;
+    m_state.toolMode |= tool::ActionUnderWay;
+}
+
+edit::Point Editor::pointerPoint() const {
+    return {m_state.pointer.pointerX & 0x7FFF, m_state.pointer.pointerY};
+}
+
+edit::Canvas Editor::canvas(edit::Ink ink) {
+    edit::Canvas c;
+    c.image = document();
+    if (ink == edit::Ink::FinalOutline) c.mask = m_arena.writeMask();
+    c.journal = &m_arena;
+    c.ink = ink;
+    c.colour = uint32_t(m_state.drawRed) << 16 | uint32_t(m_state.drawGreen) << 8 | m_state.drawBlue;
+    return c;
 }
 
 // ---- dispatch ----
@@ -143,6 +174,10 @@ void Editor::dispatch(CommandId id) {
     // Shortcuts and stray calls act only as the menu would let them.
     if (!info || !IsEnabled(*this, id)) return;
     if (!info->run && !info->dialog) return;
+    // An editable rectangle is still an XOR outline and a selection still
+    // carries one: both are settled before a command reads the picture.
+    if (!(info->marks & mark::SettingOnly)) CommitRectangle(*this);
+    if (!(info->marks & mark::OnSelection)) EndSelection(*this);
     const bool snapshot = info->marks & mark::Snapshot;
     if (snapshot) takeSnapshot();
     if (info->dialog)

@@ -7,6 +7,8 @@
 #include "core/BmpImage.h"
 #include "core/UndoRing.h"
 #include "core/WorkArena.h"
+#include "edit/Drawing.h"
+#include "edit/FloodFill.h"
 #include "recognize/SymbolBase.h"
 #include "segment/SegmentStore.h"
 #include "shell/EditorState.h"
@@ -68,6 +70,17 @@ public:
     // command leaves the current tool as it found it; only a stroke of a
     // drawing or selection tool sets the bit, and its release clears it.
     void takeSnapshot();
+    // A stroke of a drawing or selection tool begins at the pointer: the
+    // snapshot, the pen's memory forgotten, the start and corner points at
+    // the pointer, and ToolMode's "action under way" bit until the release.
+    void beginStroke();
+    // The pointer in picture coordinates (PointerX without its flag bit).
+    edit::Point pointerPoint() const;
+    // Where the tools draw: the document, the selection mask for final
+    // outlines, the journal, the drawing colour.
+    edit::Canvas canvas(edit::Ink ink);
+    // The flood fill's working memory, kept for the run.
+    edit::FillScratch& fillScratch() { return m_fill; }
 
     // Writes status-bar field 0..11 (kept in the state and shown by the host).
     void setStatus(int field, std::string_view text);
@@ -87,6 +100,7 @@ private:
     core::BmpImage m_document;
     segment::SegmentStore m_segments;
     recognize::SymbolBases m_bases;
+    edit::FillScratch m_fill;
 };
 
 }  // namespace zorva::shell

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/WorkArena.h"
+#include "edit/Drawing.h"
 #include "shell/commands/CommandId.h"
 #include "shell/view/WindowState.h"
 
@@ -26,8 +28,11 @@ inline constexpr uint16_t SelectionBit = 0x400;
 inline constexpr uint16_t FreehandSelection = 0x401;
 inline constexpr uint16_t RectangleSelection = 0x500;
 inline constexpr uint16_t PolygonSelection = 0x600;
-inline constexpr uint16_t SelectionOutlined = 0x402;
-inline constexpr uint16_t SelectionFinished = 0x420;
+// The states of a selection on the picture: a pasted image not yet grabbed,
+// a floating selection, a closed outline.
+inline constexpr uint16_t SelectionPasted = 0x400;
+inline constexpr uint16_t SelectionFloating = 0x402;
+inline constexpr uint16_t SelectionOutlined = 0x420;
 inline constexpr uint16_t SegmentSelection = 0x2000;
 inline constexpr uint16_t ColourPicker = 0x4000;
 }  // namespace tool
@@ -72,6 +77,38 @@ struct SegmentState {
     uint32_t segmentTotal = 0;
 };
 
+// Which part of an editable rectangle a press took hold of.
+enum class RectangleGrip : uint8_t { None, Corner, LeftEdge, RightEdge, BottomEdge, TopEdge, Whole };
+
+// The stroke of a drawing or selection tool, and the rectangle or polygon
+// being made.
+struct StrokeState {
+    edit::Pen pen;
+    edit::Point start;   // where the stroke began: the line's start, the rectangle's first corner
+    edit::Point corner;  // the rectangle's opposite corner
+    edit::Point firstVertex, lastVertex;
+    // The rectangle tool's rectangle shows as an XOR outline and can still
+    // be moved and resized.
+    bool rectangleEditable = false;
+    RectangleGrip grip = RectangleGrip::None;
+    int gripCorner = 0;  // 0..3 for RectangleGrip::Corner: which corner follows the pointer
+    // The left button went down on the picture for this tool and is held.
+    bool buttonHeld = false;
+};
+
+// A floating (or pasted) selection: where its pixels sit and who may still
+// trust the regions that hold them.
+struct SelectionState {
+    edit::Point position;   // the floating pixels' bottom-left pixel in the picture
+    edit::Point size;       // their width (x) and height (y)
+    edit::Point reference;  // the pointer where the last move left the selection
+    bool dragging = false;
+    // FloatImage holds the floating pixels, BackgroundCopy the picture under
+    // them; anyone else writing those regions ends the selection's claim.
+    core::Lease floating;
+    core::Lease background;
+};
+
 struct EditorState {
     int clientWidth = 0;
     int clientHeight = 0;       // client height less the 20-pixel status bar
@@ -93,6 +130,8 @@ struct EditorState {
     // Selection-outline flags of the selection tools (0x10 primary, secondary).
     uint8_t outlineFlags = 0;
     bool secondaryOutline = false;
+    StrokeState stroke;
+    SelectionState selection;
     SegmentState segment;
     std::array<std::string, status::kFieldCount> statusText;
     // The window: scroll bars and view size, the pointer in image

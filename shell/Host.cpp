@@ -1,7 +1,9 @@
-// The parts of the platform interface that need no platform: listing a folder.
+// The parts of the platform interface that need no platform: listing a folder, a clipboard within the process.
 #include "shell/Host.h"
 
 #include <filesystem>
+
+#include "edit/ClipboardDib.h"
 
 namespace zorva::shell {
 
@@ -14,6 +16,15 @@ std::vector<std::string> Host::listFolder(const std::string& folder) {
         if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
     }
     return names;
+}
+
+void Host::setClipboardPicture(core::BmpView picture) {
+    m_clipboard = edit::DibOf(picture);
+}
+
+std::optional<core::BmpImage> Host::clipboardPicture() {
+    if (m_clipboard.empty()) return std::nullopt;
+    return edit::PictureFromDib(m_clipboard);
 }
 
 }  // namespace zorva::shell

@@ -80,6 +80,17 @@ public:
     // order the file system gives them; empty when it cannot be read. The
     // default reads the folder with std::filesystem.
     virtual std::vector<std::string> listFolder(const std::string& folder);
+
+    // The clipboard. Publishes `picture` (a selection cut to its box) for
+    // other programs; gives back the picture on the clipboard in the
+    // program's layout (24-bit, bottom-up), or nothing when it holds none.
+    // The default keeps it in this process as a DIB: copy and paste work
+    // within one run (zorva-cli, tests).
+    virtual void setClipboardPicture(core::BmpView picture);
+    virtual std::optional<core::BmpImage> clipboardPicture();
+
+private:
+    std::vector<uint8_t> m_clipboard;
 };
 
 }  // namespace zorva::shell

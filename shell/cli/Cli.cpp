@@ -9,6 +9,7 @@
 #include "shell/Editor.h"
 #include "shell/cli/CliOps.h"
 #include "shell/input/Input.h"
+#include "shell/input/Tools.h"
 
 namespace zorva::shell {
 
@@ -92,8 +93,13 @@ int Apply(const Arguments& args, Session& s) {
     if (calls.empty()) return s.wrong("apply: needs at least one OP after the picture");
     if (!s.open(args[0])) return kFileError;
     s.host.recording = true;
+    EditorTools tools;
     for (size_t i = 0; i < calls.size(); ++i) {
         OpCall& call = calls[i];
+        if (call.gesture) {
+            PerformGesture(s.editor, *call.gesture, tools);
+            continue;
+        }
         // A command the menu would grey (SVG export before any segmentation)
         // is an error in the OP list, never silently skipped.
         if (!IsEnabled(s.editor, call.id)) {
@@ -104,7 +110,9 @@ int Apply(const Arguments& args, Session& s) {
         s.editor.dispatch(call.id);
     }
     s.host.recording = false;
-    for (const auto& [field, text] : s.host.statusLog()) s.out << field << '\t' << text << '\n';
+    // The pointer fields only echo the script's own points.
+    for (const auto& [field, text] : s.host.statusLog())
+        if (field != status::PointerX && field != status::PointerY) s.out << field << '\t' << text << '\n';
     if (!output.empty() && !s.save(output)) return kFileError;
     return kOk;
 }
@@ -147,7 +155,7 @@ int Usage(std::ostream& err) {
     err << "options: --time prints the elapsed time of the whole run on stderr\n"
            "OPs:";
     for (const std::string& op : OpSynopses()) err << ' ' << op;
-    err << '\n';
+    err << "\n(X,Y: a pixel of the picture, column from the left and row from the top)\n";
     return kUsage;
 }
 

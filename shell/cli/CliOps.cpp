@@ -103,6 +103,8 @@ std::vector<std::string_view> SplitArgs(std::string_view args) {
 }
 
 std::optional<OpCall> ParseOp(std::string_view op, std::string& why) {
+    if (std::optional<Gesture> gesture = ParseGesture(op, why)) return OpCall{{}, {}, std::move(gesture)};
+    if (!why.empty()) return std::nullopt;
     const size_t colon = op.find(':');
     const std::string_view name = op.substr(0, colon);
     const std::string_view args = colon == std::string_view::npos ? std::string_view() : op.substr(colon + 1);
@@ -110,7 +112,7 @@ std::optional<OpCall> ParseOp(std::string_view op, std::string& why) {
         if (c.op.empty()) continue;
         if (!c.dialog) {
             // A whole-text OP: "undo", "blur:1".
-            if (c.op == op) return OpCall{c.id, {}};
+            if (c.op == op) return OpCall{c.id, {}, {}};
             if (c.op == name) {
                 why = std::string(op) + ": " + std::string(name) + " takes no arguments";
                 return std::nullopt;
@@ -120,7 +122,7 @@ std::optional<OpCall> ParseOp(std::string_view op, std::string& why) {
         if (c.op != name) continue;
         std::optional<DialogScript> script = Answers(op, name, args, *c.dialog, why);
         if (!script) return std::nullopt;
-        return OpCall{c.id, std::move(*script)};
+        return OpCall{c.id, std::move(*script), {}};
     }
     why = std::string(op) + ": no such OP";
     return std::nullopt;
@@ -132,6 +134,7 @@ std::vector<std::string> OpSynopses() {
         if (c.op.empty()) continue;
         list.push_back(c.dialog ? Synopsis(c.op, c.dialog->opArgs) : std::string(c.op));
     }
+    for (std::string& g : GestureSynopses()) list.push_back(std::move(g));
     return list;
 }
 

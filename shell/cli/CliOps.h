@@ -8,16 +8,19 @@
 
 #include "shell/commands/CommandId.h"
 #include "shell/dialogs/Dialog.h"
+#include "shell/input/Gesture.h"
 
 namespace zorva::shell {
 
+// A command with its dialog's answers, or a pointer gesture.
 struct OpCall {
-    CommandId id;
+    CommandId id{};
     DialogScript script;  // the dialog's answers, ending with "OK"
+    std::optional<Gesture> gesture;
 };
 
-// Parses one OP ("undo", "palette:16", "segment:2,5,x10") against the
-// command rows. Nothing when the name is unknown or its arguments are
+// Parses one OP ("undo", "palette:16", "segment:2,5,x10", "drag:1,2,30,40")
+// against the command rows and the gestures. Nothing when the name is unknown or its arguments are
 // malformed, and `why` says which and why ("palette:0: the colour count is
 // 2 to 32"): a usage error.
 std::optional<OpCall> ParseOp(std::string_view op, std::string& why);

@@ -8,6 +8,7 @@
 #include "shell/commands/Help.h"
 #include "shell/commands/Navigation.h"
 #include "shell/commands/SegmentCommands.h"
+#include "shell/commands/Selection.h"
 #include "shell/commands/WindowCommands.h"
 #include "shell/input/Keys.h"
 
@@ -24,6 +25,8 @@ constexpr uint8_t SB = Snapshot | ReleaseButton | NeedsDocument;
 constexpr uint8_t SBM = Snapshot | ReleaseButton | ToolOff | NeedsDocument;
 constexpr uint8_t BM = ReleaseButton | ToolOff | NeedsDocument;
 constexpr uint8_t C = Context;
+constexpr uint8_t K = OnSelection;
+constexpr uint8_t V = OnSelection | SettingOnly;
 
 constexpr KeyBinding Ctrl(int key) {
     return {Modifier::Control, key};
@@ -53,42 +56,42 @@ constexpr CommandInfo kCommands[] = {
     {Close, "&Закрыть", Keys(), D, [](Editor&) {}},
     {Print, "&Печать\tCtrl+P", Keys(Ctrl(vk::P)), D, PrintCommand},
     // "&Правка"
-    {Undo, "&Отмена\tCtrl+Z", Keys(Ctrl(vk::Z)), D, UndoCommand, nullptr, "undo"},
-    {Redo, "&Повтор\tCtrl+Y", Keys(Ctrl(vk::Y)), D, RedoCommand, nullptr, "redo"},
-    {Cut, "Вы&резать\tCtrl+X", Keys(Ctrl(vk::X)), D | C},
-    {Copy, "&Копировать\tCtrl+C", Keys(Ctrl(vk::C), Ctrl(vk::Insert)), D | C},
-    {Paste, "&Вставить\tCtrl+V", Keys(Ctrl(vk::V), ShiftKey(vk::Insert)), D | C},
-    {Delete, "&Удалить\tDelete", Keys(Plain(vk::Delete)), D | C},
-    {CutOut, "Выкроить", Keys(), D | C},
-    {Crop, "Обрезать", Keys(), D | C},
-    {SelectAll, "Выделить все", Keys(Ctrl(vk::A)), S | C},
-    {CopyMode, "Режим копирования", Keys(), 0, ToggleCopyMode, nullptr, "copy-mode"},
+    {Undo, "&Отмена\tCtrl+Z", Keys(Ctrl(vk::Z)), D | K, UndoCommand, nullptr, "undo"},
+    {Redo, "&Повтор\tCtrl+Y", Keys(Ctrl(vk::Y)), D | K, RedoCommand, nullptr, "redo"},
+    {Cut, "Вы&резать\tCtrl+X", Keys(Ctrl(vk::X)), D | C | K, CutCommand, nullptr, "cut"},
+    {Copy, "&Копировать\tCtrl+C", Keys(Ctrl(vk::C), Ctrl(vk::Insert)), D | C | K, CopyCommand, nullptr, "copy"},
+    {Paste, "&Вставить\tCtrl+V", Keys(Ctrl(vk::V), ShiftKey(vk::Insert)), D | C, PasteCommand, nullptr, "paste"},
+    {Delete, "&Удалить\tDelete", Keys(Plain(vk::Delete)), D | C | K, DeleteCommand, nullptr, "delete"},
+    {CutOut, "Выкроить", Keys(), D | C | K, CutOutCommand, nullptr, "cut-out"},
+    {Crop, "Обрезать", Keys(), D | C | K, CropCommand, nullptr, "crop"},
+    {SelectAll, "Выделить все", Keys(Ctrl(vk::A)), S | C, SelectAllCommand, nullptr, "select-all"},
+    {CopyMode, "Режим копирования", Keys(), V, ToggleCopyMode, nullptr, "copy-mode"},
     // "&Вид"
-    {SourceView, "&Исходное изображение", Keys(), D, ShowSourceView},
-    {Zoom, "&Масштаб", Keys(), D, OpenZoomDialog},
+    {SourceView, "&Исходное изображение", Keys(), D | V, ShowSourceView},
+    {Zoom, "&Масштаб", Keys(), D | V, OpenZoomDialog},
     {Preview, "Просмотр", Keys(), D, ShowPreview},
     // "&Рисунок"
-    {Colour, "Цвет", Keys(), D, ChooseColourCommand},
-    {Line1, "1пикс", Keys(), D, [](Editor& e) { SetLineWidth(e, 1, Line1); }},
-    {Line2, "2пикс", Keys(), D, [](Editor& e) { SetLineWidth(e, 2, Line2); }},
-    {Line3, "3пикс", Keys(), D, [](Editor& e) { SetLineWidth(e, 3, Line3); }},
-    {Line4, "4пикс", Keys(), D, [](Editor& e) { SetLineWidth(e, 4, Line4); }},
-    {EraserSmall, "малый", Keys(), D, [](Editor& e) { SetEraserSize(e, 4, EraserSmall); }},
-    {EraserMedium, "средний", Keys(), D, [](Editor& e) { SetEraserSize(e, 6, EraserMedium); }},
-    {EraserLarge, "большой", Keys(), D, [](Editor& e) { SetEraserSize(e, 8, EraserLarge); }},
-    {GridOff, "Нет", Keys(), D, [](Editor& e) { SetGrid(e, 0, GridOff); }},
-    {Grid4, " 4пкс", Keys(), D, [](Editor& e) { SetGrid(e, 4, Grid4); }},
-    {Grid8, " 8пкс", Keys(), D, [](Editor& e) { SetGrid(e, 8, Grid8); }},
-    {Grid16, "16пкс", Keys(), D, [](Editor& e) { SetGrid(e, 16, Grid16); }},
-    {Grid32, "32пкс", Keys(), D, [](Editor& e) { SetGrid(e, 32, Grid32); }},
-    {Grid64, "64пкс", Keys(), D, [](Editor& e) { SetGrid(e, 64, Grid64); }},
-    {Adjust, "Настройка", Keys(), D | C},
-    {Rotate, "Повернуть", Keys(), D | C},
+    {Colour, "Цвет", Keys(), D | V, ChooseColourCommand},
+    {Line1, "1пикс", Keys(), D | V, [](Editor& e) { SetLineWidth(e, 1, Line1); }},
+    {Line2, "2пикс", Keys(), D | V, [](Editor& e) { SetLineWidth(e, 2, Line2); }},
+    {Line3, "3пикс", Keys(), D | V, [](Editor& e) { SetLineWidth(e, 3, Line3); }},
+    {Line4, "4пикс", Keys(), D | V, [](Editor& e) { SetLineWidth(e, 4, Line4); }},
+    {EraserSmall, "малый", Keys(), D | V, [](Editor& e) { SetEraserSize(e, 4, EraserSmall); }},
+    {EraserMedium, "средний", Keys(), D | V, [](Editor& e) { SetEraserSize(e, 6, EraserMedium); }},
+    {EraserLarge, "большой", Keys(), D | V, [](Editor& e) { SetEraserSize(e, 8, EraserLarge); }},
+    {GridOff, "Нет", Keys(), D | V, [](Editor& e) { SetGrid(e, 0, GridOff); }},
+    {Grid4, " 4пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 4, Grid4); }},
+    {Grid8, " 8пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 8, Grid8); }},
+    {Grid16, "16пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 16, Grid16); }},
+    {Grid32, "32пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 32, Grid32); }},
+    {Grid64, "64пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 64, Grid64); }},
+    {Adjust, "Настройка", Keys(), D | C | K},
+    {Rotate, "Повернуть", Keys(), D | C | K},
     // "&Эффекты"
-    {BlurLight, "легко", Keys(), SB | C},
-    {BlurMedium, "средне", Keys(), SB | C},
-    {BlurStrong, "сильно", Keys(), SB | C},
-    {BlurVeryStrong, "очень сильно", Keys(), SB | C},
+    {BlurLight, "легко", Keys(), SB | C | K},
+    {BlurMedium, "средне", Keys(), SB | C | K},
+    {BlurStrong, "сильно", Keys(), SB | C | K},
+    {BlurVeryStrong, "очень сильно", Keys(), SB | C | K},
     {PencilHard, "Карандаш Т", Keys(), SBM},
     {PencilSoft, "Карандаш М", Keys(), SBM},
     {Engrave, "Гравюра", Keys(), D},
@@ -96,8 +99,8 @@ constexpr CommandInfo kCommands[] = {
     {Palette, "цветовая палитра", Keys(), BM, nullptr, &kPaletteCommand, "palette"},
     {ColourEnhance, "усиление цвета", Keys(), SBM},
     {Sharpen, "резкость", Keys(), SBM},
-    {Greyscale, "Черно-белое", Keys(), D | C},
-    {Negative, "Негатив", Keys(), SB | C},
+    {Greyscale, "Черно-белое", Keys(), D | C | K},
+    {Negative, "Негатив", Keys(), SB | C | K},
     {Threshold, "Порог", Keys(), D},
     // "&Сегментация"
     {Segment8, "&8-связная сегментация", Keys(), BM, nullptr, &kSegmentEightCommand, "segment8"},
@@ -115,19 +118,19 @@ constexpr CommandInfo kCommands[] = {
     {CompareBase2, "с базой2", Keys(), D},
     {CompareBase3, "с базой3", Keys(), D},
     // "&Язык": Russian is the only language; its item keeps its check mark.
-    {Russian, "Русский", Keys(), 0, [](Editor&) {}},
-    {English, "English", Keys(), 0, ShowEnglish},
+    {Russian, "Русский", Keys(), V, [](Editor&) {}},
+    {English, "English", Keys(), V, ShowEnglish},
     // "По&мощь"
-    {AboutBox, "О программе", Keys(), 0, ShowAbout},
-    {HelpFile, "Файл", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpFile); }},
-    {HelpEdit, "Правка", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpEdit); }},
-    {HelpView, "Вид", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpView); }},
-    {HelpPicture, "Рисунок", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpPicture); }},
-    {HelpEffects, "Эффекты", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpEffects); }},
-    {HelpSegmentation, "Сегментация", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpSegmentation); }},
-    {HelpRecognition, "Распознавание", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpRecognition); }},
-    {HelpWindow, "Окно", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpWindow); }},
-    {HelpTools, "Инструменты", Keys(), 0, [](Editor& e) { ShowHelp(e, HelpTools); }},
+    {AboutBox, "О программе", Keys(), V, ShowAbout},
+    {HelpFile, "Файл", Keys(), V, [](Editor& e) { ShowHelp(e, HelpFile); }},
+    {HelpEdit, "Правка", Keys(), V, [](Editor& e) { ShowHelp(e, HelpEdit); }},
+    {HelpView, "Вид", Keys(), V, [](Editor& e) { ShowHelp(e, HelpView); }},
+    {HelpPicture, "Рисунок", Keys(), V, [](Editor& e) { ShowHelp(e, HelpPicture); }},
+    {HelpEffects, "Эффекты", Keys(), V, [](Editor& e) { ShowHelp(e, HelpEffects); }},
+    {HelpSegmentation, "Сегментация", Keys(), V, [](Editor& e) { ShowHelp(e, HelpSegmentation); }},
+    {HelpRecognition, "Распознавание", Keys(), V, [](Editor& e) { ShowHelp(e, HelpRecognition); }},
+    {HelpWindow, "Окно", Keys(), V, [](Editor& e) { ShowHelp(e, HelpWindow); }},
+    {HelpTools, "Инструменты", Keys(), V, [](Editor& e) { ShowHelp(e, HelpTools); }},
     // The two arrows of the menu bar.
     {PreviousPhoto, " < ", Keys(), 0, [](Editor& e) { NavigateFolder(e, Direction::Previous); }},
     {NextPhoto, " > ", Keys(), 0, [](Editor& e) { NavigateFolder(e, Direction::Next); }},

@@ -20,6 +20,13 @@ inline constexpr uint8_t ToolOff = 0x4;         // M0: ToolMode := 0 afterwards
 inline constexpr uint8_t Context = 0x8;         // the item also appears in the context menus
 inline constexpr uint8_t NeedsDocument = 0x10;  // greyed while no document is open
 inline constexpr uint8_t NeedsSegments = 0x20;  // enabled only while a segmentation is present
+// The command keeps a selection on the picture, or acts on it itself; before
+// every other command a selection is ended, so that no outline is ever
+// worked into the picture.
+inline constexpr uint8_t OnSelection = 0x40;
+// The command changes a setting or the view, never the picture: a rectangle
+// of the rectangle tool stays editable through it.
+inline constexpr uint8_t SettingOnly = 0x80;
 }  // namespace mark
 
 // A shortcut key: a virtual-key code (vk:: of shell/input/Input.h) pressed

@@ -3,6 +3,7 @@
 
 #include "shell/Editor.h"
 #include "shell/Messages.h"
+#include "shell/commands/Selection.h"
 
 namespace zorva::shell {
 
@@ -36,7 +37,8 @@ void SaveCommand(Editor& editor) {
 
 void UndoCommand(Editor& editor) {
     EditorState& state = editor.state();
-    const bool journal = state.toolMode == tool::SelectionFinished;
+    LayDownForUndo(editor);
+    const bool journal = state.toolMode == tool::SelectionOutlined;
     const core::UndoStatus status = editor.undoRing().undo(editor.document(), editor.arena(), journal);
     if (status == core::UndoStatus::ReadFailed) editor.message(text::kUndoUnreadable, MessageIcon::Exclamation);
     if (status == core::UndoStatus::WriteFailed) editor.message(text::kUndoLost, MessageIcon::Exclamation);
@@ -48,7 +50,7 @@ void UndoCommand(Editor& editor) {
 }
 
 void RedoCommand(Editor& editor) {
-    const bool journal = editor.state().toolMode == tool::SelectionFinished;
+    const bool journal = editor.state().toolMode == tool::SelectionOutlined;
     const core::UndoStatus status = editor.undoRing().redo(editor.document(), editor.arena(), journal);
     if (status == core::UndoStatus::ReadFailed) editor.message(text::kUndoUnreadable, MessageIcon::Exclamation);
     editor.relayout();

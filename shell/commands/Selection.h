@@ -1,4 +1,5 @@
-// What effects and rotation need of a selection on the picture: which kind is there, its floating pixels, compositing.
+// Selections on the picture: lifting, moving, dropping, the clipboard commands, and what effects and rotation need of
+// them.
 #pragma once
 
 #include "core/BmpImage.h"
@@ -24,8 +25,10 @@ SelectionKind CurrentSelection(const Editor& editor);
 void LiftSelection(Editor& editor);
 
 // The floating pixels: FloatImage as a picture of the selection's bounding
-// box, pure white transparent. Valid while a selection floats.
-core::MutableBmpView FloatingPixels(Editor& editor);
+// box, pure white transparent. Valid while a selection floats. `bytes`:
+// how much of it will be written when that is more than its file size now
+// (a quarter turn that pads its rows anew).
+core::MutableBmpView FloatingPixels(Editor& editor, size_t bytes = 0);
 
 // Composites the floating selection again at its place over BackgroundCopy,
 // with its bounding-rectangle outline (after its pixels changed).
@@ -39,7 +42,35 @@ void RetakeUnderSelection(Editor& editor);
 
 // Ends the selection the way a press outside it would: a floating one is
 // dropped into the picture (composited without its outline), an outlined
-// one loses its outline; no outline is ever left in the picture.
+// one or one still being outlined loses its outline; no outline is ever
+// left in the picture. Nothing without a selection.
 void EndSelection(Editor& editor);
+
+// Before undo: a floating selection is laid into the picture without its
+// outline, so that the picture undo keeps for redo never shows one. The
+// state is left for undo to reset.
+void LayDownForUndo(Editor& editor);
+
+// ---- the pointer in a selection state ----
+// A left press while a selection is outlined (lifts it, or cancels it when
+// the press is outside it), floats (grabs it within the tolerance, drops it
+// otherwise) or waits pasted (grabs it inside, drops it otherwise).
+void SelectionPress(Editor& editor);
+// The pointer moved with the button held: a grabbed selection follows it.
+void SelectionDrag(Editor& editor);
+void SelectionRelease(Editor& editor);
+
+// ---- commands ----
+// 40007 "Копировать", 40008 "Вырезать", 40009 "Удалить", 40018 "Выкроить",
+// 40013 "Обрезать": act on an outlined selection only, and end it.
+void CopyCommand(Editor& editor);
+void CutCommand(Editor& editor);
+void DeleteCommand(Editor& editor);
+void CutOutCommand(Editor& editor);
+void CropCommand(Editor& editor);
+// 40011 "Выделить все": the whole picture floats at (0, 0).
+void SelectAllCommand(Editor& editor);
+// 40025 "Вставить": the clipboard's picture waits in the bottom-left corner.
+void PasteCommand(Editor& editor);
 
 }  // namespace zorva::shell

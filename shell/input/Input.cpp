@@ -111,7 +111,7 @@ std::optional<int> RightButtonDown(Editor& editor, PointerTools& tools) {
 }
 
 int ContextSubmenu(const EditorState& state, bool hasDocument) {
-    if (state.toolMode == tool::SelectionFinished || state.toolMode == tool::SelectionOutlined) return 0;
+    if (state.toolMode == tool::SelectionOutlined || state.toolMode == tool::SelectionFloating) return 0;
     return hasDocument ? 2 : 1;
 }
 

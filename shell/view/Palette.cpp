@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "shell/Editor.h"
+#include "shell/commands/Selection.h"
 #include "shell/commands/WindowCommands.h"
 #include "shell/input/Input.h"
 #include "shell/view/View.h"
@@ -15,20 +16,20 @@ namespace {
 using enum ToolKind;
 
 constexpr std::array<ToolInfo, kToolCount> kTools = {{
-    {FreehandSelection, "Выделение", tool::FreehandSelection},
-    {PolygonSelection, "Выделение", tool::PolygonSelection},
-    {RectangleSelection, "Выделение", tool::RectangleSelection},
-    {Eraser, "Стирание", tool::Eraser},
-    {Fill, "Заливка", tool::Fill},
-    {ColourPicker, "Выбор цвета", tool::ColourPicker},
-    {Zoom, "Масштаб", tool::None},
-    {Pencil, "Карандаш", tool::Pencil},
-    {Brush, "Кисть", tool::Brush},
-    {Text, "Текст", tool::None},
-    {Line, "Прямая", tool::Line},
-    {Curve, "Кривая", tool::None},
-    {Rectangle, "Прямоугол.", tool::Rectangle},
-    {Polygon, "Многоугол.", tool::Polygon},
+    {FreehandSelection, "Выделение", tool::FreehandSelection, "freehand-select"},
+    {PolygonSelection, "Выделение", tool::PolygonSelection, "polygon-select"},
+    {RectangleSelection, "Выделение", tool::RectangleSelection, "rectangle-select"},
+    {Eraser, "Стирание", tool::Eraser, "eraser"},
+    {Fill, "Заливка", tool::Fill, "fill"},
+    {ColourPicker, "Выбор цвета", tool::ColourPicker, "picker"},
+    {Zoom, "Масштаб", tool::None, "zoom"},
+    {Pencil, "Карандаш", tool::Pencil, "pencil"},
+    {Brush, "Кисть", tool::Brush, "brush"},
+    {Text, "Текст", tool::None, "text"},
+    {Line, "Прямая", tool::Line, "line"},
+    {Curve, "Кривая", tool::None, "curve"},
+    {Rectangle, "Прямоугол.", tool::Rectangle, "rectangle"},
+    {Polygon, "Многоугол.", tool::Polygon, "polygon"},
 }};
 
 constexpr std::array<int, status::kFieldCount> kFieldEdges = {100, 150, 200, 250, 300, 350,
@@ -81,9 +82,11 @@ void ChooseTool(Editor& editor, int k, PointerTools& tools) {
     EditorState& state = editor.state();
     state.palette.chosen = k;
     state.palette.chosenPressed = true;
-    // A rectangle still open for editing is drawn into the picture before
-    // the tool changes under it.
+    // A rectangle still open for editing is drawn into the picture, and a
+    // selection ended, before the tool changes under them: no outline is
+    // left burnt into the picture.
     tools.commitRectangle(editor);
+    EndSelection(editor);
     state.toolMode = tool::None;
     state.toolMode = Tool(k).toolMode;
     if (Tool(k).kind == ToolKind::Zoom) OpenZoomDialog(editor);

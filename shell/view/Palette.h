@@ -41,6 +41,7 @@ struct ToolInfo {
     ToolKind kind;
     std::string_view label;  // the hover label
     uint16_t toolMode;       // ToolMode set when the tool is chosen (0: the tool draws nothing)
+    std::string_view name;   // its name in scripts ("tool:pencil")
 };
 
 // The 14 tools, index k - 1 for palette index k.

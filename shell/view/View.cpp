@@ -193,6 +193,12 @@ ImagePoint MapToImage(const EditorState& state, core::BmpView document, int x, i
     // Below the view (possible in the preview, which has no bars) the row
     // would go negative; the bottom row is the nearest one in the picture.
     if (iy < 0) iy = 0;
+    return SnapToPicture(state, document, {ix, iy});
+}
+
+ImagePoint SnapToPicture(const EditorState& state, core::BmpView document, ImagePoint p) {
+    int ix = p.x;
+    int iy = p.y;
     if (const int s = state.gridStep; s != 0) {
         ix = ((ix & 0x7FFF) + s / 2) / s * s;
         iy = ((iy & 0x7FFF) + s / 2) / s * s;
@@ -212,7 +218,10 @@ ImagePoint MapToImage(const EditorState& state, core::BmpView document, int x, i
 
 void MovePointer(Editor& editor, int x, int y, bool leftButtonOnly) {
     if (!editor.hasDocument()) return;
-    const ImagePoint p = MapToImage(editor.state(), editor.document(), x, y);
+    PlacePointer(editor, MapToImage(editor.state(), editor.document(), x, y), leftButtonOnly);
+}
+
+void PlacePointer(Editor& editor, ImagePoint p, bool leftButtonOnly) {
     PointerState& pointer = editor.state().pointer;
     pointer.previousX = pointer.pointerX;
     pointer.previousY = pointer.pointerY;

@@ -88,11 +88,16 @@ struct ImagePoint {
     int y = 0;
 };
 ImagePoint MapToImage(const EditorState& state, core::BmpView document, int x, int y);
+// An image position (column, stored row; neither negative) snapped to
+// `GridStep` and kept inside the picture, as every pointer position is.
+ImagePoint SnapToPicture(const EditorState& state, core::BmpView document, ImagePoint p);
 
 // A mouse message over the image area: maps the point, shifts PointerX and
 // PointerY into their previous values, stores the new ones (bit 15 of
 // PointerX set unless `leftButtonOnly`) and shows them in status fields 1
 // and 2. Nothing without a document.
 void MovePointer(Editor& editor, int x, int y, bool leftButtonOnly);
+// The same for an image position already mapped (and snapped).
+void PlacePointer(Editor& editor, ImagePoint p, bool leftButtonOnly);
 
 }  // namespace zorva::shell

@@ -197,7 +197,7 @@ private slots:
         QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
         Mouse(QEvent::MouseButtonPress, {300, 200}, Qt::RightButton, Qt::RightButton);
         QCOMPARE(spy.at(1).at(0).toInt(), 2);
-        state().toolMode = shell::tool::SelectionFinished;
+        state().toolMode = shell::tool::SelectionOutlined;
         QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
         Mouse(QEvent::MouseButtonPress, {300, 200}, Qt::RightButton, Qt::RightButton);
         QCOMPARE(spy.at(2).at(0).toInt(), 0);

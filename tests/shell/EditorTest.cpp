@@ -129,10 +129,10 @@ TEST_F(EditorTest, SnapshotKeepsTheToolAndUndoRestoresTheSavedTool) {
 
 TEST_F(EditorTest, ASelectionOnThePictureTakesNoSnapshot) {
     OpenPicture(test::MakeSolid(3, 3, 0));
-    editor.state().toolMode = tool::SelectionOutlined;
+    editor.state().toolMode = tool::SelectionFloating;
     editor.takeSnapshot();
     EXPECT_EQ(editor.undoRing().index(), 0);
-    EXPECT_EQ(editor.state().toolMode, tool::SelectionOutlined);
+    EXPECT_EQ(editor.state().toolMode, tool::SelectionFloating);
     // A selection tool's snapshot raises the outline flag.
     editor.state().toolMode = tool::RectangleSelection;
     editor.takeSnapshot();

@@ -174,7 +174,7 @@ TEST_F(InputTest, RightButtonOrder) {
 TEST(ContextMenu, SubmenuChoice) {
     EditorState state;
     EXPECT_EQ(ContextSubmenu(state, false), 1);
-    for (uint16_t mode : {tool::SelectionFinished, tool::SelectionOutlined}) {
+    for (uint16_t mode : {tool::SelectionOutlined, tool::SelectionFloating}) {
         state.toolMode = mode;
         EXPECT_EQ(ContextSubmenu(state, true), 0) << mode;
     }
