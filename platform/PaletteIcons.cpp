@@ -408,10 +408,85 @@ QIcon ProgramIcon() {
     return icon;
 }
 
-QPixmap IllustrationPicture(int /*number*/, qreal pixelRatio) {
+namespace {
+
+// The picture of the rotation dialog's illustrations: a landscape photo
+// that tells up from down and left from right (the sun at its top left,
+// a house at its right), centred in the box.
+void DrawLandscape(QPainter& p) {
+    const QRectF photo(9, 16, 46, 32);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 60));
+    p.drawRoundedRect(photo.translated(1.5, 1.5), 1.5, 1.5);
+    p.setBrush(kLight);
+    p.setPen(QPen(kShadow, 1));
+    p.drawRoundedRect(photo, 1.5, 1.5);
+    const QRectF inside = photo.adjusted(2.5, 2.5, -2.5, -2.5);
+    QLinearGradient sky(inside.topLeft(), inside.bottomLeft());
+    sky.setColorAt(0, QColor(70, 140, 225));
+    sky.setColorAt(1, QColor(195, 228, 250));
+    p.setPen(Qt::NoPen);
+    p.setBrush(sky);
+    p.drawRect(inside);
+    p.save();
+    p.setClipRect(inside);
+    p.setBrush(QColor(255, 196, 40));
+    p.drawEllipse(QPointF(inside.left() + 8, inside.top() + 7), 4.5, 4.5);
+    QPainterPath ground;
+    ground.moveTo(inside.left(), inside.bottom());
+    ground.lineTo(inside.left(), inside.bottom() - 8);
+    ground.cubicTo(inside.left() + 12, inside.bottom() - 13, inside.left() + 24, inside.bottom() - 6, inside.right(),
+                   inside.bottom() - 10);
+    ground.lineTo(inside.right(), inside.bottom());
+    ground.closeSubpath();
+    p.setBrush(QColor(60, 155, 75));
+    p.drawPath(ground);
+    // The house: a wall, a roof and a door on the right-hand slope.
+    const QRectF wall(inside.right() - 14, inside.bottom() - 19, 10, 9);
+    p.setBrush(QColor(236, 222, 196));
+    p.setPen(QPen(kDark, 0.8));
+    p.drawRect(wall);
+    QPolygonF roof;
+    roof << QPointF(wall.left() - 2, wall.top()) << QPointF(wall.center().x(), wall.top() - 6)
+         << QPointF(wall.right() + 2, wall.top());
+    p.setBrush(QColor(190, 60, 45));
+    p.drawPolygon(roof);
+    p.setBrush(QColor(110, 70, 40));
+    p.drawRect(QRectF(wall.left() + 2, wall.bottom() - 5, 3, 5));
+    p.restore();
+}
+
+}  // namespace
+
+QPixmap IllustrationPicture(int number, qreal pixelRatio) {
     QPixmap picture(QSize(kIllustrationSize, kIllustrationSize) * pixelRatio);
     picture.setDevicePixelRatio(pixelRatio);
     picture.fill(Qt::transparent);
+    // 751 the picture as it is; 752 turned left, 753 right, 754 upside
+    // down, 755 mirrored.
+    if (number < 751 || number > 755) return picture;
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal centre = kIllustrationSize / 2.0;
+    p.translate(centre, centre);
+    switch (number) {
+        case 752:
+            p.rotate(-90);
+            break;
+        case 753:
+            p.rotate(90);
+            break;
+        case 754:
+            p.rotate(180);
+            break;
+        case 755:
+            p.scale(-1, 1);
+            break;
+        default:
+            break;
+    }
+    p.translate(-centre, -centre);
+    DrawLandscape(p);
     return picture;
 }
 

@@ -7,6 +7,7 @@
 #include "shell/commands/DocumentCommands.h"
 #include "shell/commands/Help.h"
 #include "shell/commands/Navigation.h"
+#include "shell/commands/Rotation.h"
 #include "shell/commands/SegmentCommands.h"
 #include "shell/commands/Selection.h"
 #include "shell/commands/WindowCommands.h"
@@ -86,7 +87,7 @@ constexpr CommandInfo kCommands[] = {
     {Grid32, "32пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 32, Grid32); }},
     {Grid64, "64пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 64, Grid64); }},
     {Adjust, "Настройка", Keys(), D | C | K},
-    {Rotate, "Повернуть", Keys(), D | C | K},
+    {Rotate, "Повернуть", Keys(), D | C | K, nullptr, &kRotateCommand, "rotate"},
     // "&Эффекты"
     {BlurLight, "легко", Keys(), SB | C | K},
     {BlurMedium, "средне", Keys(), SB | C | K},

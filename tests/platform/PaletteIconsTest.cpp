@@ -43,6 +43,32 @@ private slots:
         QCOMPARE(sharp.deviceIndependentSize(), QSizeF(25, 25));
         QVERIFY(!platform::ProgramIcon().isNull());
     }
+
+    // The rotation dialog's "После" pictures show the "Перед" picture as the
+    // turn would leave it: each is the upright one turned the same way.
+    void rotationIllustrationsShowTheirTurns() {
+        const QImage upright = platform::IllustrationPicture(751).toImage();
+        const auto turned = [&](const QTransform& t) {
+            return upright.transformed(t).convertToFormat(upright.format());
+        };
+        const std::pair<int, QImage> expected[] = {
+            {752, turned(QTransform().rotate(-90))},
+            {753, turned(QTransform().rotate(90))},
+            {754, turned(QTransform().rotate(180))},
+            {755, upright.mirrored(true, false)},
+        };
+        for (const auto& [number, want] : expected) {
+            const QImage got = platform::IllustrationPicture(number).toImage();
+            QCOMPARE(got.size(), want.size());
+            double difference = 0;
+            for (int y = 0; y < got.height(); ++y)
+                for (int x = 0; x < got.width(); ++x)
+                    difference += std::abs(qGray(got.pixel(x, y)) - qGray(want.pixel(x, y)));
+            QVERIFY2(difference / (got.width() * got.height()) < 2.0, qPrintable(QString::number(number)));
+            QVERIFY(got != upright);
+        }
+        QVERIFY(platform::IllustrationPicture(0).toImage().pixelColor(32, 32).alpha() == 0);
+    }
 };
 
 QTEST_MAIN(PaletteIconsTest)

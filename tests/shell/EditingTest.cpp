@@ -224,14 +224,48 @@ TEST_F(EditingTest, PasteClipsAtTheRightAndTop) {
     EXPECT_EQ(state().toolMode, tool::Pencil);
 }
 
+// Quarter turns exchange width and height; right then left is the
+// identity; a floating selection turns about its bottom-left corner; the
+// turn of the whole picture is undone alone.
+TEST_F(EditingTest, RotationTurnsThePictureOrTheSelection) {
+    editor.install(test::MakeImage(3, 2, [](uint32_t x, uint32_t r) { return 0x010000u * (x + 1) + r; }),
+                   InstallKind::Open);
+    const std::vector<uint8_t> start = Bytes();
+    Do({"rotate:right"});
+    ASSERT_EQ(editor.document().width(), 2u);
+    ASSERT_EQ(editor.document().height(), 3u);
+    EXPECT_EQ(At(0, 0), 0x030000u);  // from the source's bottom-right (2, 0)
+    EXPECT_EQ(At(1, 0), 0x030001u);
+    Do({"rotate:left"});
+    EXPECT_EQ(Bytes(), start);
+    Do({"rotate:180", "rotate:180", "rotate:mirror", "rotate:mirror"});
+    EXPECT_EQ(Bytes(), start);
+    Do({"rotate:right", "undo"});
+    EXPECT_EQ(Bytes(), start);
+
+    // A 6 x 2 piece of a larger picture, turned right: 2 wide and 6 high at
+    // the same bottom-left corner.
+    const auto picture = [](uint32_t x, uint32_t r) { return 0x400000u + x + 256 * r; };
+    editor.install(test::MakeImage(20, 20, picture), InstallKind::Open);
+    Do({"tool:rectangle-select", "drag:4,15,9,16", "rotate:right"});
+    ASSERT_EQ(state().toolMode, tool::SelectionFloating);
+    Do({"tool:pencil"});                 // drops it
+    EXPECT_EQ(At(4, 3), picture(9, 3));  // bottom-left from the piece's bottom-right
+    EXPECT_EQ(At(5, 3), picture(9, 4));
+    EXPECT_EQ(At(4, 8), picture(4, 3));
+    EXPECT_EQ(At(8, 3), 0xFFFFFFu);  // where the piece lay and the turned one does not
+    EXPECT_EQ(At(4, 9), picture(4, 9));
+}
+
 // Hundreds of random sessions of tools, gestures (many reaching past the
 // edges, so selections are dragged off every side) and editing commands, at
 // random zooms and grids, on pictures down to 1 x 1 (this runs under the
 // sanitizers too): nothing faults, and undoing every step brings back the
 // picture byte for byte.
 TEST_F(EditingTest, RandomSessionsUndoBackToThePictureTheyBeganWith) {
-    static constexpr const char* kCommands[] = {"copy", "cut",        "paste",     "delete", "cut-out",
-                                                "crop", "select-all", "copy-mode", "undo",   "redo"};
+    static constexpr const char* kCommands[] = {
+        "copy",      "cut",         "paste",        "delete",     "cut-out",       "crop", "select-all",
+        "copy-mode", "rotate:left", "rotate:right", "rotate:180", "rotate:mirror", "undo", "redo"};
     std::mt19937 random(20261209);
     const auto pick = [&](int n) { return int(random() % uint32_t(n)); };
     for (int session = 0; session < 300; ++session) {
