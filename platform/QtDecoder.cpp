@@ -23,6 +23,23 @@ inline uint32_t OverWhite(uint32_t argb) {
 
 }  // namespace
 
+core::BmpImage PictureFromQImage(QImage image) {
+    const bool alpha = image.hasAlphaChannel();
+    image = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    if (alpha) {
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) line[x] = OverWhite(line[x]);
+        }
+    }
+    const uint32_t height = uint32_t(image.height());
+    // Qt's first scan line is the top row; the BMP layout starts at the bottom.
+    return core::BuildDecodedImage(uint32_t(image.width()), height, [&](uint32_t rowFromBottom) {
+        return static_cast<const uint8_t*>(image.constScanLine(int(height - 1 - rowFromBottom)));
+    });
+}
+
 shell::DecodeResult DecodeWithQt(const std::string& path) {
     shell::DecodeResult result;
     const QString name = QString::fromUtf8(path.data(), qsizetype(path.size()));
@@ -48,20 +65,7 @@ shell::DecodeResult DecodeWithQt(const std::string& path) {
         return result;
     }
 
-    const bool alpha = image.hasAlphaChannel();
-    image = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (image.isNull()) return result;
-    if (alpha) {
-        for (int y = 0; y < image.height(); ++y) {
-            auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x) line[x] = OverWhite(line[x]);
-        }
-    }
-    const uint32_t height = uint32_t(image.height());
-    // Qt's first scan line is the top row; the BMP layout starts at the bottom.
-    result.image = core::BuildDecodedImage(uint32_t(image.width()), height, [&](uint32_t rowFromBottom) {
-        return static_cast<const uint8_t*>(image.constScanLine(int(height - 1 - rowFromBottom)));
-    });
+    result.image = PictureFromQImage(std::move(image));
     result.status = result.image ? shell::DecodeStatus::Ok : shell::DecodeStatus::CannotLoad;
     return result;
 }

@@ -1,6 +1,7 @@
 // Decoding picture files with Qt's image readers into the program's BMP layout.
 #pragma once
 
+#include <QImage>
 #include <string>
 
 #include "shell/Host.h"
@@ -11,5 +12,9 @@ namespace zorva::platform {
 // ICO), judged by content rather than name; flattens transparency against
 // white; refuses pictures too large for the work arena before decoding them.
 shell::DecodeResult DecodeWithQt(const std::string& path);
+
+// A Qt image in the program's layout, transparency flattened against white;
+// empty when it cannot be converted. The caller has checked its size.
+core::BmpImage PictureFromQImage(QImage image);
 
 }  // namespace zorva::platform

@@ -2,12 +2,16 @@
 #include "platform/QtHost.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QStringList>
 #include <chrono>
 
+#include "core/WorkArena.h"
+#include "edit/ClipboardDib.h"
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
 #include "platform/Printing.h"
@@ -126,6 +130,46 @@ std::optional<shell::Colour> QtHost::chooseColour() {
 
 shell::PrintStatus QtHost::print(const shell::PrintJob& job) {
     return PrintWithDialog(&m_window, job, m_printFile);
+}
+
+// ---- clipboard ----
+
+namespace {
+
+// The MIME type of a BMP file, which other programs on the desktop offer
+// and take for a device-independent bitmap.
+constexpr char kBmpMime[] = "image/bmp";
+
+}  // namespace
+
+void QtHost::setClipboardPicture(core::BmpView picture) {
+    // The picture is a BMP file already: its bytes serve programs that take
+    // image/bmp, and Qt offers the decoded image in its other formats (PNG
+    // first) to the rest.
+    const QByteArray file(reinterpret_cast<const char*>(picture.data()), qsizetype(picture.fileSize()));
+    auto* mime = new QMimeData;
+    mime->setImageData(QImage::fromData(file, "BMP"));
+    mime->setData(kBmpMime, file);
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+std::optional<core::BmpImage> QtHost::clipboardPicture() {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime) return std::nullopt;
+    if (mime->hasFormat(kBmpMime)) {
+        // A BMP file, or a bare DIB as some programs put it there.
+        const QByteArray bytes = mime->data(kBmpMime);
+        std::span<const uint8_t> dib(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+        if (dib.size() >= 14 && dib[0] == 'B' && dib[1] == 'M') dib = dib.subspan(14);
+        if (std::optional<core::BmpImage> picture = edit::PictureFromDib(dib)) return picture;
+    }
+    if (!mime->hasImage()) return std::nullopt;  // text or files: nothing to paste
+    const QImage image = qvariant_cast<QImage>(mime->imageData());
+    if (image.isNull() || core::CheckFit(uint32_t(image.width()), uint32_t(image.height())) != core::ImageFit::Fits)
+        return std::nullopt;
+    core::BmpImage picture = PictureFromQImage(image);
+    if (!picture) return std::nullopt;
+    return picture;
 }
 
 }  // namespace zorva::platform

@@ -26,6 +26,8 @@ public:
     void setBusy(bool busy) override;
     std::optional<shell::Colour> chooseColour() override;
     shell::PrintStatus print(const shell::PrintJob& job) override;
+    void setClipboardPicture(core::BmpView picture) override;
+    std::optional<core::BmpImage> clipboardPicture() override;
 
     // Prints into this PDF file without asking (tests, scripts); empty: ask.
     void setPrintFile(const QString& pdfFile) { m_printFile = pdfFile; }

@@ -1,8 +1,10 @@
 // The real main window offscreen: menus, menu rules, keys, mouse routing, palette, status bar, scroll bars, painting.
+#include <QClipboard>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -15,6 +17,8 @@
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
 #include "shell/commands/CommandTable.h"
+#include "shell/input/Gesture.h"
+#include "shell/input/Tools.h"
 #include "shell/view/Palette.h"
 #include "shell/view/View.h"
 #include "tests/support/TestSupport.h"
@@ -257,6 +261,44 @@ private slots:
         Key(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(state().modifierState, uint8_t(1));
         Key(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
+    }
+
+    // A selection copied is on the system clipboard for any program, as an
+    // image and as a BMP file; an image another program put there pastes.
+    void clipboardCarriesPicturesBothWays() {
+        QVERIFY(window->openAtStart(Picture(40, 30, 0x102030, 0xC08040)));
+        std::string why;
+        shell::EditorTools tools;
+        for (const char* op : {"tool:rectangle-select", "drag:15,5,24,9"})
+            shell::PerformGesture(editor(), *shell::ParseGesture(op, why), tools);
+        editor().dispatch(CommandId::Copy);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        const QImage copied = clipboard->image();
+        QCOMPARE(copied.size(), QSize(10, 5));
+        QCOMPARE(copied.pixel(0, 0) & 0xFFFFFFu, 0x102030u);
+        QCOMPARE(copied.pixel(9, 4) & 0xFFFFFFu, 0xC08040u);
+        const QImage bmp = QImage::fromData(clipboard->mimeData()->data("image/bmp"), "BMP");
+        QCOMPARE(bmp.convertToFormat(QImage::Format_RGB32), copied.convertToFormat(QImage::Format_RGB32));
+        // The copied pixels stay in the picture, with no outline left.
+        QCOMPARE(test::Rgb(editor().document(), 15, 20), 0x102030u);
+        QCOMPARE(test::Rgb(editor().document(), 24, 24), 0xC08040u);
+
+        // Another program's image with a see-through pixel: it flattens to
+        // white, which pastes transparent.
+        QImage other(3, 2, QImage::Format_ARGB32);
+        other.fill(QColor(0, 200, 0));
+        other.setPixelColor(2, 0, QColor(9, 9, 9, 0));
+        clipboard->setImage(other);
+        editor().dispatch(CommandId::Paste);
+        QCOMPARE(state().toolMode, shell::tool::SelectionPasted);
+        QCOMPARE(test::Rgb(editor().arena().floatImage(), 0, 0), 0x00C800u);  // its bottom-left pixel
+        QCOMPARE(test::Rgb(editor().arena().floatImage(), 2, 1), 0xFFFFFFu);
+        // Pasting text instead changes nothing.
+        editor().dispatch(CommandId::Undo);
+        QCOMPARE(state().toolMode, shell::tool::RectangleSelection);
+        clipboard->setText(QStringLiteral("no picture"));
+        editor().dispatch(CommandId::Paste);
+        QCOMPARE(state().toolMode, shell::tool::RectangleSelection);
     }
 
     // ---- palette, mouse, status bar ----

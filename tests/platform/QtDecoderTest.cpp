@@ -1,4 +1,5 @@
 // Every format of the open dialog decodes to the pixels of a reference BMP; bad files change nothing.
+#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -6,6 +7,7 @@
 #include <fstream>
 
 #include "core/ImageFiles.h"
+#include "edit/ClipboardDib.h"
 #include "platform/QtDecoder.h"
 #include "shell/Editor.h"
 #include "shell/Messages.h"
@@ -232,6 +234,28 @@ private slots:
         shell::DecodeResult result = platform::DecodeWithQt(path.toStdString());
         QCOMPARE(int(result.status), int(shell::DecodeStatus::Ok));
         QCOMPARE(result.image.view().width(), 13);
+    }
+
+    // The clipboard's own DIB reader and Qt's BMP reader agree on every
+    // BMP Qt writes: 1-, 8-, 24- and 32-bit, a picture of each.
+    void clipboardDibsReadAsQtReadsThem() {
+        QImage rgb(29, 7, QImage::Format_RGB32);
+        for (int y = 0; y < rgb.height(); ++y)
+            for (int x = 0; x < rgb.width(); ++x) rgb.setPixel(x, y, qRgb(x * 9, y * 31, (x * y * 13) & 255));
+        const QImage forms[] = {rgb, rgb.convertToFormat(QImage::Format_RGB888),
+                                rgb.convertToFormat(QImage::Format_Indexed8), rgb.convertToFormat(QImage::Format_Mono)};
+        for (const QImage& image : forms) {
+            QByteArray file;
+            QBuffer buffer(&file);
+            QVERIFY(buffer.open(QIODevice::WriteOnly));
+            QVERIFY(image.save(&buffer, "BMP"));
+            const std::span<const uint8_t> dib(reinterpret_cast<const uint8_t*>(file.constData()) + 14,
+                                               size_t(file.size()) - 14);
+            const std::optional<core::BmpImage> ours = edit::PictureFromDib(dib);
+            QVERIFY2(ours, qPrintable(QString::number(image.format())));
+            const core::BmpImage theirs = platform::PictureFromQImage(QImage::fromData(file, "BMP"));
+            QVERIFY(test::SamePixels(theirs.view(), ours->view()));
+        }
     }
 };
 
