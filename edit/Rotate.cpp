@@ -18,24 +18,36 @@ void CopyPixel(uint8_t* d, const uint8_t* s) {
     d[2] = s[2];
 }
 
+// One destination row of a tile: `count` pixels read `step` bytes apart.
+// A pixel moves as one 4-byte word whose fourth byte the next pixel
+// overwrites; the last one moves as three bytes, so nothing past the tile's
+// row is touched. `wideReads`: the byte after every source pixel belongs
+// to the picture (the column is not the last one), so 4-byte reads are safe.
+inline void CopyColumn(uint8_t* d, const uint8_t* s, ptrdiff_t step, uint32_t count, bool wideReads) {
+    if (wideReads) {
+        for (uint32_t i = 1; i < count; ++i, d += 3, s += step) std::memcpy(d, s, 4);
+    } else {
+        for (uint32_t i = 1; i < count; ++i, d += 3, s += step) {
+            uint32_t word = 0;
+            std::memcpy(&word, s, 3);
+            std::memcpy(d, &word, 4);
+        }
+    }
+    CopyPixel(d, s);
+}
+
 // Destination (X, Y) of a quarter turn reads source (sx, sy): turning
 // right, sx = W - 1 - Y and sy = X; turning left, sx = Y and sy = H - 1 - X.
 void QuarterTurn(core::BmpView source, core::MutableBmpView dest, bool right) {
     const uint32_t w = source.width(), h = source.height();  // dest is h x w
-    const size_t srcStride = source.stride();
+    const ptrdiff_t srcStride = ptrdiff_t(source.stride());
     for (uint32_t ty = 0; ty < w; ty += kTile)
         for (uint32_t tx = 0; tx < h; tx += kTile) {
             const uint32_t yEnd = std::min(ty + kTile, w), xEnd = std::min(tx + kTile, h);
             for (uint32_t y = ty; y < yEnd; ++y) {
-                uint8_t* d = dest.pixel(tx, y);
                 const uint32_t sx = right ? w - 1 - y : y;
-                if (right) {
-                    const uint8_t* s = source.pixel(sx, tx);
-                    for (uint32_t x = tx; x < xEnd; ++x, d += 3, s += srcStride) CopyPixel(d, s);
-                } else {
-                    const uint8_t* s = source.pixel(sx, h - 1 - tx);
-                    for (uint32_t x = tx; x < xEnd; ++x, d += 3, s -= srcStride) CopyPixel(d, s);
-                }
+                const uint8_t* s = right ? source.pixel(sx, tx) : source.pixel(sx, h - 1 - tx);
+                CopyColumn(dest.pixel(tx, y), s, right ? srcStride : -srcStride, xEnd - tx, sx + 1 < w);
             }
         }
 }

@@ -13,7 +13,7 @@ case "${1:-build}" in
   # the fuzzers (clang with its libFuzzer runtime).
   test)   want=("${build[@]}" clang-format imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
-  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libzbar-dev python3-opencv) ;;
+  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libzbar-dev python3-opencv libopencv-dev) ;;
   corpus) want=(zint imagemagick) ;;
   screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core) ;;
   *) echo "usage: $0 build|test|run|bench|corpus|screenshot" >&2; exit 2 ;;
