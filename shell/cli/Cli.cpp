@@ -21,8 +21,17 @@ constexpr int kUsage = 2;
 
 class Session {
 public:
-    Session(const Decoder& decoder, const std::string& undoFolder, std::ostream& output, std::ostream& errors)
-        : host(decoder, errors), editor(host, undoFolder), out(output), err(errors) {}
+    Session(const Decoder& decoder, const std::string& undoFolder, std::ostream& output, std::ostream& errors,
+            std::string bases)
+        : host(decoder, errors), editor(host, undoFolder), out(output), err(errors), baseFolder(std::move(bases)) {}
+
+    // Loads the symbol bases as start-up does (a missing one is told and
+    // stays empty), once, and only for jobs that compare with them.
+    void loadBases() {
+        if (basesLoaded || baseFolder.empty()) return;
+        basesLoaded = true;
+        editor.loadSymbolBases(baseFolder);
+    }
 
     // Opens `path` as the document, as the Open command does; a failure is
     // told with the file's name.
@@ -51,7 +60,13 @@ public:
     Editor editor;
     std::ostream& out;
     std::ostream& err;
+    std::string baseFolder;
+    bool basesLoaded = false;
 };
+
+bool ComparesWithABase(CommandId id) {
+    return id == CommandId::CompareBase1 || id == CommandId::CompareBase2 || id == CommandId::CompareBase3;
+}
 
 using Arguments = std::vector<std::string>;
 
@@ -91,6 +106,8 @@ int Apply(const Arguments& args, Session& s) {
         opNames.push_back(args[i]);
     }
     if (calls.empty()) return s.wrong("apply: needs at least one OP after the picture");
+    for (const OpCall& call : calls)
+        if (ComparesWithABase(call.id)) s.loadBases();
     if (!s.open(args[0])) return kFileError;
     s.host.recording = true;
     EditorTools tools;
@@ -131,6 +148,46 @@ int Each(const Arguments& args, Session& s, CommandId id, int field) {
     return status;
 }
 
+// Runs one recognition command on IMAGE as `apply IMAGE OP` would, and
+// prints the status fields it wrote. A file it could not write is told
+// (naming the picture) and ends in status 1.
+int Recognise(const std::string& picture, Session& s, CommandId id, const std::string& output = {}) {
+    if (ComparesWithABase(id)) s.loadBases();
+    if (!s.open(picture)) return kFileError;
+    const int before = s.host.messagesShown;
+    s.host.recording = true;
+    s.host.setSubject(picture);
+    s.editor.dispatch(id);
+    s.host.setSubject({});
+    s.host.recording = false;
+    for (const auto& [field, text] : s.host.statusLog()) s.out << field << '\t' << text << '\n';
+    if (s.host.messagesShown != before) return kFileError;
+    if (!output.empty() && !s.save(output)) return kFileError;
+    return kOk;
+}
+
+int MakeBase(const Arguments& args, Session& s) {
+    return Recognise(args[0], s, CommandId::MakeBase);
+}
+
+int Compare(const Arguments& args, Session& s) {
+    const std::optional<int> k = ParseInt(args[1], 1, 3);
+    if (!k) return s.wrong("compare " + args[1] + ": the base is 1, 2 or 3");
+    constexpr CommandId kCompare[] = {CommandId::CompareBase1, CommandId::CompareBase2, CommandId::CompareBase3};
+    return Recognise(args[0], s, kCompare[*k - 1]);
+}
+
+int Colours(const Arguments& args, Session& s) {
+    std::string output;
+    if (args.size() == 3) {
+        if (args[1] != "-o") return s.wrong(args[1] + ": colours takes IMAGE [-o OUT.bmp]");
+        output = args[2];
+    } else if (args.size() != 1) {
+        return s.wrong("colours: takes IMAGE [-o OUT.bmp]");
+    }
+    return Recognise(args[0], s, CommandId::ObjectColours, output);
+}
+
 // The verbs: name, the arguments they take (the usage line), how many, and what they do.
 struct Verb {
     std::string_view name;
@@ -147,6 +204,9 @@ constexpr Verb kVerbs[] = {
     {"apply", "IMAGE [-o OUT.bmp] OP [OP ...]", 2, SIZE_MAX, Apply},
     {"barcode", "IMAGE...", 1, SIZE_MAX,
      [](const Arguments& a, Session& s) { return Each(a, s, CommandId::Barcode, status::Result); }},
+    {"make-base", "IMAGE", 1, 1, MakeBase},
+    {"compare", "IMAGE K", 2, 2, Compare},
+    {"colours", "IMAGE [-o OUT.bmp]", 1, 3, Colours},
 };
 
 int Usage(std::ostream& err) {
@@ -162,7 +222,7 @@ int Usage(std::ostream& err) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const std::string& undoFolder,
-           std::ostream& out, std::ostream& err) {
+           std::ostream& out, std::ostream& err, const std::string& baseFolder) {
     const auto start = std::chrono::steady_clock::now();
     bool timed = false;
     std::vector<std::string> args;
@@ -187,7 +247,7 @@ int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const
         err << name << ": takes " << verb->arguments << '\n';
         return kUsage;
     }
-    Session session(decoder, undoFolder, out, err);
+    Session session(decoder, undoFolder, out, err, baseFolder);
     const int status = verb->run(rest, session);
     if (timed) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);

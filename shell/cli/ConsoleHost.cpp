@@ -6,6 +6,7 @@
 namespace zorva::shell {
 
 void ConsoleHost::message(std::string_view text, std::string_view, MessageIcon) {
+    ++messagesShown;
     if (!m_subject.empty()) m_err << m_subject << ": ";
     m_err << text << '\n';
 }

@@ -37,6 +37,8 @@ public:
     const std::vector<std::pair<int, std::string>>& statusLog() const { return m_status; }
     void clearStatusLog() { m_status.clear(); }
     bool recording = false;
+    // Messages shown so far: a job that had something to tell has failed.
+    int messagesShown = 0;
 
 private:
     Decoder m_decoder;

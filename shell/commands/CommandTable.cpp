@@ -7,6 +7,7 @@
 #include "shell/commands/DocumentCommands.h"
 #include "shell/commands/Help.h"
 #include "shell/commands/Navigation.h"
+#include "shell/commands/RecognitionCommands.h"
 #include "shell/commands/Rotation.h"
 #include "shell/commands/SegmentCommands.h"
 #include "shell/commands/Selection.h"
@@ -113,11 +114,12 @@ constexpr CommandInfo kCommands[] = {
     {PlateHere, "На текущем фото", Keys(), S},
     {PlatesFolder, "На всех фото в папке", Keys(), S},
     {Text, "Текст", Keys(), S, NoTextRecognitionYet},
-    {ObjectColours, "Объекта", Keys(), S},
-    {MakeBase, "Создание базы", Keys(), S},
-    {CompareBase1, "с базой1", Keys(), D},
-    {CompareBase2, "с базой2", Keys(), D},
-    {CompareBase3, "с базой3", Keys(), D},
+    {ObjectColours, "Объекта", Keys(), S, ObjectColoursCommand, nullptr, "colours"},
+    {MakeBase, "Создание базы", Keys(), S, MakeBaseCommand, nullptr, "make-base"},
+    // The comparisons take their snapshot themselves, after their clock starts.
+    {CompareBase1, "с базой1", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 1); }, nullptr, "compare:1"},
+    {CompareBase2, "с базой2", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 2); }, nullptr, "compare:2"},
+    {CompareBase3, "с базой3", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 3); }, nullptr, "compare:3"},
     // "&Язык": Russian is the only language; its item keeps its check mark.
     {Russian, "Русский", Keys(), V, [](Editor&) {}},
     {English, "English", Keys(), V, ShowEnglish},

@@ -125,35 +125,16 @@ constexpr ControlSpec kSegment2Controls[] = {
 constexpr DialogSpec kSegment2{"SEGMENT2", "Параметры сегментации", kSegment2Controls};
 
 CommandReport RunSegmentMedianCut(Editor& editor, const DialogModel& dialog) {
-    SegmentState& s = editor.state().segment;
-    segment::SegmentStore& store = editor.segments();
-    const core::MutableBmpView image = editor.document();
-    s.paletteSize = dialog.value(kTrackbar1);
-    s.minSegmentPoints = MinimumPoints(dialog);
-    s.quantiseFirst = true;
-    s.segmentMode = SegmentMode::MedianCut;
-    s.paletteSize -= 1;
-    if (!store.placeIndexed(editor.arena(), image.width(), image.height())) {
-        s.segmentsReady = false;
-        return {.timed = false, .message = text::kNoMemory};
-    }
-    segment::SegmentMedianCutParams params;
-    params.colours = uint32_t(s.paletteSize + 1);
-    params.minSegmentPoints = uint32_t(s.minSegmentPoints);
-    params.quantiseFirst = true;
     uint32_t k = 0;
-    const segment::SegmentStatus status = segment::SegmentMedianCut(
-        image, params, Histogram(editor), store.indexedMap(), store.indexedTable(), store.palette, k);
-    if (status != segment::SegmentStatus::Done) {
-        store.invalidate();
-        s.segmentsReady = false;
-        return {.message = text::kTooManySegments};
+    switch (SegmentDocumentMedianCut(editor, dialog.value(kTrackbar1), MinimumPoints(dialog), k)) {
+        case MedianCutOutcome::Done:
+            return {.fields = {{status::Segment, std::to_string(k)}}};
+        case MedianCutOutcome::NoMemory:
+            return {.timed = false, .message = text::kNoMemory};
+        case MedianCutOutcome::TooManySegments:
+            return {.message = text::kTooManySegments};
     }
-    store.segmentPalette = store.palette;
-    store.settleIndexed(editor.arena(), k);
-    s.segmentCount = s.segmentTotal = k;
-    s.segmentsReady = true;
-    return {.fields = {{status::Segment, std::to_string(k)}}};
+    return {};
 }
 
 constexpr OpWord kScaleWords[] = {{"x1", kButtonX1}, {"x10", kButtonX10}};
@@ -212,6 +193,39 @@ CommandReport RunSvgExport(Editor& editor, const DialogModel& dialog) {
 constexpr OpArg kSvgArgs[] = {{"VALUE", "value", kTrackbar1}};
 
 }  // namespace
+
+MedianCutOutcome SegmentDocumentMedianCut(Editor& editor, int colours, int minimumPoints, uint32_t& segments) {
+    SegmentState& s = editor.state().segment;
+    segment::SegmentStore& store = editor.segments();
+    const core::MutableBmpView image = editor.document();
+    s.paletteSize = colours;
+    s.minSegmentPoints = minimumPoints;
+    s.quantiseFirst = true;
+    s.segmentMode = SegmentMode::MedianCut;
+    s.paletteSize -= 1;
+    if (!store.placeIndexed(editor.arena(), image.width(), image.height())) {
+        s.segmentsReady = false;
+        return MedianCutOutcome::NoMemory;
+    }
+    segment::SegmentMedianCutParams params;
+    params.colours = uint32_t(s.paletteSize + 1);
+    params.minSegmentPoints = uint32_t(s.minSegmentPoints);
+    params.quantiseFirst = true;
+    uint32_t k = 0;
+    const segment::SegmentStatus status = segment::SegmentMedianCut(
+        image, params, Histogram(editor), store.indexedMap(), store.indexedTable(), store.palette, k);
+    if (status != segment::SegmentStatus::Done) {
+        store.invalidate();
+        s.segmentsReady = false;
+        return MedianCutOutcome::TooManySegments;
+    }
+    store.segmentPalette = store.palette;
+    store.settleIndexed(editor.arena(), k);
+    s.segmentCount = s.segmentTotal = k;
+    s.segmentsReady = true;
+    segments = k;
+    return MedianCutOutcome::Done;
+}
 
 const DialogCommand kPaletteCommand{.spec = &kPalitra, .snapshot = true, .run = RunPalette, .opArgs = kPaletteArgs};
 const DialogCommand kSegmentEightCommand{

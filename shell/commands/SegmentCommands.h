@@ -21,6 +21,16 @@ extern const DialogCommand kSegmentMedianCutCommand;
 // 40050 "Векторный файл .svg": dialog SEG_MIN (8-connected map) or POGRESH
 // (indexed map), then the SVG file beside the picture.
 extern const DialogCommand kSvgExportCommand;
+// How a median-cut segmentation of the document ended.
+enum class MedianCutOutcome { Done, NoMemory, TooManySegments };
+
+// Segments the document with SegmentMedianCut as the SEGMENT2 dialog's OK
+// and recognition do: `colours` colours, segments of at most
+// `minimumPoints` pixels folded, QuantiseFirst 1, SegmentMode 3; places the
+// map and table in the arena and records the run in the state. `segments`
+// receives K when Done; on failure no segmentation is present.
+MedianCutOutcome SegmentDocumentMedianCut(Editor& editor, int colours, int minimumPoints, uint32_t& segments);
+
 // Whether tracing writes the SVG file beside the picture: the caller says
 // so (the export always; recognition as its own parameters want), never a
 // flag another command left behind.
