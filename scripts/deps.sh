@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zorva needs for a purpose, only those missing.
-#   scripts/deps.sh build|test|run|bench|corpus|screenshot
+#   scripts/deps.sh build|test|run|bench|corpus|bases|screenshot
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
@@ -15,8 +15,11 @@ case "${1:-build}" in
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
   bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libzbar-dev python3-opencv libopencv-dev) ;;
   corpus) want=(zint imagemagick) ;;
+  # The shipped symbol bases are drawn from fonts close to the number-plate typeface (Open DIN,
+  # osifont) and a plain sans-serif (DejaVu Sans) by ImageMagick (scripts/make-bases.sh).
+  bases)  want=("${build[@]}" imagemagick fonts-opendin fonts-osifont fonts-dejavu-core) ;;
   screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core) ;;
-  *) echo "usage: $0 build|test|run|bench|corpus|screenshot" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|run|bench|corpus|bases|screenshot" >&2; exit 2 ;;
 esac
 
 missing=()
