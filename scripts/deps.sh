@@ -3,8 +3,10 @@
 #   scripts/deps.sh build|test|run|bench|corpus|bases|screenshot
 set -euo pipefail
 
+# The barcode chain links zxing-cpp and zbar (libzxing-dev, libzbar-dev);
+# their runtime libraries come with them, so every purpose below has them.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev)
+       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev libzxing-dev libzbar-dev)
 case "${1:-build}" in
   build)  want=("${build[@]}") ;;
   # The test command checks the layout of the sources (clang-format). The
@@ -13,7 +15,7 @@ case "${1:-build}" in
   # the fuzzers (clang with its libFuzzer runtime).
   test)   want=("${build[@]}" clang-format imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
-  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools libzbar-dev python3-opencv libopencv-dev) ;;
+  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools python3-opencv libopencv-dev) ;;
   corpus) want=(zint imagemagick) ;;
   # The shipped symbol bases are drawn from fonts close to the number-plate typeface (Open DIN,
   # osifont) and a plain sans-serif (DejaVu Sans) by ImageMagick (scripts/make-bases.sh).

@@ -118,6 +118,14 @@ ExactImage Mirrored(const ExactImage& image) {
     return out;
 }
 
+ExactImage TurnedQuarter(const ExactImage& image) {
+    const uint32_t w = image.width(), h = image.height();
+    ExactImage out(h, w);
+    for (uint32_t r = 0; r < h; ++r)
+        for (uint32_t x = 0; x < w; ++x) out.set(r, w - 1 - x, image.rgb(x, r));
+    return out;
+}
+
 ExactImage LoadPng(const std::string& path) {
     png_image png;
     std::memset(&png, 0, sizeof png);

@@ -82,9 +82,12 @@ void DrawEan(ExactImage& image, const std::string& digits, const EanDrawing& how
 // A white width x height picture holding `digits` drawn as `how` says.
 ExactImage EanPicture(const std::string& digits, const EanDrawing& how, int width, int height);
 
-// The picture turned 180 degrees, and mirrored left to right.
+// The picture turned 180 degrees, mirrored left to right, and turned a
+// quarter turn (its width becomes its height; bars upright become bars
+// lying across the rows).
 ExactImage Turned180(const ExactImage& image);
 ExactImage Mirrored(const ExactImage& image);
+ExactImage TurnedQuarter(const ExactImage& image);
 
 // Decodes a PNG file into an exact-size picture; empty (width 0) on failure.
 ExactImage LoadPng(const std::string& path);
