@@ -134,6 +134,9 @@ struct EditorState {
     SelectionState selection;
     SegmentState segment;
     std::array<std::string, status::kFieldCount> statusText;
+    // Who read the code of the last barcode command: "exact", "zxing",
+    // "zbar", or "-" when nothing was read (zorva-cli prints it).
+    std::string barcodeReader;
     // The window: scroll bars and view size, the pointer in image
     // coordinates, the tool palette.
     ViewLayout layout;

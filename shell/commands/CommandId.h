@@ -81,6 +81,9 @@ enum class CommandId : uint16_t {
     Grid16 = 263,
     Grid32 = 264,
     Grid64 = 265,
+    // Commands without a menu item, for scripts only (zorva-cli OPs),
+    // numbered apart from the menu's ids.
+    BarcodeStrict = 41074,  // the barcode command with the exact reader alone
 };
 
 constexpr uint16_t ToInt(CommandId id) {

@@ -47,8 +47,8 @@ constexpr std::array<KeyBinding, 2> Keys(KeyBinding a = {}, KeyBinding b = {}) {
 // still to come.
 void NoTextRecognitionYet(Editor&) {}
 
-// The rows in menu order. Rows without an operation are recognised and do
-// nothing yet.
+// The rows in menu order, then the rows scripts alone reach. Rows without an
+// operation are recognised and do nothing yet.
 constexpr CommandInfo kCommands[] = {
     // "&Файл"
     {New, "&Создать", Keys(), C, NewCommand},
@@ -137,6 +137,8 @@ constexpr CommandInfo kCommands[] = {
     // The two arrows of the menu bar.
     {PreviousPhoto, " < ", Keys(), 0, [](Editor& e) { NavigateFolder(e, Direction::Previous); }},
     {NextPhoto, " > ", Keys(), 0, [](Editor& e) { NavigateFolder(e, Direction::Next); }},
+    // Script-only rows: no menu text, no keys, in no menu.
+    {BarcodeStrict, "", Keys(), S, RunStrictBarcodeCommand, nullptr, "barcode-strict"},
 };
 
 // The menus name items by id; their texts come from the rows.

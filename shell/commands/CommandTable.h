@@ -43,7 +43,8 @@ using Operation = void (*)(Editor&);
 // zorva-cli names it. This row is the one place a command is stated.
 struct CommandInfo {
     CommandId id;
-    std::string_view text;                  // menu text exactly as shown, "&" marks the access key, "\t" the label
+    std::string_view text;                  // menu text exactly as shown, "&" marks the access key, "\t" the label;
+                                            // empty for a row scripts alone reach, in no menu
     std::array<KeyBinding, 2> keys;         // the shortcut keys that run it
     uint8_t marks = 0;                      // mark:: bits
     Operation run = nullptr;                // the operation, or null

@@ -115,10 +115,12 @@ private slots:
             QCOMPARE(items[i].first, expected[i].first);
             QCOMPARE(items[i].second, expected[i].second);
         }
-        // Every command of the table is in the menu once.
+        // Every command of the table with a menu text is in the menu once.
         std::set<int> ids;
         for (const auto& [id, text] : items) QVERIFY(ids.insert(id).second);
-        QCOMPARE(ids.size(), shell::Commands().size());
+        size_t menuRows = 0;
+        for (const shell::CommandInfo& c : shell::Commands()) menuRows += c.text.empty() ? 0 : 1;
+        QCOMPARE(ids.size(), menuRows);
         QCOMPARE(window->menuAction(CommandId::Print)->text(), QStringLiteral("&Печать\tCtrl+P"));
         // The arrows are items of the bar itself.
         const QList<QAction*> bar = window->menuBar()->actions();

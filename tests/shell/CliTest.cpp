@@ -119,6 +119,59 @@ TEST_F(CliTest, AnOpTheMenuWouldGreyIsAnErrorNotASilentSkip) {
     EXPECT_EQ(Cli({"apply", in, "segment:2,0", "svg:5"}).status, 0);
 }
 
+// EAN-13 5901234123457 at 3 pixels per module on white, upright or on its
+// side (bars across the rows, which only the libraries read).
+std::string CodeFile(const test::TempDir& dir, const std::string& name, bool sideways) {
+    static constexpr const char* kModules =
+        "10100010110100111011001100100110111101001110101010110011011011001000010101110010011101000100101";
+    const auto colour = [sideways](uint32_t x, uint32_t r) -> uint32_t {
+        const uint32_t along = sideways ? r : x, across = sideways ? x : r;
+        if (across < 16 || across >= 136 || along < 40 || along >= 40 + 95 * 3) return 0xFFFFFF;
+        return kModules[(along - 40) / 3] == '1' ? 0x000000 : 0xFFFFFF;
+    };
+    const std::string path = dir.file(name);
+    core::WriteImageFile(path, test::MakeImage(sideways ? 160 : 420, sideways ? 420 : 160, colour).view());
+    return path;
+}
+
+// One line per picture: the name, field 10 and the reader, the exact reader
+// first and a library for the sideways code; --strict runs the exact reader
+// alone; a picture that cannot be loaded is told and the others still read.
+TEST_F(CliTest, BarcodeNamesTheReaderInAThirdColumn) {
+    const std::string upright = CodeFile(dir, "upright.bmp", false);
+    const std::string sideways = CodeFile(dir, "sideways.bmp", true);
+    const std::string blank = Picture(40, 60, "blank.bmp");
+    const CliRun chain = Cli({"barcode", upright, sideways, blank});
+    EXPECT_EQ(chain.status, 0);
+    EXPECT_EQ(chain.out, upright + "\t5901234123457+\texact\n" + sideways + "\t5901234123457+\tzxing\n" + blank +
+                             "\t********  \t-\n");
+    const CliRun strict = Cli({"barcode", "--strict", upright, sideways});
+    EXPECT_EQ(strict.status, 0);
+    EXPECT_EQ(strict.out, upright + "\t5901234123457+\texact\n" + sideways + "\t********  \t-\n");
+
+    const CliRun missing = Cli({"barcode", dir.file("none.bmp"), sideways});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, sideways + "\t5901234123457+\tzxing\n");
+    EXPECT_EQ(missing.err, dir.file("none.bmp") + ": Не может загрузить файл\n");
+    const CliRun none = Cli({"barcode", "--strict"});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.err, "barcode: needs at least one picture\n");
+}
+
+// The OPs: "barcode" runs the chain and "barcode-strict" the exact reader,
+// each with its fields; the strict one is in the usage list, not in the menu.
+TEST_F(CliTest, BarcodeOpsRunTheChainOrTheExactReader) {
+    const std::string sideways = CodeFile(dir, "sideways.bmp", true);
+    const CliRun chain = Cli({"apply", sideways, "barcode"});
+    EXPECT_EQ(chain.status, 0);
+    EXPECT_EQ(chain.out.rfind("9\tШтрих-код\n10\t5901234123457+\n11\tT(ms)=", 0), 0u) << chain.out;
+    const CliRun strict = Cli({"apply", sideways, "-o", dir.file("o.bmp"), "barcode-strict"});
+    EXPECT_EQ(strict.status, 0);
+    EXPECT_EQ(strict.out.rfind("9\tШтрих-код\n10\t********  \n11\tT(ms)=", 0), 0u) << strict.out;
+    EXPECT_TRUE(test::SameBytes(test::ReadBytes(sideways), test::ReadBytes(dir.file("o.bmp"))));
+    EXPECT_NE(Cli({}).err.find(" barcode-strict"), std::string::npos);
+}
+
 TEST_F(CliTest, ApplyOpensRunsAndSaves) {
     const std::string in = Picture(3, 3);
     const CliRun run = Cli({"--time", "apply", in, "-o", dir.file("o.bmp"), "undo", "redo", "copy-mode"});
