@@ -1,7 +1,9 @@
-// Barcode reader timings on 12 MP and 2 MP photos with a code and without, beside zbar when it is built in.
+// Barcode timings on 12 MP and 2 MP photos: the exact reader, the chain and each of its stages, beside zbar.
 #include <benchmark/benchmark.h>
+#include <zbar.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -13,11 +15,10 @@
 #include "core/Bytes.h"
 #include "core/ImageFiles.h"
 #include "recognize/Barcode.h"
+#include "recognize/BarcodeChain.h"
+#include "recognize/BarcodeZbar.h"
+#include "recognize/BarcodeZxing.h"
 #include "shell/commands/BarcodeCommand.h"
-
-#ifdef ZORVA_BENCH_ZBAR
-#include <zbar.h>
-#endif
 
 namespace zorva {
 namespace {
@@ -29,22 +30,27 @@ constexpr const char* kModules =
 // A photo with a paper label carrying the code at `module` pixels per module,
 // bars leaning 3 columns in 32 rows, the label's centre at 60% of the height
 // (so the search first climbs through the scene below it), ink edges
-// softened by a 3-tap blur and the photo's own noise kept on top.
-core::BmpImage PhotoWithCode(uint32_t width, uint32_t height, int module) {
+// softened by a 3-tap blur and the photo's own noise kept on top. A label
+// `turned` lies on its side: the bars run across the rows, which the exact
+// reader's row scans cannot read and the libraries can.
+core::BmpImage PhotoWithCode(uint32_t width, uint32_t height, int module, bool turned = false) {
     core::BmpImage image = bench::PhotoLike(width, height);
     const core::MutableBmpView v = image.view();
     const int barHeight = 60 * module;
-    const int labelW = (95 + 30) * module, labelH = barHeight + 20 * module;
+    const int along = (95 + 30) * module, across = barHeight + 20 * module;  // the label's size, bars upright
+    const int labelW = turned ? across : along, labelH = turned ? along : across;
     const int left = int(width) / 2 - labelW / 2, bottom = int(height) * 6 / 10 - labelH / 2;
-    const int codeLeft = left + 15 * module, codeBottom = bottom + 10 * module;
     for (int r = bottom; r < bottom + labelH; ++r) {
         uint8_t* row = v.row(uint32_t(r));
         for (int x = left; x < left + labelW; ++x) {
+            // Label coordinates as if it stood upright: `a` along the code, `u` up the bars.
+            const int a = turned ? r - bottom : x - left;
+            const int u = turned ? x - left : r - bottom;
             int level = 235;
-            const int up = r - codeBottom;
+            const int up = u - 10 * module;
             if (up >= 0 && up < barHeight) {
-                const int i = (x - codeLeft - up * 3 / 32) / module;
-                if (x - codeLeft - up * 3 / 32 >= 0 && i < 95 && kModules[i] == '1') level = 30;
+                const int offset = a - 15 * module - up * 3 / 32;
+                if (offset >= 0 && offset / module < 95 && kModules[offset / module] == '1') level = 30;
             }
             // Keep the photo's noise: shift its pixel towards the label level.
             uint8_t* p = row + 3 * x;
@@ -60,10 +66,21 @@ core::BmpImage PhotoWithCode(uint32_t width, uint32_t height, int module) {
     return image;
 }
 
+// The six pictures: 12 and 2 megapixels, each with a code the exact reader
+// reads, with a code only the libraries read, and with no code at all.
+struct Picture {
+    const char* name;
+    core::BmpImage image;
+};
 struct Pictures {
-    core::BmpImage large = PhotoWithCode(bench::kLargeWidth, bench::kLargeHeight, 6);
-    core::BmpImage small = PhotoWithCode(bench::kSmallWidth, bench::kSmallHeight, 3);
-    core::BmpImage none = bench::PhotoLike(bench::kLargeWidth, bench::kLargeHeight, 2);
+    std::array<Picture, 6> all = {
+        Picture{"barcode-12mp", PhotoWithCode(bench::kLargeWidth, bench::kLargeHeight, 6)},
+        Picture{"barcode-2mp", PhotoWithCode(bench::kSmallWidth, bench::kSmallHeight, 3)},
+        Picture{"turned-12mp", PhotoWithCode(bench::kLargeWidth, bench::kLargeHeight, 6, true)},
+        Picture{"turned-2mp", PhotoWithCode(bench::kSmallWidth, bench::kSmallHeight, 3, true)},
+        Picture{"nocode-12mp", bench::PhotoLike(bench::kLargeWidth, bench::kLargeHeight, 2)},
+        Picture{"nocode-2mp", bench::PhotoLike(bench::kSmallWidth, bench::kSmallHeight, 2)},
+    };
 };
 
 Pictures& Shared() {
@@ -72,10 +89,16 @@ Pictures& Shared() {
 }
 
 const core::BmpImage& Pick(int which) {
-    Pictures& p = Shared();
-    return which == 0 ? p.large : which == 1 ? p.small : p.none;
+    return Shared().all[size_t(which)].image;
 }
 
+void AllPictures(benchmark::internal::Benchmark* b) {
+    b->ArgName("photo");
+    for (int i = 0; i < 6; ++i) b->Arg(i);
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+// The exact reader alone: what `zorva-cli barcode --strict` runs.
 void BM_Barcode(benchmark::State& state) {
     const core::BmpImage& source = Pick(int(state.range(0)));
     const size_t size = source.view().fileSize();
@@ -89,11 +112,51 @@ void BM_Barcode(benchmark::State& state) {
     }
     state.SetLabel(text);
 }
-BENCHMARK(BM_Barcode)->ArgName("photo")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Barcode)->Apply(AllPictures);
 
-#ifdef ZORVA_BENCH_ZBAR
-// zbar on the same pictures, as the grey plane it scans (converted outside
-// the timing), with only EAN-13 and EAN-8 enabled.
+// The whole chain, grey plane included: what the menu command runs.
+void BM_BarcodeChain(benchmark::State& state) {
+    const core::BmpImage& source = Pick(int(state.range(0)));
+    const core::BmpView view = source.view();
+    std::vector<uint8_t> block(source.data(), source.data() + view.fileSize());
+    std::vector<uint8_t> plane(view.fileSize());
+    std::vector<uint8_t> grey(recognize::GreyPlaneBytes(view.width(), view.height()));
+    std::string text;
+    for (auto _ : state) {
+        const recognize::ChainResult result = recognize::ReadBarcodeChain(core::BmpView(block.data()), plane, grey);
+        benchmark::DoNotOptimize(result.code.digits.data());
+        text = shell::BarcodeText(result) + " " + std::string(shell::BarcodeReaderName(result.reader));
+    }
+    state.SetLabel(text);
+}
+BENCHMARK(BM_BarcodeChain)->Apply(AllPictures);
+
+// Each stage of the library passes on its own: the grey plane, then each
+// library on that plane (made outside the timing).
+void BM_GreyPlane(benchmark::State& state) {
+    const core::BmpView view = Pick(int(state.range(0))).view();
+    std::vector<uint8_t> grey(recognize::GreyPlaneBytes(view.width(), view.height()));
+    for (auto _ : state) benchmark::DoNotOptimize(recognize::MakeGreyPlane(view, grey).pixels);
+}
+BENCHMARK(BM_GreyPlane)->Apply(AllPictures);
+
+template <std::optional<recognize::LibraryReading> (*Read)(const recognize::GreyPlane&)>
+void BM_Library(benchmark::State& state) {
+    const core::BmpView view = Pick(int(state.range(0))).view();
+    std::vector<uint8_t> grey(recognize::GreyPlaneBytes(view.width(), view.height()));
+    const recognize::GreyPlane plane = recognize::MakeGreyPlane(view, grey);
+    std::string text;
+    for (auto _ : state) {
+        const std::optional<recognize::LibraryReading> reading = Read(plane);
+        text = reading ? reading->code.digits : "-";
+    }
+    state.SetLabel(text);
+}
+BENCHMARK_TEMPLATE(BM_Library, recognize::ReadBarcodeZxing)->Name("BM_ZxingPass")->Apply(AllPictures);
+BENCHMARK_TEMPLATE(BM_Library, recognize::ReadBarcodeZbar)->Name("BM_ZbarPass")->Apply(AllPictures);
+
+// zbar as zbarimg runs it, on the same pictures: the grey plane it scans
+// (converted outside the timing), only EAN-13 and EAN-8 enabled.
 void BM_Zbar(benchmark::State& state) {
     using namespace zbar;  // zbar.h puts its C interface there when compiled as C++
     const core::MutableBmpView v = Pick(int(state.range(0))).view();
@@ -122,15 +185,13 @@ void BM_Zbar(benchmark::State& state) {
     zbar_image_scanner_destroy(scanner);
     state.SetLabel(text);
 }
-BENCHMARK(BM_Zbar)->ArgName("photo")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
-#endif
+BENCHMARK(BM_Zbar)->Apply(AllPictures);
 
-// The three pictures as BMP files, for bench/barcode-compare.sh.
+// The six pictures as BMP files NAME.bmp, for bench/barcode-compare.sh.
 bool WritePictures(const std::string& folder) {
-    const Pictures& p = Shared();
-    return core::WriteImageFile(folder + "/barcode-12mp.bmp", p.large.view()) &&
-           core::WriteImageFile(folder + "/barcode-2mp.bmp", p.small.view()) &&
-           core::WriteImageFile(folder + "/nocode-12mp.bmp", p.none.view());
+    for (const Picture& p : Shared().all)
+        if (!core::WriteImageFile(folder + "/" + p.name + ".bmp", p.image.view())) return false;
+    return true;
 }
 
 // A 24-bit uncompressed BMP file (top-down or bottom-up) as a block of exactly its file size.
@@ -156,17 +217,30 @@ std::vector<uint8_t> LoadBmp(const char* path) {
     return block;
 }
 
-// NAME<TAB>TEXT for each BMP file, the way zorva-cli barcode prints them.
-int ReadFiles(int count, char** paths) {
+// NAME<TAB>TEXT<TAB>READER for each BMP file, the way zorva-cli barcode
+// prints them: the chain, or with `strict` the exact reader alone.
+int ReadFiles(int count, char** paths, bool strict) {
     for (int i = 0; i < count; ++i) {
         std::vector<uint8_t> block = LoadBmp(paths[i]);
         if (block.empty()) {
             std::fprintf(stderr, "%s: not a 24-bit BMP file\n", paths[i]);
             return 1;
         }
+        const core::BmpView view(block.data());
         std::vector<uint8_t> plane(block.size());
-        const recognize::BarcodeResult result = recognize::ReadBarcode(core::BmpView(block.data()), plane);
-        std::printf("%s\t%s\n", paths[i], shell::BarcodeText(result).c_str());
+        recognize::ChainResult result;
+        if (strict) {
+            result.exact = recognize::ReadBarcode(view, plane);
+            if (result.exact.found()) {
+                result.reader = recognize::BarcodeReader::Exact;
+                result.code = result.exact.code;
+            }
+        } else {
+            std::vector<uint8_t> grey(recognize::GreyPlaneBytes(view.width(), view.height()));
+            result = recognize::ReadBarcodeChain(view, plane, grey);
+        }
+        std::printf("%s\t%s\t%s\n", paths[i], shell::BarcodeText(result).c_str(),
+                    std::string(shell::BarcodeReaderName(result.reader)).c_str());
     }
     return 0;
 }
@@ -176,7 +250,9 @@ int ReadFiles(int count, char** paths) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--write-pictures") == 0) return zorva::WritePictures(argv[2]) ? 0 : 1;
-    if (argc >= 2 && std::strcmp(argv[1], "--read") == 0) return zorva::ReadFiles(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "--read") == 0 && std::strcmp(argv[2], "--strict") == 0)
+        return zorva::ReadFiles(argc - 3, argv + 3, true);
+    if (argc >= 2 && std::strcmp(argv[1], "--read") == 0) return zorva::ReadFiles(argc - 2, argv + 2, false);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# Times zorva's barcode reader beside zbar on the same photos and counts both readers' decodes per sample set.
+# Times zorva's barcode readers beside zbar on the same photos and counts each reader's decodes per sample set.
 #
 # Usage: bench/barcode-compare.sh [path/to/zorva_bench_barcode] [path/to/zorva-cli]
 # Needs zbarimg (Debian zbar-tools) and ImageMagick. Every figure is measured
 # in this one run: the best of RUNS runs (default 5). Ratios are zbar's time
 # over zorva's (above 1: zorva is faster).
-#   - in process: the benchmark's BM_Barcode against BM_Zbar (zbar's library
-#     on the same picture's grey plane, EAN-13 and EAN-8 only) when the
-#     benchmark was built with zbar;
-#   - whole tool: zbarimg against zorva-cli barcode (process start, decoding
-#     the BMP file and the search) when zorva-cli is given or found.
+#   - in process: the benchmark's BM_BarcodeChain (the menu command's chain:
+#     exact reader, then zxing-cpp, then zbar) and BM_Barcode (the exact
+#     reader alone, "strict") against BM_Zbar (zbar's library on the same
+#     picture's grey plane, every line, EAN-13 and EAN-8 only);
+#   - whole tool: zbarimg against zorva-cli barcode and barcode --strict
+#     (process start, decoding the BMP file, the undo snapshot and the
+#     search) when zorva-cli is given or found.
+# Six pictures, 12 and 2 megapixels: a code the exact reader reads
+# (barcode-*), a code on its side that only the libraries read (turned-*),
+# and no code (nocode-*, the worst case: every stage runs).
 # Decode counts: every picture of tests/samples/barcode and, when present,
 # of ../shared/corpus/barcode-public (measured only, never copied), turned
-# into the same 24-bit BMP file for both readers. A decode counts when the
+# into the same 24-bit BMP file for every reader. A decode counts when the
 # digits equal the code printed on the picture (from its .txt, or for the
 # project's corpus the digits in its name); "false" counts any other digits.
+# The chain's decodes are split by the reader that made them.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -60,21 +66,25 @@ print("%.2f" % min(b["real_time"] for b in runs) if runs else "-")
 EOF
 }
 
-echo "Speed (best of $runs; ratio = zbar / zorva)"
-printf '%-18s %12s %12s %7s   %14s %14s %7s\n' picture "zorva ms" "zbar lib ms" ratio "zorva-cli ms" "zbarimg ms" ratio
+echo "Speed (best of $runs; ratio = zbar / zorva; chain: the menu command, strict: the exact reader alone)"
+printf '%-13s %9s %9s %9s %6s   %9s %9s %9s %6s %6s\n' picture "chain ms" "strict ms" "zbar ms" ratio \
+    "cli ms" "strict ms" "zbarimg" ratio strict
 i=0
-for name in barcode-12mp barcode-2mp nocode-12mp; do
-    ours=$(bench_ms "BM_Barcode/photo:$i/real_time")
+for name in barcode-12mp barcode-2mp turned-12mp turned-2mp nocode-12mp nocode-2mp; do
+    chain=$(bench_ms "BM_BarcodeChain/photo:$i/real_time")
+    strict=$(bench_ms "BM_Barcode/photo:$i/real_time")
     theirs=$(bench_ms "BM_Zbar/photo:$i/real_time")
-    lib_ratio=-
-    [[ $theirs != - ]] && lib_ratio=$(ratio "$theirs" "$ours")
-    tool_ours=- tool_ratio=-
+    lib_ratio=$(ratio "$theirs" "$chain")
+    tool_chain=- tool_strict=- tool_ratio=- strict_ratio=-
     tool_theirs=$(best_ms "${zbar[@]}" "$work/$name.bmp")
     if [[ -n $cli ]]; then
-        tool_ours=$(best_ms "$cli" barcode "$work/$name.bmp")
-        tool_ratio=$(ratio "$tool_theirs" "$tool_ours")
+        tool_chain=$(best_ms "$cli" barcode "$work/$name.bmp")
+        tool_strict=$(best_ms "$cli" barcode --strict "$work/$name.bmp")
+        tool_ratio=$(ratio "$tool_theirs" "$tool_chain")
+        strict_ratio=$(ratio "$tool_theirs" "$tool_strict")
     fi
-    printf '%-18s %12s %12s %7s   %14s %14s %7s\n' "$name" "$ours" "$theirs" "$lib_ratio" "$tool_ours" "$tool_theirs" "$tool_ratio"
+    printf '%-13s %9s %9s %9s %6s   %9s %9s %9s %6s %6s\n' "$name" "$chain" "$strict" "$theirs" "$lib_ratio" \
+        "$tool_chain" "$tool_strict" "$tool_theirs" "$tool_ratio" "$strict_ratio"
     i=$((i + 1))
 done
 rm -f "$work"/*.bmp
@@ -84,7 +94,8 @@ rm -f "$work"/*.bmp
 # name (none for names without "ean"), "public" from the first line of NAME.txt.
 zbar_only=()
 count() {
-    local set=$1 folder=$2 kind=$3 n=0 ours_ok=0 ours_false=0 zbar_ok=0 zbar_false=0 picture name truth ours theirs
+    local set=$1 folder=$2 kind=$3 n=0 picture name truth text reader strict theirs
+    local strict_ok=0 strict_false=0 chain_ok=0 chain_false=0 by_exact=0 by_zxing=0 by_zbar=0 zbar_ok=0 zbar_false=0
     mkdir -p "$work/bmp"
     rm -f "$work"/bmp/*
     for picture in "$folder"/*.png "$folder"/*.jpg; do
@@ -93,8 +104,9 @@ count() {
         "$magick" "$picture" -background white -alpha remove -type truecolor "BMP3:$work/bmp/$name.bmp"
     done
     [[ -n $(ls "$work/bmp") ]] || return 0
-    "$bench" --read "$work"/bmp/*.bmp > "$work/ours.txt"
-    while IFS=$'\t' read -r path text; do
+    "$bench" --read "$work"/bmp/*.bmp > "$work/chain.txt"
+    "$bench" --read --strict "$work"/bmp/*.bmp > "$work/strict.txt"
+    while IFS=$'\t' read -r path text reader; do
         name=$(basename "${path%.bmp}")
         if [[ $kind == own ]]; then
             truth=""
@@ -102,23 +114,38 @@ count() {
         else
             truth=$(head -n1 "$folder/$name.txt" | tr -d '\r ')
         fi
-        ours=$(tr -d ' +*' <<< "$text")
+        text=$(tr -d ' +*' <<< "$text")
+        strict=$(grep -F "$path"$'\t' "$work/strict.txt" | cut -f2 | tr -d ' +*')
         theirs=$("${zbar[@]}" "$path" 2> /dev/null | head -n1 | tr -d '\r' || true)
         n=$((n + 1))
-        if [[ -n $ours ]]; then
-            if [[ $ours == "$truth" ]]; then ours_ok=$((ours_ok + 1)); else ours_false=$((ours_false + 1)); fi
+        if [[ -n $strict ]]; then
+            if [[ $strict == "$truth" ]]; then strict_ok=$((strict_ok + 1)); else strict_false=$((strict_false + 1)); fi
+        fi
+        if [[ -n $text ]]; then
+            if [[ $text == "$truth" ]]; then
+                chain_ok=$((chain_ok + 1))
+                case $reader in
+                    exact) by_exact=$((by_exact + 1)) ;;
+                    zxing) by_zxing=$((by_zxing + 1)) ;;
+                    zbar) by_zbar=$((by_zbar + 1)) ;;
+                esac
+            else
+                chain_false=$((chain_false + 1))
+            fi
         fi
         if [[ -n $theirs ]]; then
             if [[ $theirs == "$truth" ]]; then zbar_ok=$((zbar_ok + 1)); else zbar_false=$((zbar_false + 1)); fi
         fi
-        if [[ -n $truth && $theirs == "$truth" && $ours != "$truth" ]]; then zbar_only+=("$set/$name"); fi
-    done < "$work/ours.txt"
-    printf '%-24s %8d %10s %8s %10s %8s\n' "$set" "$n" "$ours_ok" "$ours_false" "$zbar_ok" "$zbar_false"
+        if [[ -n $truth && $theirs == "$truth" && $text != "$truth" ]]; then zbar_only+=("$set/$name"); fi
+    done < "$work/chain.txt"
+    printf '%-22s %4d   %6s %5s   %6s %5s  %5s %5s %5s   %6s %5s\n' "$set" "$n" "$strict_ok" "$strict_false" \
+        "$chain_ok" "$chain_false" "$by_exact" "$by_zxing" "$by_zbar" "$zbar_ok" "$zbar_false"
 }
 
 echo
 echo "Decodes (pictures with a code: decoded correctly; false: other digits reported)"
-printf '%-24s %8s %10s %8s %10s %8s\n' set pictures "zorva ok" false "zbar ok" false
+printf '%-22s %4s   %6s %5s   %6s %5s  %5s %5s %5s   %6s %5s\n' set pics "strict" false chain false exact zxing zbar \
+    zbarimg false
 for folder in "$root"/tests/samples/barcode/*/; do
     count "$(basename "$folder")" "${folder%/}" own
 done
@@ -128,5 +155,5 @@ if [[ -d $public ]]; then
     done
 fi
 echo
-echo "Read by zbar, not by zorva:"
+echo "Read by zbarimg, not by the chain:"
 for item in "${zbar_only[@]}"; do echo "  $item"; done
