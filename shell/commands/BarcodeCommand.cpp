@@ -2,29 +2,13 @@
 #include "shell/commands/BarcodeCommand.h"
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "edit/Drawing.h"
 #include "shell/Editor.h"
 
 namespace zorva::shell {
 
 namespace {
-
-// A thickness x thickness square centred on (x, row), clipped to the picture.
-void Stamp(core::MutableBmpView image, int x, int row, int thickness, uint32_t rgb) {
-    const int low = -(thickness - 1) / 2;
-    const int x0 = std::max(x + low, 0), x1 = std::min(x + low + thickness, int(image.width()));
-    const int r0 = std::max(row + low, 0), r1 = std::min(row + low + thickness, int(image.height()));
-    for (int r = r0; r < r1; ++r)
-        for (int c = x0; c < x1; ++c) image.set(uint32_t(c), uint32_t(r), rgb);
-}
-
-// num / den rounded to the nearest integer, halves upwards; 0 when den is 0.
-int Rounded(long num, long den) {
-    if (den == 0) return 0;
-    const long twice = 2 * num + den;  // floor((2 num + den) / 2 den), for either sign of num
-    return int(twice >= 0 ? twice / (2 * den) : -((-twice + 2 * den - 1) / (2 * den)));
-}
 
 void Show(Editor& editor, BarcodeMethod method) {
     if (!editor.hasDocument()) return;
@@ -100,23 +84,25 @@ recognize::ChainResult ReadAndMark(core::MutableBmpView image, core::WorkArena& 
 
 void DrawOutline(core::MutableBmpView image, std::span<const recognize::OutlinePoint> outline, uint32_t rgb,
                  int thickness) {
-    const size_t n = outline.size();
-    if (n == 1) Stamp(image, outline[0].x, outline[0].row, thickness, rgb);
-    // Each edge to the next point, the last back to the first (two points: one segment).
-    for (size_t i = 0; n >= 2 && i < (n == 2 ? 1 : n); ++i) {
-        const recognize::OutlinePoint a = outline[i], b = outline[(i + 1) % n];
-        const int steps = std::max(std::abs(b.x - a.x), std::abs(b.row - a.row));
-        // One pixel per step along the longer axis, the other rounded (a DDA line).
-        for (int s = 0; s <= steps; ++s)
-            Stamp(image, a.x + Rounded((b.x - a.x) * s, steps), a.row + Rounded((b.row - a.row) * s, steps), thickness,
-                  rgb);
-    }
+    if (outline.empty()) return;
+    // The drawing tools' square pen and fixed-point line, straight onto the
+    // picture: the command's snapshot is what undo brings back.
+    edit::Pen pen;
+    pen.size = std::clamp(thickness, 1, edit::Pen::kMaxSize);
+    const edit::Canvas canvas{image, {}, nullptr, edit::Ink::Colour, rgb};
+    const auto at = [](const recognize::OutlinePoint& p) { return edit::Point{p.x, p.row}; };
+    pen.previous = at(outline[0]);
+    edit::Stamp(pen, canvas, pen.previous);
+    for (size_t i = 1; i < outline.size(); ++i) edit::LineTo(pen, canvas, at(outline[i]));
+    // Closed: the last edge back to the first point (two points are one segment).
+    if (outline.size() > 2) edit::LineTo(pen, canvas, at(outline[0]));
 }
 
 int OutlineThickness(uint32_t width, uint32_t height) {
     // One pixel in 300 of the shorter side: about 2 screen pixels when a
-    // 12-megapixel photo is fitted into a window 600 pixels high.
-    return std::max(2, int(std::min(width, height) / 300));
+    // 12-megapixel photo is fitted into a window 600 pixels high; at most the
+    // largest pen.
+    return std::clamp(int(std::min(width, height) / 300), 2, edit::Pen::kMaxSize);
 }
 
 void RunBarcodeCommand(Editor& editor) {

@@ -45,11 +45,13 @@ recognize::ChainResult ReadAndMark(core::MutableBmpView image, core::WorkArena& 
                                    BarcodeMethod method = BarcodeMethod::Chain);
 
 // Draws the closed polygon `outline` (a dot for one point, a segment for
-// two) `thickness` pixels wide in `rgb`, clipped to the picture.
+// two) with a square pen `thickness` pixels wide (1 to 8) in `rgb`, clipped
+// to the picture.
 void DrawOutline(core::MutableBmpView image, std::span<const recognize::OutlinePoint> outline, uint32_t rgb,
                  int thickness);
-// The outline's width on a width x height picture: 2 pixels, more on large
-// photos so that it still shows when the whole photo is fitted to the window.
+// The outline's width on a width x height picture: 2 pixels, up to 8 on
+// large photos so that it still shows when the whole photo is fitted to the
+// window.
 int OutlineThickness(uint32_t width, uint32_t height);
 
 // The barcode commands' operations (the dispatcher takes the snapshot
