@@ -154,29 +154,14 @@ TEST_F(BarcodeCommandTest, TheStrictCommandRunsTheExactReaderAlone) {
     EXPECT_TRUE(test::SamePixels(chainPicture.view(), editor.document()));
 }
 
-// The outline as drawn, worked out by hand on small pictures.
-TEST(BarcodeOutlineDrawing, LinesSquaresAndClipping) {
-    // (1,1) to (8,4), one pixel wide: one pixel a column, rows rounded
-    // (3 rows over 7 steps), the same whichever end it starts from.
-    for (bool reversed : {false, true}) {
-        core::BmpImage image = test::MakeSolid(10, 6, 0xFFFFFF);
-        std::vector<recognize::OutlinePoint> segment = {{1, 1}, {8, 4}};
-        if (reversed) std::swap(segment[0], segment[1]);
-        DrawOutline(image.view(), segment, 0x00FF00, 1);
-        const std::set<std::pair<uint32_t, uint32_t>> expected = {{1, 1}, {2, 1}, {3, 2}, {4, 2},
-                                                                  {5, 3}, {6, 3}, {7, 4}, {8, 4}};
-        for (uint32_t r = 0; r < 6; ++r)
-            for (uint32_t x = 0; x < 10; ++x)
-                EXPECT_EQ(test::Rgb(image.view(), x, r), expected.count({x, r}) ? 0x00FF00u : 0xFFFFFFu)
-                    << x << "," << r << (reversed ? " reversed" : "");
-    }
-    // A square on the picture's edges three pixels wide: clipped at the
-    // edges, everything painted but the middle pixel.
+// The outline as drawn: a square on the picture's edges three pixels wide,
+// closed and clipped, paints everything but the middle pixel of a 6 x 6
+// picture; one point is a dot as wide as the pen; no point, nothing.
+TEST(BarcodeOutlineDrawing, ClosedClippedAndDots) {
     core::BmpImage square = test::MakeSolid(6, 6, 0xFFFFFF);
     DrawOutline(square.view(), std::vector<recognize::OutlinePoint>{{0, 0}, {4, 0}, {4, 4}, {0, 4}}, 0x00FF00, 3);
     EXPECT_EQ(Count(square.view(), 0x00FF00), 35);
     EXPECT_EQ(test::Rgb(square.view(), 2, 2), 0xFFFFFFu);
-    // One point: a dot as wide as the line; no point: nothing.
     core::BmpImage dot = test::MakeSolid(5, 5, 0xFFFFFF);
     DrawOutline(dot.view(), std::vector<recognize::OutlinePoint>{{2, 2}}, 0x00FF00, 2);
     DrawOutline(dot.view(), {}, 0x00FF00, 2);
