@@ -7,6 +7,7 @@
 
 #include "core/WorkArena.h"
 #include "edit/Drawing.h"
+#include "effects/AdaptiveThreshold.h"
 #include "shell/commands/CommandId.h"
 #include "shell/view/WindowState.h"
 
@@ -109,6 +110,28 @@ struct SelectionState {
     core::Lease background;
 };
 
+// The tone dialog's settings, reset every time it opens: index 0 the
+// adjustment shared by all channels, 1 red, 2 green, 3 blue (each adding to
+// the shared one); every value 0..100, 50 neutral.
+struct ToneSettings {
+    std::array<uint8_t, 4> brightness{50, 50, 50, 50};
+    std::array<uint8_t, 4> contrast{50, 50, 50, 50};
+    uint32_t colourGamma = 50;
+    uint8_t channel = 0;  // 0 "Все цвета", 1 "Красный", 2 "Зеленый", 3 "Синий"
+};
+
+// Parameters of the effects, kept between commands.
+struct EffectState {
+    ToneSettings tone;
+    uint8_t thresholdLevel = 128;  // ThresholdLevel: 128 whenever the threshold dialog opens
+    effects::WindowChoice windowChoice = effects::WindowChoice::Wide17;
+    int16_t adaptiveLevel = 8;  // AdaptiveLevel, -10..30 in the engraving dialog
+    // The LocalMeanRecords in PixelPlane, as ComputeLocalMeans wrote them last.
+    core::Lease localMeans;
+    // The untouched copy of what a dialog previews on.
+    core::Lease untouchedCopy;
+};
+
 struct EditorState {
     int clientWidth = 0;
     int clientHeight = 0;       // client height less the 20-pixel status bar
@@ -133,6 +156,7 @@ struct EditorState {
     StrokeState stroke;
     SelectionState selection;
     SegmentState segment;
+    EffectState effects;
     std::array<std::string, status::kFieldCount> statusText;
     // Who read the code of the last barcode command: "part", "zxing",
     // "zbar", or "-" when nothing was read (zorva-cli prints it).

@@ -5,6 +5,7 @@
 
 #include "shell/commands/BarcodeCommand.h"
 #include "shell/commands/DocumentCommands.h"
+#include "shell/commands/EffectCommands.h"
 #include "shell/commands/Help.h"
 #include "shell/commands/Navigation.h"
 #include "shell/commands/RecognitionCommands.h"
@@ -87,23 +88,28 @@ constexpr CommandInfo kCommands[] = {
     {Grid16, "16пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 16, Grid16); }},
     {Grid32, "32пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 32, Grid32); }},
     {Grid64, "64пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 64, Grid64); }},
-    {Adjust, "Настройка", Keys(), D | C | K},
+    {Adjust, "Настройка", Keys(), D | C | K, nullptr, &kToneCommand, "tone"},
     {Rotate, "Повернуть", Keys(), D | C | K, nullptr, &kRotateCommand, "rotate"},
     // "&Эффекты"
-    {BlurLight, "легко", Keys(), SB | C | K},
-    {BlurMedium, "средне", Keys(), SB | C | K},
-    {BlurStrong, "сильно", Keys(), SB | C | K},
-    {BlurVeryStrong, "очень сильно", Keys(), SB | C | K},
-    {PencilHard, "Карандаш Т", Keys(), SBM},
-    {PencilSoft, "Карандаш М", Keys(), SBM},
-    {Engrave, "Гравюра", Keys(), D},
-    {Sobel, "Собеля", Keys(), SBM},
+    {BlurLight, "легко", Keys(), SB | C | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Light); }, nullptr,
+     "blur:1"},
+    {BlurMedium, "средне", Keys(), SB | C | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Medium); }, nullptr,
+     "blur:2"},
+    {BlurStrong, "сильно", Keys(), SB | C | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Strong); }, nullptr,
+     "blur:3"},
+    {BlurVeryStrong, "очень сильно", Keys(), SB | C | K,
+     [](Editor& e) { BlurCommand(e, effects::BlurLevel::VeryStrong); }, nullptr, "blur:4"},
+    {PencilHard, "Карандаш Т", Keys(), SBM, PencilHardCommand, nullptr, "pencil-hard"},
+    {PencilSoft, "Карандаш М", Keys(), SBM, PencilSoftCommand, nullptr, "pencil-soft"},
+    {Engrave, "Гравюра", Keys(), D, nullptr, &kEngraveCommand, "engrave"},
+    {Sobel, "Собеля", Keys(), SBM, SobelCommand, nullptr, "sobel"},
     {Palette, "цветовая палитра", Keys(), BM, nullptr, &kPaletteCommand, "palette"},
-    {ColourEnhance, "усиление цвета", Keys(), SBM},
-    {Sharpen, "резкость", Keys(), SBM},
-    {Greyscale, "Черно-белое", Keys(), D | C | K},
-    {Negative, "Негатив", Keys(), SB | C | K},
-    {Threshold, "Порог", Keys(), D},
+    {ColourEnhance, "усиление цвета", Keys(), SBM, ColourEnhanceCommand, nullptr, "enhance"},
+    {Sharpen, "резкость", Keys(), SBM, SharpenCommand, nullptr, "sharpen"},
+    // Grey conversion takes its own snapshot, only for the whole picture.
+    {Greyscale, "Черно-белое", Keys(), D | C | K, GreyscaleCommand, nullptr, "grey"},
+    {Negative, "Негатив", Keys(), SB | C | K, NegativeCommand, nullptr, "negative"},
+    {Threshold, "Порог", Keys(), D, nullptr, &kThresholdCommand, "threshold"},
     // "&Сегментация"
     {Segment8, "&8-связная сегментация", Keys(), BM, nullptr, &kSegmentEightCommand, "segment8"},
     {SegmentMedianCut, "&4-связная медианного среза", Keys(), BM, nullptr, &kSegmentMedianCutCommand, "segment"},

@@ -1,5 +1,5 @@
-// Long sessions of mixed commands, as a user strings them together: nothing faults, stale state is never fed to a
-// command, and undo always leads back to the picture the session began with.
+// Long sessions of mixed commands, as a user strings them together (segmentations, recognition, effects): nothing
+// faults, stale state is never fed to a command, and undo always leads back to the picture the session began with.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -41,7 +41,7 @@ protected:
         const auto pick = [&](int n) { return int(random() % uint32_t(n)); };
         const DialogStep ok{DialogStep::Click, 211, 0};
         const DialogStep ending = pick(5) == 0 ? DialogStep{DialogStep::Click, 212, 0} : ok;
-        switch (pick(10)) {
+        switch (pick(14)) {
             case 0:
                 host.scripts["SEGMENT1"] = {
                     {DialogStep::Trackbar, 201, 1 + pick(8)}, {DialogStep::Trackbar, 202, 1 + pick(3)}, ending};
@@ -85,9 +85,36 @@ protected:
             case 8:
                 editor.dispatch(CommandId::Redo);
                 return false;
-            default:
+            case 9:
                 editor.dispatch(CommandId::CopyMode);
                 return false;
+            case 10: {
+                const CommandId effects[] = {CommandId::Greyscale,      CommandId::Negative,   CommandId::ColourEnhance,
+                                             CommandId::BlurLight,      CommandId::BlurMedium, CommandId::BlurStrong,
+                                             CommandId::BlurVeryStrong, CommandId::Sobel,      CommandId::PencilHard,
+                                             CommandId::PencilSoft,     CommandId::Sharpen};
+                editor.dispatch(effects[pick(int(std::size(effects)))]);
+                return true;
+            }
+            // The previewing dialogs; "Отмена" of CONTROLS and GRAVUR takes
+            // their step back again.
+            case 11:
+                host.scripts["CONTROLS"] = {{DialogStep::Trackbar, 204, pick(4)},
+                                            {DialogStep::Trackbar, 201, pick(101)},
+                                            {DialogStep::Trackbar, 202, pick(101)},
+                                            {DialogStep::Trackbar, 203, 40 + pick(21)},
+                                            pick(4) == 0 ? DialogStep{DialogStep::CloseBox, 0, 0} : ending};
+                editor.dispatch(CommandId::Adjust);
+                return true;
+            case 12:
+                host.scripts["POROG"] = {{DialogStep::Trackbar, 201, pick(256)}, ending};
+                editor.dispatch(CommandId::Threshold);
+                return true;
+            default:
+                host.scripts["GRAVUR"] = {
+                    {DialogStep::Click, 350 + pick(3), 0}, {DialogStep::Trackbar, 201, pick(41) - 10}, ending};
+                editor.dispatch(CommandId::Engrave);
+                return true;
         }
     }
 };

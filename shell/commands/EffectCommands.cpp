@@ -1,0 +1,395 @@
+// The effect commands over the effects layer: choosing the target, the undo steps, the live previews of CONTROLS,
+// POROG and GRAVUR.
+#include "shell/commands/EffectCommands.h"
+
+#include <cstring>
+
+#include "effects/AdaptiveThreshold.h"
+#include "effects/Sharpen.h"
+#include "effects/Sobel.h"
+#include "effects/Tone.h"
+#include "shell/Editor.h"
+#include "shell/commands/DocumentCommands.h"
+#include "shell/commands/Selection.h"
+
+namespace zorva::shell {
+
+namespace {
+
+// ---- targets and undo steps ----
+
+struct Target {
+    core::MutableBmpView pixels;
+    bool floating = false;
+};
+
+// The floating selection (lifting an outlined one first), else the whole
+// picture (also when an outlined selection held no pixel of the picture and
+// ended as it was lifted).
+Target ChooseTarget(Editor& editor) {
+    if (CurrentSelection(editor) == SelectionKind::Outlined) LiftSelection(editor);
+    if (CurrentSelection(editor) == SelectionKind::Floating) return {FloatingPixels(editor), true};
+    return {editor.document(), false};
+}
+
+// The target a dialog chose when it opened.
+Target DialogTarget(Editor& editor, bool floating) {
+    return floating ? Target{FloatingPixels(editor), true} : Target{editor.document(), false};
+}
+
+effects::White WhiteOf(const Target& target) {
+    return target.floating ? effects::White::Transparent : effects::White::Opaque;
+}
+
+// Takes an undo snapshot; true when it recorded a step that undo returns to
+// (one that could not be written records none, and undo would then go one
+// step too far back).
+bool TakeStep(Editor& editor) {
+    const int before = editor.undoRing().index();
+    editor.takeSnapshot();
+    return editor.undoRing().index() != before;
+}
+
+// ---- the untouched copy of a preview ----
+
+// Keeps a copy of `pixels` to recompute previews from: in MaskImage, or in
+// PixelPlane when MaskImage cannot hold it (a pasted picture larger than the
+// document). False when neither can.
+bool KeepUntouched(Editor& editor, core::BmpView pixels) {
+    core::WorkArena& arena = editor.arena();
+    EffectState& effects = editor.state().effects;
+    const size_t bytes = pixels.fileSize();
+    effects.untouchedCopy = {};
+    if (bytes <= arena.imageBlockSize()) {
+        std::memcpy(arena.writeMask().data(), pixels.data(), bytes);
+        effects.untouchedCopy = arena.lease(core::Region::MaskImage);
+    } else if (bytes <= arena.planeSize()) {
+        std::memcpy(arena.writePixelWords((bytes + 3) / 4).data(), pixels.data(), bytes);
+        effects.untouchedCopy = arena.lease(core::Region::PixelPlane);
+    }
+    return effects.untouchedCopy.generation != 0;
+}
+
+// The copy KeepUntouched made, or an invalid view when it is gone.
+core::BmpView Untouched(const Editor& editor) {
+    const core::WorkArena& arena = editor.arena();
+    const core::Lease& copy = editor.state().effects.untouchedCopy;
+    if (!arena.holds(copy)) return {};
+    if (copy.region == core::Region::PixelPlane)
+        return core::BmpView(reinterpret_cast<const uint8_t*>(arena.pixelPlane().data));
+    if (copy.region == core::Region::BackgroundCopy) return arena.background();
+    return arena.mask();
+}
+
+void ForgetUntouched(Editor& editor) {
+    editor.state().effects.untouchedCopy = {};
+}
+
+// Puts the untouched copy back over the whole picture: the threshold's
+// "Отмена", or an undo that could not be had.
+void RestoreUntouched(Editor& editor) {
+    const core::BmpView copy = Untouched(editor);
+    if (copy.valid() && copy.fileSize() == editor.document().fileSize())
+        std::memcpy(editor.document().data(), copy.data(), copy.fileSize());
+}
+
+// ---- CONTROLS ----
+
+constexpr int kBrightness = 201;
+constexpr int kContrast = 202;
+constexpr int kGamma = 203;
+constexpr int kChannel = 204;
+constexpr int kTargetFloating = kFirstValueId;  // 1 when the target is the floating selection
+constexpr int kStepTaken = kFirstValueId + 1;   // 1 when opening recorded an undo step
+
+constexpr std::string_view kChannelNames[] = {"Все цвета", "Красный", "Зеленый", "Синий"};
+
+constexpr ControlSpec kControlsControls[] = {
+    Label("  Яркость:   "),
+    Slider(kBrightness, 0, 100, 50),
+    EchoOf(231, kBrightness),
+    Label("Контрастность:"),
+    Slider(kContrast, 0, 100, 50),
+    EchoOf(232, kContrast),
+    Label("Цветовая гамма:"),
+    Slider(kGamma, 0, 100, 50),
+    EchoOf(233, kGamma),
+    {.kind = ControlKind::UpDown, .id = kChannel, .minimum = 0, .maximum = 3, .initial = 0},
+    {.kind = ControlKind::ReadOnlyEdit, .id = 234, .source = kChannel, .echo = Echo::Name, .names = kChannelNames},
+    Value(kTargetFloating, 0),
+    Value(kStepTaken, 0),
+    kOkButton,
+    kCancelButton,
+};
+constexpr DialogSpec kControls{"CONTROLS", "Настройка", kControlsControls};
+
+// The target recomputed from its untouched copy with the current settings,
+// so that settings never accumulate.
+void RecomputeTone(Editor& editor, const DialogModel& dialog) {
+    const Target target = DialogTarget(editor, dialog.value(kTargetFloating) != 0);
+    const core::BmpView copy = Untouched(editor);
+    if (!copy.valid() || copy.fileSize() != target.pixels.fileSize()) return;
+    const ToneSettings& s = editor.state().effects.tone;
+    effects::ApplyTone(copy, target.pixels, effects::MakeToneTransfer(s.brightness, s.contrast, int(s.colourGamma)),
+                       WhiteOf(target));
+    if (target.floating) Recomposite(editor);
+}
+
+void ToneOpened(Editor& editor, DialogModel& dialog) {
+    dialog.setValue(kStepTaken, TakeStep(editor));
+    const Target target = ChooseTarget(editor);
+    dialog.setValue(kTargetFloating, target.floating);
+    KeepUntouched(editor, target.pixels);
+    editor.state().effects.tone = ToneSettings{};
+}
+
+void ToneChanged(Editor& editor, DialogModel& dialog, int id) {
+    ToneSettings& s = editor.state().effects.tone;
+    if (id == kChannel) {
+        // Another channel: its sliders come back, the gamma stays; nothing
+        // is recomputed.
+        s.channel = uint8_t(dialog.value(kChannel));
+        dialog.setValue(kBrightness, s.brightness[s.channel]);
+        dialog.setValue(kContrast, s.contrast[s.channel]);
+        return;
+    }
+    s.brightness[s.channel] = uint8_t(dialog.value(kBrightness));
+    s.contrast[s.channel] = uint8_t(dialog.value(kContrast));
+    s.colourGamma = uint32_t(dialog.value(kGamma));
+    RecomputeTone(editor, dialog);
+    editor.host().repaint(true);
+}
+
+void ToneCancelled(Editor& editor, DialogModel& dialog) {
+    if (dialog.value(kTargetFloating)) {
+        // The selection's pixels as they were at opening, composited again.
+        editor.state().effects.tone = ToneSettings{};
+        RecomputeTone(editor, dialog);
+    } else if (dialog.value(kStepTaken)) {
+        UndoCommand(editor);
+    } else {
+        RestoreUntouched(editor);
+    }
+    ForgetUntouched(editor);
+}
+
+void ToneClosed(Editor& editor, DialogModel&) {
+    ForgetUntouched(editor);
+}
+
+CommandReport RunTone(Editor& editor, const DialogModel&) {
+    ForgetUntouched(editor);
+    return {.timed = false};
+}
+
+constexpr OpArg kToneArgs[] = {
+    {"B", "brightness", kBrightness},
+    {"C", "contrast", kContrast},
+    {"G", "colour gamma", kGamma, {}, true},
+    {"CHANNEL", "channel", kChannel, {}, true, true},
+};
+
+// ---- POROG ----
+
+constexpr int kLevel = 201;
+
+constexpr ControlSpec kPorogControls[] = {
+    Label("Уровень порога"), Slider(kLevel, 0, 255, 128), EchoOf(231, kLevel), kOkButton, kCancelButton,
+};
+constexpr DialogSpec kPorog{"POROG", "Порог", kPorogControls};
+
+// The picture recomputed from the copy in BackgroundCopy at the level.
+void RecomputeThreshold(Editor& editor) {
+    const core::BmpView copy = Untouched(editor);
+    if (copy.valid()) effects::Threshold(copy, editor.document(), editor.state().effects.thresholdLevel);
+}
+
+void ThresholdOpened(Editor& editor, DialogModel&) {
+    editor.takeSnapshot();
+    const core::MutableBmpView document = editor.document();
+    std::memcpy(editor.arena().writeBackground().data(), document.data(), document.fileSize());
+    EffectState& effects = editor.state().effects;
+    effects.untouchedCopy = editor.arena().lease(core::Region::BackgroundCopy);
+    effects.thresholdLevel = 128;
+}
+
+void ThresholdChanged(Editor& editor, DialogModel& dialog, int) {
+    editor.state().effects.thresholdLevel = uint8_t(dialog.value(kLevel));
+    RecomputeThreshold(editor);
+    editor.host().repaint(true);
+}
+
+void ThresholdCancelled(Editor& editor, DialogModel&) {
+    RestoreUntouched(editor);
+    ForgetUntouched(editor);
+}
+
+CommandReport RunThreshold(Editor& editor, const DialogModel& dialog) {
+    editor.state().effects.thresholdLevel = uint8_t(dialog.value(kLevel));
+    RecomputeThreshold(editor);
+    ForgetUntouched(editor);
+    return {.timed = false};
+}
+
+constexpr OpArg kThresholdArgs[] = {{"LEVEL", "level", kLevel}};
+
+// ---- GRAVUR ----
+
+constexpr int kWindow = kFirstValueId;  // WindowChoice 1..3, set by the radios
+
+constexpr ControlSpec kGravurControls[] = {
+    Label("Окно и уровень"),
+    Slider(kLevel, -10, 30, 8),
+    EchoOf(231, kLevel, Echo::SignedThree),
+    Radio(350, "9x9", kWindow, 1),
+    Radio(351, "17x9", kWindow, 2),
+    Radio(352, "17x17", kWindow, 3),
+    Value(kWindow, 2),
+    Value(kStepTaken, 0),
+    kOkButton,
+    kCancelButton,
+};
+constexpr DialogSpec kGravur{"GRAVUR", "Адаптивный порог", kGravurControls};
+
+// The picture as the threshold of the means computed at opening shows it.
+void RenderEngraving(Editor& editor) {
+    core::WorkArena& arena = editor.arena();
+    const EffectState& effects = editor.state().effects;
+    if (!arena.holds(effects.localMeans)) return;
+    const core::Plane<uint32_t> result = arena.writeBackgroundPlane();
+    effects::AdaptiveThreshold(arena.pixelPlane(), effects.windowChoice, effects.adaptiveLevel, result);
+    effects::RenderBinaryPlane(result, editor.document());
+}
+
+void EngraveOpened(Editor& editor, DialogModel& dialog) {
+    const bool step = TakeStep(editor);
+    dialog.setValue(kStepTaken, step);
+    core::WorkArena& arena = editor.arena();
+    EffectState& effects = editor.state().effects;
+    effects.localMeans = {};
+    if (effects::ComputeLocalMeans(editor.document(), arena.writePixelPlane()))
+        effects.localMeans = arena.lease(core::Region::PixelPlane);
+    effects.adaptiveLevel = 8;
+    effects.windowChoice = effects::WindowChoice::Wide17;
+    // Without a step to undo, "Отмена" needs the picture as it was.
+    if (!step) KeepUntouched(editor, editor.document());
+}
+
+// AdaptiveLevel and WindowChoice from the dialog, then the picture as they show it.
+void ApplyEngraving(Editor& editor, const DialogModel& dialog) {
+    EffectState& effects = editor.state().effects;
+    effects.adaptiveLevel = int16_t(dialog.value(kLevel));
+    effects.windowChoice = effects::WindowChoice(dialog.value(kWindow));
+    RenderEngraving(editor);
+}
+
+void EngraveChanged(Editor& editor, DialogModel& dialog, int) {
+    ApplyEngraving(editor, dialog);
+    editor.host().repaint(true);
+}
+
+void EngraveCancelled(Editor& editor, DialogModel& dialog) {
+    if (dialog.value(kStepTaken))
+        UndoCommand(editor);
+    else
+        RestoreUntouched(editor);
+    ForgetUntouched(editor);
+}
+
+CommandReport RunEngrave(Editor& editor, const DialogModel& dialog) {
+    ApplyEngraving(editor, dialog);
+    ForgetUntouched(editor);
+    return {.timed = false};
+}
+
+constexpr OpWord kWindowWords[] = {{"1", 350}, {"2", 351}, {"3", 352}};
+constexpr OpArg kEngraveArgs[] = {{"WINDOW", "window", 0, kWindowWords}, {"LEVEL", "level", kLevel}};
+
+// ---- whole-picture filters ----
+
+using Filter = void (*)(core::MutableBmpView, core::MutableBmpView, effects::Kernels);
+
+// Runs a gradient filter with MaskImage as its copy; `timed` shows its time.
+void RunGradientFilter(Editor& editor, Filter filter, bool timed) {
+    const uint32_t start = editor.host().clockMs();
+    filter(editor.document(), editor.arena().writeMask(), effects::Kernels::Fastest);
+    if (timed) editor.showElapsed(start);
+}
+
+}  // namespace
+
+// ---- commands ----
+
+void GreyscaleCommand(Editor& editor) {
+    const Target target = ChooseTarget(editor);
+    // A selection's changes belong to the step taken when it began.
+    if (!target.floating) editor.takeSnapshot();
+    effects::Greyscale(target.pixels);
+    if (target.floating) Recomposite(editor);
+    editor.host().repaint(true);
+}
+
+void NegativeCommand(Editor& editor) {
+    const Target target = ChooseTarget(editor);
+    effects::Negative(target.pixels, WhiteOf(target));
+    if (target.floating) Recomposite(editor);
+}
+
+void BlurCommand(Editor& editor, effects::BlurLevel level) {
+    if (CurrentSelection(editor) == SelectionKind::Outlined) LiftSelection(editor);
+    if (CurrentSelection(editor) != SelectionKind::Floating) {
+        effects::Blur(editor.document(), level);
+        return;
+    }
+    // The floating pixels are blurred apart from the picture, which is then
+    // taken anew as the picture under them.
+    RestoreUnderSelection(editor);
+    effects::Blur(FloatingPixels(editor), level);
+    RetakeUnderSelection(editor);
+    Recomposite(editor);
+}
+
+void ColourEnhanceCommand(Editor& editor) {
+    effects::EnhanceColour(editor.document(), editor.arena().writeMask());
+}
+
+void SharpenCommand(Editor& editor) {
+    effects::Sharpen(editor.document(), editor.arena().writeBackground());
+}
+
+void SobelCommand(Editor& editor) {
+    RunGradientFilter(editor, effects::Sobel, true);
+}
+
+void PencilHardCommand(Editor& editor) {
+    RunGradientFilter(editor, effects::PencilHard, true);
+}
+
+void PencilSoftCommand(Editor& editor) {
+    RunGradientFilter(editor, effects::PencilSoft, false);
+}
+
+// The preview dialogs take their snapshot in their `opened` hook rather
+// than through `snapshot`: "Отмена" needs to know whether the step was
+// recorded.
+const DialogCommand kToneCommand{
+    .spec = &kControls,
+    .hooks = {.opened = ToneOpened, .changed = ToneChanged, .cancelled = ToneCancelled, .closed = ToneClosed},
+    .run = RunTone,
+    .opArgs = kToneArgs};
+const DialogCommand kThresholdCommand{.spec = &kPorog,
+                                      .hooks = {.opened = ThresholdOpened,
+                                                .changed = ThresholdChanged,
+                                                .cancelled = ThresholdCancelled,
+                                                .closed = [](Editor& e, DialogModel&) { ForgetUntouched(e); }},
+                                      .run = RunThreshold,
+                                      .opArgs = kThresholdArgs};
+const DialogCommand kEngraveCommand{.spec = &kGravur,
+                                    .hooks = {.opened = EngraveOpened,
+                                              .changed = EngraveChanged,
+                                              .cancelled = EngraveCancelled,
+                                              .closed = [](Editor& e, DialogModel&) { ForgetUntouched(e); }},
+                                    .run = RunEngrave,
+                                    .opArgs = kEngraveArgs};
+
+}  // namespace zorva::shell
