@@ -1,9 +1,12 @@
 // Local means with running sums over a ring of rows, the threshold against them, and the rendering of its result.
 #include "effects/AdaptiveThreshold.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <vector>
 
+#include "effects/PixelsAvx2.h"
 #include "effects/Tone.h"
 
 namespace zorva::effects {
@@ -58,6 +61,13 @@ ZORVA_KERNEL void LumaRow(const uint8_t* __restrict p, uint8_t* __restrict y, ui
     for (uint32_t x = 0; x < width; ++x) y[x] = uint8_t(Luma(p[3 * x + 2], p[3 * x + 1], p[3 * x]));
 }
 
+ZORVA_AVX2 void LumaRowAvx2(const uint8_t* __restrict p, uint8_t* __restrict y, uint32_t width) {
+    const uint32_t whole = width / 32 * 32;
+    for (uint32_t x = 0; x < whole; x += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(y + x), avx2::Luma(avx2::Load(p + 3 * x)));
+    LumaRow(p + 3 * whole, y + whole, width - whole);
+}
+
 // The row sums where the window fits in the row, each repeated outward to
 // the ends of the row (the nearest defined value).
 ZORVA_KERNEL void RowSums(const uint8_t* __restrict y, uint16_t* __restrict sum9, uint16_t* __restrict half17,
@@ -79,13 +89,26 @@ ZORVA_KERNEL void Slide(uint16_t* __restrict acc, const uint16_t* __restrict ent
     for (uint32_t x = 0; x < width; ++x) acc[x] = uint16_t(acc[x] + enter[x] - leave[x]);
 }
 
+// The multipliers fit 16 bits, so each quotient is the high half of a
+// 16-bit product shifted right by the remaining 6.
+static_assert(Multiplier(kDiv9) < 65536 && Multiplier(kDiv17x9) < 65536 && Multiplier(kDiv17) < 65536);
+ZORVA_KERNEL uint8_t Quotient(uint16_t sum, uint32_t multiplier) {
+    return uint8_t(uint16_t((sum * multiplier) >> 16) >> (kDivShift - 16));
+}
+
+// The records of one row, written byte by byte (byte 0 of a record first:
+// the layout is little-endian).
 ZORVA_KERNEL void RecordRow(const uint8_t* __restrict y, const uint16_t* __restrict acc9,
                             const uint16_t* __restrict acc17x9, const uint16_t* __restrict acc17,
-                            uint32_t* __restrict out, uint32_t width) {
+                            uint32_t* __restrict records, uint32_t width) {
     constexpr uint32_t m9 = Multiplier(kDiv9), m17x9 = Multiplier(kDiv17x9), m17 = Multiplier(kDiv17);
-    for (uint32_t x = 0; x < width; ++x)
-        out[x] = uint32_t(y[x]) | ((acc9[x] * m9) >> kDivShift) << 8 | ((acc17x9[x] * m17x9) >> kDivShift) << 16 |
-                 ((acc17[x] * m17) >> kDivShift) << 24;
+    auto* out = reinterpret_cast<uint8_t*>(records);
+    for (uint32_t x = 0; x < width; ++x) {
+        out[4 * x] = y[x];
+        out[4 * x + 1] = Quotient(acc9[x], m9);
+        out[4 * x + 2] = Quotient(acc17x9[x], m17x9);
+        out[4 * x + 3] = Quotient(acc17[x], m17);
+    }
 }
 
 ZORVA_KERNEL size_t Slot(uint32_t row, uint32_t width) {
@@ -94,20 +117,25 @@ ZORVA_KERNEL size_t Slot(uint32_t row, uint32_t width) {
 
 // Fills the ring with the luminance and row sums of rows `computed` to
 // `last`; returns the number of rows filled so far.
+template <bool Avx2>
 ZORVA_KERNEL uint32_t FillRing(core::BmpView image, MeanRows& rows, uint32_t computed, uint32_t last) {
     const uint32_t width = image.width();
     for (; computed <= last; ++computed) {
         const size_t s = Slot(computed, width);
-        LumaRow(image.row(computed), rows.luma.data() + s, width);
+        if constexpr (Avx2)
+            LumaRowAvx2(image.row(computed), rows.luma.data() + s, width);
+        else
+            LumaRow(image.row(computed), rows.luma.data() + s, width);
         RowSums(rows.luma.data() + s, rows.sum9.data() + s, rows.half17.data() + s, width);
     }
     return computed;
 }
 
+template <bool Avx2>
 ZORVA_KERNEL void LocalMeans(core::BmpView image, core::Plane<uint32_t> records, MeanRows& rows) {
     const uint32_t width = image.width(), height = image.height();
     // The windows start centred on rows 4 and 8, the lowest rows where they fit.
-    uint32_t computed = FillRing(image, rows, 0, 16);
+    uint32_t computed = FillRing<Avx2>(image, rows, 0, 16);
     std::fill(rows.acc9.begin(), rows.acc9.end(), uint16_t(0));
     std::fill(rows.acc17x9.begin(), rows.acc17x9.end(), uint16_t(0));
     std::fill(rows.acc17.begin(), rows.acc17.end(), uint16_t(0));
@@ -123,13 +151,13 @@ ZORVA_KERNEL void LocalMeans(core::BmpView image, core::Plane<uint32_t> records,
     for (uint32_t y = 0; y < height; ++y) {
         // Rows whose window does not fit take the nearest row's means.
         for (const uint32_t want = std::clamp(y, 4u, height - 5); centre9 < want; ++centre9) {
-            if (computed <= centre9 + 5) computed = FillRing(image, rows, computed, centre9 + 5);
+            if (computed <= centre9 + 5) computed = FillRing<Avx2>(image, rows, computed, centre9 + 5);
             const size_t enter = Slot(centre9 + 5, width), leave = Slot(centre9 - 4, width);
             Slide(rows.acc9.data(), rows.sum9.data() + enter, rows.sum9.data() + leave, width);
             Slide(rows.acc17x9.data(), rows.half17.data() + enter, rows.half17.data() + leave, width);
         }
         for (const uint32_t want = std::clamp(y, 8u, height - 9); centre17 < want; ++centre17) {
-            if (computed <= centre17 + 9) computed = FillRing(image, rows, computed, centre17 + 9);
+            if (computed <= centre17 + 9) computed = FillRing<Avx2>(image, rows, computed, centre17 + 9);
             Slide(rows.acc17.data(), rows.half17.data() + Slot(centre17 + 9, width),
                   rows.half17.data() + Slot(centre17 - 8, width), width);
         }
@@ -139,10 +167,10 @@ ZORVA_KERNEL void LocalMeans(core::BmpView image, core::Plane<uint32_t> records,
 }
 
 void LocalMeansPlain(core::BmpView image, core::Plane<uint32_t> records, MeanRows& rows) {
-    LocalMeans(image, records, rows);
+    LocalMeans<false>(image, records, rows);
 }
 ZORVA_AVX2 void LocalMeansAvx2(core::BmpView image, core::Plane<uint32_t> records, MeanRows& rows) {
-    LocalMeans(image, records, rows);
+    LocalMeans<true>(image, records, rows);
 }
 
 // ---- threshold ----
@@ -231,6 +259,31 @@ ZORVA_AVX2 void RenderAvx2(core::Plane<const uint32_t> plane, core::MutableBmpVi
     Render(plane, image);
 }
 
+ZORVA_KERNEL void RenderThresholdRow(const uint32_t* __restrict records, uint8_t* __restrict p, uint32_t width,
+                                     uint32_t shift, int level) {
+    for (uint32_t x = 0; x < width; ++x) {
+        const int mean = int((records[x] >> shift) & 0xFF);
+        const int t = std::clamp(mean - level, 0, 255);
+        const uint8_t v = int(records[x] & 0xFF) >= t ? 0xFF : 0;
+        p[3 * x] = v;
+        p[3 * x + 1] = v;
+        p[3 * x + 2] = v;
+    }
+}
+
+ZORVA_KERNEL void RenderThreshold(core::Plane<const uint32_t> records, uint32_t shift, int level,
+                                  core::MutableBmpView image) {
+    for (uint32_t r = 0; r < image.height(); ++r)
+        RenderThresholdRow(records.row(r), image.row(r), image.width(), shift, level);
+}
+void RenderThresholdPlain(core::Plane<const uint32_t> records, uint32_t shift, int level, core::MutableBmpView image) {
+    RenderThreshold(records, shift, level, image);
+}
+ZORVA_AVX2 void RenderThresholdAvx2(core::Plane<const uint32_t> records, uint32_t shift, int level,
+                                    core::MutableBmpView image) {
+    RenderThreshold(records, shift, level, image);
+}
+
 }  // namespace
 
 bool ComputeLocalMeans(core::BmpView image, core::Plane<uint32_t> records, Kernels kernels) {
@@ -280,6 +333,15 @@ void AdaptiveThreshold(core::Plane<const uint32_t> records, WindowChoice window,
     threshold.window = window;
     threshold.level = level;
     AdaptiveThreshold(records, threshold, result, kernels);
+}
+
+void RenderAdaptiveThreshold(core::Plane<const uint32_t> records, WindowChoice window, int level,
+                             core::MutableBmpView image, Kernels kernels) {
+    const uint32_t shift = 8 * uint32_t(window);
+    if (UseAvx2(kernels))
+        RenderThresholdAvx2(records, shift, level, image);
+    else
+        RenderThresholdPlain(records, shift, level, image);
 }
 
 void RenderBinaryPlane(core::Plane<const uint32_t> plane, core::MutableBmpView image, Kernels kernels) {

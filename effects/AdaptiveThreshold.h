@@ -84,6 +84,12 @@ int PlateLevel(int mean, int variant);
 void AdaptiveThreshold(core::Plane<const uint32_t> records, const PlateThreshold& threshold,
                        core::Plane<uint32_t> result, Kernels kernels = Kernels::Fastest);
 
+// The dialog's preview in one pass: writes into `image` (of the records'
+// size) what RenderBinaryPlane shows of AdaptiveThreshold's result for
+// `window` and `level`, without a result plane.
+void RenderAdaptiveThreshold(core::Plane<const uint32_t> records, WindowChoice window, int level,
+                             core::MutableBmpView image, Kernels kernels = Kernels::Fastest);
+
 // Writes a result plane into `image` (of the plane's size): 1 becomes
 // white, 0 black.
 void RenderBinaryPlane(core::Plane<const uint32_t> plane, core::MutableBmpView image,

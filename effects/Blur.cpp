@@ -14,8 +14,9 @@ namespace {
 
 // Work rows of one blur of a picture `n` bytes wide.
 struct BlurRows {
-    explicit BlurRows(size_t n, uint32_t radius) : sums(n), quotients(n), kept(n * radius) {}
+    explicit BlurRows(size_t n, uint32_t radius) : sums(n), triples(n), quotients(n), kept(n * radius) {}
     std::vector<uint16_t> sums;      // the column sums of the vertical window
+    std::vector<uint16_t> triples;   // radius 4: sums of three neighbours along the row
     std::vector<uint8_t> quotients;  // the vertical pass's result for the current row
     std::vector<uint8_t> kept;       // the last `radius` rows as they were before the blur wrote them
 };
@@ -37,7 +38,8 @@ ZORVA_KERNEL void DivideRow(const uint16_t* __restrict sums, uint8_t* __restrict
 // `out` receives the blurred row. Neighbouring pixels of a channel lie 3
 // bytes apart, so the columns whose window fits are one loop over bytes.
 template <uint32_t R>
-ZORVA_KERNEL void HorizontalRow(const uint8_t* __restrict in, uint8_t* __restrict out, uint32_t width) {
+ZORVA_KERNEL void HorizontalRow(const uint8_t* __restrict in, uint8_t* __restrict out, uint32_t width,
+                                uint16_t* __restrict triples) {
     const auto clipped = [in, out, width](uint32_t x) {
         const uint32_t lo = x >= R ? x - R : 0, hi = std::min(width - 1, x + R);
         for (uint32_t c = 0; c < 3; ++c) {
@@ -51,10 +53,17 @@ ZORVA_KERNEL void HorizontalRow(const uint8_t* __restrict in, uint8_t* __restric
     if (width > 2 * R) {
         constexpr uint32_t reciprocal = Reciprocal(2 * R + 1);
         const size_t end = size_t(3) * (width - R);
-        for (size_t i = 3 * R; i < end; ++i) {
-            uint16_t sum = 0;
-            for (uint32_t k = 0; k <= 2 * R; ++k) sum = uint16_t(sum + in[i + 3 * k - 3 * R]);
-            out[i] = uint8_t((sum * reciprocal) >> 16);
+        if constexpr (R == 4) {
+            // Nine neighbours as three sums of three: fewer additions.
+            for (size_t i = 3; i + 3 < size_t(3) * width; ++i) triples[i] = uint16_t(in[i - 3] + in[i] + in[i + 3]);
+            for (size_t i = 3 * R; i < end; ++i)
+                out[i] = uint8_t((uint16_t(triples[i - 9] + triples[i] + triples[i + 9]) * reciprocal) >> 16);
+        } else {
+            for (size_t i = 3 * R; i < end; ++i) {
+                uint16_t sum = 0;
+                for (uint32_t k = 0; k <= 2 * R; ++k) sum = uint16_t(sum + in[i + 3 * k - 3 * R]);
+                out[i] = uint8_t((sum * reciprocal) >> 16);
+            }
         }
     }
     for (uint32_t x = std::max(left, width > R ? width - R : 0); x < width; ++x) clipped(x);
@@ -76,7 +85,7 @@ ZORVA_KERNEL void BoxBlurImage(core::MutableBmpView image, BlurRows& rows) {
         if (y >= R) SubtractRow(sums, slot, n);
         if (y + R + 1 < height) AddRow(sums, image.row(y + R + 1), n);
         std::memcpy(slot, image.row(y), n);
-        HorizontalRow<R>(rows.quotients.data(), image.row(y), width);
+        HorizontalRow<R>(rows.quotients.data(), image.row(y), width, rows.triples.data());
     }
 }
 

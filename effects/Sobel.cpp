@@ -2,9 +2,13 @@
 // build.
 #include "effects/Sobel.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#include "effects/PixelsAvx2.h"
 
 namespace zorva::effects {
 
@@ -28,8 +32,17 @@ ZORVA_KERNEL uint16_t Gradient(const uint8_t* __restrict low, const uint8_t* __r
     return uint16_t(Fold16(gx) + Fold16(gy));
 }
 
-// The grey of a sketch pixel from its channels' terms ((|Gx| + |Gy|) >> 2).
-ZORVA_KERNEL void SketchPixels(const uint16_t* __restrict terms, uint8_t* __restrict out, uint32_t first,
+// A channel's term of a sketch pixel, (|Gx| + |Gy|) >> 2, held at most 255:
+// the grey takes min(255, sum of the terms), which is unchanged when a term
+// of 255 or more stands for its true value.
+ZORVA_KERNEL uint8_t SketchTerm(uint16_t gradient) {
+    const uint16_t term = gradient >> 2;
+    return uint8_t(term < 255 ? term : 255);
+}
+
+// The grey 255 - min(255, s) of sketch pixels `first`..`last` from their
+// channels' terms.
+ZORVA_KERNEL void SketchPixels(const uint8_t* __restrict terms, uint8_t* __restrict out, uint32_t first,
                                uint32_t last) {
     for (uint32_t x = first; x <= last; ++x) {
         const uint16_t s = uint16_t(terms[3 * x] + terms[3 * x + 1] + terms[3 * x + 2]);
@@ -38,6 +51,26 @@ ZORVA_KERNEL void SketchPixels(const uint16_t* __restrict terms, uint8_t* __rest
         out[3 * x + 1] = grey;
         out[3 * x + 2] = grey;
     }
+}
+
+// The same 32 pixels at a time: saturating byte sums.
+ZORVA_AVX2 void SketchPixelsAvx2(const uint8_t* __restrict terms, uint8_t* __restrict out, uint32_t first,
+                                 uint32_t last) {
+    uint32_t x = first;
+    for (; x + 31 <= last; x += 32) {
+        const avx2::Planar t = avx2::Load(terms + 3 * x);
+        const __m256i s = _mm256_adds_epu8(_mm256_adds_epu8(t.blue, t.green), t.red);
+        avx2::StoreGrey(out + 3 * x, _mm256_xor_si256(s, _mm256_set1_epi8(-1)));
+    }
+    if (x <= last) SketchPixels(terms, out, x, last);
+}
+
+template <bool Avx2>
+ZORVA_KERNEL void Sketch(const uint8_t* terms, uint8_t* out, uint32_t first, uint32_t last) {
+    if constexpr (Avx2)
+        SketchPixelsAvx2(terms, out, first, last);
+    else
+        SketchPixels(terms, out, first, last);
 }
 
 // ---- Sobel and "Карандаш Т" ----
@@ -60,20 +93,21 @@ ZORVA_AVX2 void SobelAvx2(core::BmpView copy, core::MutableBmpView image) {
     SobelImage(copy, image);
 }
 
-ZORVA_KERNEL void PencilHardImage(core::BmpView copy, core::MutableBmpView image, uint16_t* __restrict terms) {
+template <bool Avx2>
+ZORVA_KERNEL void PencilHardImage(core::BmpView copy, core::MutableBmpView image, uint8_t* __restrict terms) {
     const uint32_t width = copy.width();
     const size_t end = size_t(3) * (width - 1);
     for (uint32_t y = 1; y + 1 < copy.height(); ++y) {
         const uint8_t *low = copy.row(y - 1), *mid = copy.row(y), *high = copy.row(y + 1);
-        for (size_t i = 3; i < end; ++i) terms[i] = uint16_t(Gradient(low, mid, high, i) >> 2);
-        SketchPixels(terms, image.row(y), 1, width - 2);
+        for (size_t i = 3; i < end; ++i) terms[i] = SketchTerm(Gradient(low, mid, high, i));
+        Sketch<Avx2>(terms, image.row(y), 1, width - 2);
     }
 }
-void PencilHardPlain(core::BmpView copy, core::MutableBmpView image, uint16_t* terms) {
-    PencilHardImage(copy, image, terms);
+void PencilHardPlain(core::BmpView copy, core::MutableBmpView image, uint8_t* terms) {
+    PencilHardImage<false>(copy, image, terms);
 }
-ZORVA_AVX2 void PencilHardAvx2(core::BmpView copy, core::MutableBmpView image, uint16_t* terms) {
-    PencilHardImage(copy, image, terms);
+ZORVA_AVX2 void PencilHardAvx2(core::BmpView copy, core::MutableBmpView image, uint8_t* terms) {
+    PencilHardImage<true>(copy, image, terms);
 }
 
 // ---- "Карандаш М" ----
@@ -85,30 +119,31 @@ constexpr int kAt4 = -12, kAt1 = -3, kAt2 = 6, kAt5 = 15, kAt8 = 24;
 // The terms of the pixels whose samples all lie inside the row (x + 8 <=
 // width - 1); `low`, `mid`, `high` are the stored rows y - 3, y and y + 3.
 ZORVA_KERNEL void SoftTerms(const uint8_t* __restrict low, const uint8_t* __restrict mid,
-                            const uint8_t* __restrict high, uint16_t* __restrict terms, size_t begin, size_t end) {
+                            const uint8_t* __restrict high, uint8_t* __restrict terms, size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
         const int16_t gy = int16_t((low[i + kAt4] + 2 * low[i + kAt1] + low[i + kAt2]) -
                                    (high[i + kAt2] + 2 * high[i + kAt5] + high[i + kAt8]));
         const int16_t gx = int16_t((low[i + kAt4] + 2 * mid[i + kAt1] + high[i + kAt2]) -
                                    (low[i + kAt2] + 2 * mid[i + kAt5] + high[i + kAt8]));
-        terms[i] = uint16_t(uint16_t(Fold16(gx) + Fold16(gy)) >> 2);
+        terms[i] = SketchTerm(uint16_t(Fold16(gx) + Fold16(gy)));
     }
 }
 
 // The same for the rightmost pixels, whose samples beyond the right edge
 // repeat the last column.
-void SoftTermsClamped(const uint8_t* low, const uint8_t* mid, const uint8_t* high, uint16_t* terms, uint32_t width,
+void SoftTermsClamped(const uint8_t* low, const uint8_t* mid, const uint8_t* high, uint8_t* terms, uint32_t width,
                       uint32_t first, uint32_t last) {
     for (uint32_t x = first; x <= last; ++x)
         for (uint32_t c = 0; c < 3; ++c) {
             const auto at = [&](const uint8_t* row, int dx) { return int(row[3 * std::min(width - 1, x + dx) + c]); };
             const int gy = (at(low, -4) + 2 * at(low, -1) + at(low, 2)) - (at(high, 2) + 2 * at(high, 5) + at(high, 8));
             const int gx = (at(low, -4) + 2 * at(mid, -1) + at(high, 2)) - (at(low, 2) + 2 * at(mid, 5) + at(high, 8));
-            terms[3 * x + c] = uint16_t((FoldGradient(gx) + FoldGradient(gy)) >> 2);
+            terms[3 * x + c] = SketchTerm(uint16_t(FoldGradient(gx) + FoldGradient(gy)));
         }
 }
 
-ZORVA_KERNEL void PencilSoftImage(core::BmpView copy, core::MutableBmpView image, uint16_t* __restrict terms) {
+template <bool Avx2>
+ZORVA_KERNEL void PencilSoftImage(core::BmpView copy, core::MutableBmpView image, uint8_t* __restrict terms) {
     const uint32_t width = copy.width();
     const uint32_t last = width - 3;                      // the rightmost output column
     const uint32_t inside = width >= 13 ? width - 9 : 3;  // the last column whose samples all lie inside
@@ -117,14 +152,14 @@ ZORVA_KERNEL void PencilSoftImage(core::BmpView copy, core::MutableBmpView image
         const uint8_t *low = copy.row(y - 3), *mid = copy.row(y), *high = copy.row(y + 3);
         if (inside >= 4) SoftTerms(low, mid, high, terms, 12, size_t(3) * (inside + 1));
         SoftTermsClamped(low, mid, high, terms, width, clampedFrom, last);
-        SketchPixels(terms, image.row(y), 4, last);
+        Sketch<Avx2>(terms, image.row(y), 4, last);
     }
 }
-void PencilSoftPlain(core::BmpView copy, core::MutableBmpView image, uint16_t* terms) {
-    PencilSoftImage(copy, image, terms);
+void PencilSoftPlain(core::BmpView copy, core::MutableBmpView image, uint8_t* terms) {
+    PencilSoftImage<false>(copy, image, terms);
 }
-ZORVA_AVX2 void PencilSoftAvx2(core::BmpView copy, core::MutableBmpView image, uint16_t* terms) {
-    PencilSoftImage(copy, image, terms);
+ZORVA_AVX2 void PencilSoftAvx2(core::BmpView copy, core::MutableBmpView image, uint8_t* terms) {
+    PencilSoftImage<true>(copy, image, terms);
 }
 
 core::BmpView CopyInto(core::MutableBmpView scratch, core::BmpView image) {
@@ -146,7 +181,7 @@ void Sobel(core::MutableBmpView image, core::MutableBmpView scratch, Kernels ker
 void PencilHard(core::MutableBmpView image, core::MutableBmpView scratch, Kernels kernels) {
     if (image.width() < kPencilHardMinimumSize || image.height() < kPencilHardMinimumSize) return;
     const core::BmpView copy = CopyInto(scratch, image);
-    std::vector<uint16_t> terms(size_t(3) * image.width());
+    std::vector<uint8_t> terms(size_t(3) * image.width());
     if (UseAvx2(kernels))
         PencilHardAvx2(copy, image, terms.data());
     else
@@ -156,7 +191,7 @@ void PencilHard(core::MutableBmpView image, core::MutableBmpView scratch, Kernel
 void PencilSoft(core::MutableBmpView image, core::MutableBmpView scratch, Kernels kernels) {
     if (image.width() < kPencilSoftMinimumSize || image.height() < kPencilSoftMinimumSize) return;
     const core::BmpView copy = CopyInto(scratch, image);
-    std::vector<uint16_t> terms(size_t(3) * image.width());
+    std::vector<uint8_t> terms(size_t(3) * image.width());
     if (UseAvx2(kernels))
         PencilSoftAvx2(copy, image, terms.data());
     else

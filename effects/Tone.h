@@ -103,9 +103,8 @@ struct HueDecomposition {
 HueDecomposition Decompose(uint8_t red, uint8_t green, uint8_t blue);
 
 // Replaces every pixel by the fully saturated colour of its hue at its own
-// value (grey and white become yellow of their brightness). `scratch`, a
-// picture block of the same size, receives the decomposition first: value
-// in the blue slot, chroma in the green slot, hue in the red slot.
-void EnhanceColour(core::MutableBmpView image, core::MutableBmpView scratch, Kernels kernels = Kernels::Fastest);
+// value: each channel of HueColour(hue) times value, shifted right by 8
+// (grey and white become yellow of their brightness).
+void EnhanceColour(core::MutableBmpView image, Kernels kernels = Kernels::Fastest);
 
 }  // namespace zorva::effects

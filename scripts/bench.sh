@@ -14,3 +14,5 @@ echo "== barcode-compare.sh"
 bash bench/barcode-compare.sh build-bench/bin/zorva_bench_barcode
 echo "== segment-compare.sh"
 bash bench/segment-compare.sh build-bench/bin/zorva_bench_segment
+echo "== effects-compare.sh"
+bash bench/effects-compare.sh build-bench/bin/zorva_bench_effects

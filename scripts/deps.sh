@@ -15,6 +15,9 @@ case "${1:-build}" in
   # the fuzzers (clang with its libFuzzer runtime).
   test)   want=("${build[@]}" clang-format imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
+  # The benchmarks compare with OpenCV (its Python module from scripts, its
+  # development files in the effects benchmark's own process), zbar, potrace
+  # and ImageMagick.
   bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools python3-opencv libopencv-dev) ;;
   corpus) want=(zint imagemagick) ;;
   # The shipped symbol bases are drawn from fonts close to the number-plate typeface (Open DIN,

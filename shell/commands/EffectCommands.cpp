@@ -251,14 +251,13 @@ constexpr ControlSpec kGravurControls[] = {
 };
 constexpr DialogSpec kGravur{"GRAVUR", "Адаптивный порог", kGravurControls};
 
-// The picture as the threshold of the means computed at opening shows it.
+// The picture as the threshold of the means computed at opening shows it
+// (AdaptiveThreshold and RenderBinaryPlane in one pass, no result plane).
 void RenderEngraving(Editor& editor) {
-    core::WorkArena& arena = editor.arena();
     const EffectState& effects = editor.state().effects;
-    if (!arena.holds(effects.localMeans)) return;
-    const core::Plane<uint32_t> result = arena.writeBackgroundPlane();
-    effects::AdaptiveThreshold(arena.pixelPlane(), effects.windowChoice, effects.adaptiveLevel, result);
-    effects::RenderBinaryPlane(result, editor.document());
+    if (!editor.arena().holds(effects.localMeans)) return;
+    effects::RenderAdaptiveThreshold(editor.arena().pixelPlane(), effects.windowChoice, effects.adaptiveLevel,
+                                     editor.document());
 }
 
 void EngraveOpened(Editor& editor, DialogModel& dialog) {
@@ -350,7 +349,7 @@ void BlurCommand(Editor& editor, effects::BlurLevel level) {
 }
 
 void ColourEnhanceCommand(Editor& editor) {
-    effects::EnhanceColour(editor.document(), editor.arena().writeMask());
+    effects::EnhanceColour(editor.document());
 }
 
 void SharpenCommand(Editor& editor) {

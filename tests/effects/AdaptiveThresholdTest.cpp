@@ -56,8 +56,9 @@ TEST(AdaptiveThreshold, UniformPictures) {
 
 // A single black pixel on 200: M = (80 * 200) / 81 = 197, T = 189 at level
 // 8, so it is black and its neighbours (200 >= 197 - 8) white; rendered, 1
-// is white and 0 black.
-TEST(AdaptiveThreshold, SingleDarkPixel) {
+// is white and 0 black. The one-pass preview shows what the result plane
+// rendered shows, for every window and level on any picture.
+TEST(AdaptiveThreshold, SingleDarkPixelAndThePreview) {
     core::BmpImage image =
         test::MakeImage(21, 19, [](uint32_t x, uint32_t r) { return x == 10 && r == 9 ? 0 : 0xC8C8C8; });
     Records means = MeansOf(image.view());
@@ -68,6 +69,18 @@ TEST(AdaptiveThreshold, SingleDarkPixel) {
     for (uint32_t r = 0; r < 19; ++r)
         for (uint32_t x = 0; x < 21; ++x)
             EXPECT_EQ(test::Rgb(image.view(), x, r), x == 10 && r == 9 ? 0u : 0xFFFFFFu) << x << "," << r;
+
+    const core::BmpImage picture = test::RandomPicture(37, 23, 3);
+    Records records = MeansOf(picture.view());
+    for (WindowChoice w : {WindowChoice::Square9, WindowChoice::Wide17, WindowChoice::Square17})
+        for (int level = -10; level <= 30; level += 8) {
+            core::BmpImage twoSteps = test::CopyOf(picture.view()), onePass = test::CopyOf(picture.view());
+            Records plane(37, 23);
+            AdaptiveThreshold(records.plane(), w, level, plane.plane());
+            RenderBinaryPlane(plane.plane(), twoSteps.view());
+            RenderAdaptiveThreshold(records.plane(), w, level, onePass.view());
+            ASSERT_EQ(test::BytesOf(twoSteps.view()), test::BytesOf(onePass.view())) << level;
+        }
 }
 
 // The running sums give the direct means where a window fits, and the
