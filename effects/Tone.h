@@ -64,7 +64,7 @@ constexpr uint8_t ToneByte(uint8_t v, ToneChannel channel) {
 }
 
 // Writes every pixel of `source` through `transfer` into the same place of
-// `target` (a picture of the same size; it may be `source` itself). With
+// `target` (another picture block of the same size). With
 // White::Transparent a pure white source pixel stays pure white, and a
 // result that comes out pure white is stored with blue 254.
 void ApplyTone(core::BmpView source, core::MutableBmpView target, const ToneTransfer& transfer, White white,
@@ -82,7 +82,7 @@ void Greyscale(core::MutableBmpView image, Kernels kernels = Kernels::Fastest);
 void Negative(core::MutableBmpView image, White white, Kernels kernels = Kernels::Fastest);
 
 // Every pixel of `target` becomes white where the luminance of the same
-// pixel of `source` (a picture of the same size) is above `level`, black
+// pixel of `source` (another picture block of the same size) is above `level`, black
 // where it is at or below it.
 void Threshold(core::BmpView source, core::MutableBmpView target, uint8_t level, Kernels kernels = Kernels::Fastest);
 

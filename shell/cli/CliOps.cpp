@@ -18,15 +18,20 @@ const ControlSpec* ControlIn(const DialogSpec& dialog, int id) {
     return nullptr;
 }
 
+// "tone:B,C[,G[,CHANNEL]]": each optional argument may be left out with
+// all that follow it.
 std::string Synopsis(std::string_view name, std::span<const OpArg> args) {
     std::string text(name);
+    size_t open = 0;
     for (size_t i = 0; i < args.size(); ++i) {
-        const bool opens = args[i].optional && (i == 0 || !args[i - 1].optional);
-        if (opens) text += '[';
+        if (args[i].optional) {
+            text += '[';
+            ++open;
+        }
         text += i == 0 ? ':' : ',';
         text += args[i].placeholder;
     }
-    if (std::any_of(args.begin(), args.end(), [](const OpArg& a) { return a.optional; })) text += ']';
+    text.append(open, ']');
     return text;
 }
 

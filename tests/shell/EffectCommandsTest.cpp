@@ -35,7 +35,7 @@ protected:
     std::vector<uint8_t> Toned(const effects::ToneTransfer& transfer) const {
         core::BmpImage image = core::BmpImage::Allocate(original.size());
         std::copy(original.begin(), original.end(), image.data());
-        effects::ApplyTone(image.view(), image.view(), transfer, effects::White::Opaque);
+        effects::ApplyTone(core::BmpView(original.data()), image.view(), transfer, effects::White::Opaque);
         return {image.data(), image.data() + original.size()};
     }
     DialogModel Open(const DialogCommand& command) {
@@ -253,6 +253,9 @@ TEST_F(EffectCommandsTest, CliOpsMatchTheDialogRoute) {
     std::string printed;
     ASSERT_EQ(cli({"apply", in, "sobel", "pencil-soft", "grey"}, &printed), 0);
     EXPECT_TRUE(std::regex_match(printed, std::regex("11\tT\\(ms\\)=[0-9]+\n"))) << printed;
+    ASSERT_EQ(cli({}, &printed), 2);
+    for (const char* synopsis : {" tone:B,C[,G[,CHANNEL]] ", " threshold:LEVEL ", " engrave:WINDOW,LEVEL ", " blur:4 "})
+        EXPECT_NE(printed.find(synopsis), std::string::npos) << synopsis;
     for (const char* op : {"tone:101,50", "tone:50", "tone:50,50,50,4", "threshold:256", "engrave:4,8", "engrave:2,31",
                            "engrave:2", "sobel:1", "blur:5"}) {
         ASSERT_EQ(cli({"apply", in, op}, &printed), 2) << op;
