@@ -9,7 +9,9 @@
 #include <utility>
 
 #include "shell/cli/CliOps.h"
+#include "shell/commands/CommandTable.h"
 #include "shell/commands/Selection.h"
+#include "shell/dialogs/DialogCommand.h"
 #include "shell/input/Tools.h"
 #include "shell/view/Palette.h"
 #include "tests/shell/ShellFixture.h"
@@ -32,7 +34,9 @@ protected:
                 PerformGesture(editor, *call->gesture, tools);
                 continue;
             }
-            host.scripts["CONTROLS1"] = call->script;
+            // The OP's answers go to whichever dialog its command opens.
+            if (const CommandInfo* info = FindCommand(ToInt(call->id)); info && info->dialog)
+                host.scripts[std::string(info->dialog->spec->resource)] = call->script;
             editor.dispatch(call->id);
         }
     }
@@ -258,14 +262,17 @@ TEST_F(EditingTest, RotationTurnsThePictureOrTheSelection) {
 }
 
 // Hundreds of random sessions of tools, gestures (many reaching past the
-// edges, so selections are dragged off every side) and editing commands, at
+// edges, so selections are dragged off every side) and editing and effect
+// commands (on selections as well as on the whole picture), at
 // random zooms and grids, on pictures down to 1 x 1 (this runs under the
 // sanitizers too): nothing faults, and undoing every step brings back the
 // picture byte for byte.
 TEST_F(EditingTest, RandomSessionsUndoBackToThePictureTheyBeganWith) {
     static constexpr const char* kCommands[] = {
-        "copy",      "cut",         "paste",        "delete",     "cut-out",       "crop", "select-all",
-        "copy-mode", "rotate:left", "rotate:right", "rotate:180", "rotate:mirror", "undo", "redo"};
+        "copy",         "cut",         "paste",        "delete",     "cut-out",         "crop",  "select-all",
+        "copy-mode",    "rotate:left", "rotate:right", "rotate:180", "rotate:mirror",   "undo",  "redo",
+        "negative",     "grey",        "blur:1",       "blur:4",     "tone:70,30,60,2", "sobel", "threshold:100",
+        "engrave:1,-4", "sharpen"};
     std::mt19937 random(20261209);
     const auto pick = [&](int n) { return int(random() % uint32_t(n)); };
     for (int session = 0; session < 300; ++session) {

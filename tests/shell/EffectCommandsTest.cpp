@@ -5,9 +5,14 @@
 #include <sstream>
 
 #include "core/ImageFiles.h"
+#include "effects/Blur.h"
+#include "effects/Sobel.h"
 #include "effects/Tone.h"
 #include "shell/cli/Cli.h"
+#include "shell/cli/CliOps.h"
 #include "shell/commands/EffectCommands.h"
+#include "shell/input/Gesture.h"
+#include "shell/input/Tools.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace zorva::shell {
@@ -203,6 +208,94 @@ TEST_F(EffectCommandsTest, MarksAndTiming) {
     editor.dispatch(CommandId::Undo);
     for (int i = 0; i < 3; ++i) editor.dispatch(CommandId::BlurMedium);
     EXPECT_EQ(Bytes(), strong);
+}
+
+// ---- on a selection ----
+
+// A rectangle selection (columns 5..14, stored rows 6..13 of 24 x 18)
+// filtered and then dropped: its box is the filter's result on the box cut
+// out as a floating selection holds it (pure white kept visible as blue
+// 254), the rest of the picture unchanged; undo brings the picture back.
+// The whole-picture filters end the selection first: Sobel then sees the
+// picture without an outline.
+TEST_F(EffectCommandsTest, EffectsOnASelectionEqualTheEffectOnTheCutBox) {
+    EditorTools tools;
+    const auto run = [&](std::initializer_list<const char*> ops) {
+        for (const char* op : ops) {
+            std::string why;
+            std::optional<OpCall> call = ParseOp(op, why);
+            ASSERT_TRUE(call) << why;
+            if (call->gesture)
+                PerformGesture(editor, *call->gesture, tools);
+            else
+                editor.dispatch(call->id);
+        }
+    };
+    const auto cutBox = [&] {
+        core::BmpImage box = test::MakeImage(10, 8, [&](uint32_t x, uint32_t r) {
+            const uint32_t rgb = test::Rgb(core::BmpView(original.data()), x + 5, r + 6);
+            return rgb == 0xFFFFFF ? 0xFFFFFEu : rgb;
+        });
+        return box;
+    };
+    using Effect = void (*)(core::MutableBmpView);
+    const std::pair<const char*, Effect> effects[] = {
+        {"blur:1", [](core::MutableBmpView v) { effects::Blur(v, effects::BlurLevel::Light); }},
+        {"blur:3", [](core::MutableBmpView v) { effects::Blur(v, effects::BlurLevel::Strong); }},
+        {"negative", [](core::MutableBmpView v) { effects::Negative(v, effects::White::Transparent); }},
+        {"grey", [](core::MutableBmpView v) { effects::Greyscale(v); }},
+    };
+    for (const auto& [op, effect] : effects) {
+        Use(Colourful(24, 18));
+        run({"tool:rectangle-select", "drag:5,4,14,11", op});
+        ASSERT_EQ(state().toolMode, tool::SelectionFloating) << op;
+        run({"tool:pencil"});
+        core::BmpImage box = cutBox();
+        effect(box.view());
+        for (uint32_t r = 0; r < 18; ++r)
+            for (uint32_t x = 0; x < 24; ++x) {
+                const bool inside = x >= 5 && x <= 14 && r >= 6 && r <= 13;
+                const uint32_t expected =
+                    inside ? test::Rgb(box.view(), x - 5, r - 6) : test::Rgb(core::BmpView(original.data()), x, r);
+                ASSERT_EQ(test::Rgb(editor.document(), x, r), expected) << op << " at " << x << "," << r;
+            }
+        run({"undo"});
+        EXPECT_EQ(Bytes(), original) << op;
+    }
+
+    // The tone dialog previews on the floating pixels; "Отмена" gives them
+    // back as they were lifted, OK keeps the transfer (pure white kept
+    // visible).
+    const auto toned = [&](int brightness) {
+        const core::BmpImage box = cutBox();
+        core::BmpImage out = cutBox();
+        effects::ApplyTone(box.view(), out.view(),
+                           effects::MakeToneTransfer({uint8_t(brightness), 50, 50, 50}, {50, 50, 50, 50}),
+                           effects::White::Transparent);
+        return out;
+    };
+    for (const bool ok : {false, true}) {
+        Use(Colourful(24, 18));
+        run({"tool:rectangle-select", "drag:5,4,14,11"});
+        DialogModel dialog = Open(kToneCommand);
+        dialog.moveTrackbar(201, 90);
+        dialog.moveTrackbar(201, 70);
+        EXPECT_EQ(test::Rgb(editor.document(), 7, 9), test::Rgb(toned(70).view(), 2, 3));
+        dialog.click(ok ? 211 : 212);
+        run({"tool:pencil"});
+        const core::BmpImage box = ok ? toned(70) : cutBox();
+        for (uint32_t r = 6; r <= 13; ++r)
+            for (uint32_t x = 5; x <= 14; ++x)
+                ASSERT_EQ(test::Rgb(editor.document(), x, r), test::Rgb(box.view(), x - 5, r - 6)) << x << "," << r;
+    }
+
+    Use(Colourful(24, 18));
+    run({"tool:rectangle-select", "drag:5,4,14,11", "sobel"});
+    core::BmpImage sobel = core::BmpImage::Allocate(original.size()),
+                   scratch = core::BmpImage::Allocate(original.size());
+    std::copy(original.begin(), original.end(), sobel.data());
+    effects::Sobel(sobel.view(), scratch.view());
+    EXPECT_TRUE(test::SamePixels(sobel.view(), editor.document()));
 }
 
 // ---- zorva-cli ----
