@@ -57,17 +57,17 @@ bool TakeStep(Editor& editor) {
 // document). False when neither can.
 bool KeepUntouched(Editor& editor, core::BmpView pixels) {
     core::WorkArena& arena = editor.arena();
-    EffectState& effects = editor.state().effects;
+    EffectState& saved = editor.state().effects;
     const size_t bytes = pixels.fileSize();
-    effects.untouchedCopy = {};
+    saved.untouchedCopy = {};
     if (bytes <= arena.imageBlockSize()) {
         std::memcpy(arena.writeMask().data(), pixels.data(), bytes);
-        effects.untouchedCopy = arena.lease(core::Region::MaskImage);
+        saved.untouchedCopy = arena.lease(core::Region::MaskImage);
     } else if (bytes <= arena.planeSize()) {
         std::memcpy(arena.writePixelWords((bytes + 3) / 4).data(), pixels.data(), bytes);
-        effects.untouchedCopy = arena.lease(core::Region::PixelPlane);
+        saved.untouchedCopy = arena.lease(core::Region::PixelPlane);
     }
-    return effects.untouchedCopy.generation != 0;
+    return saved.untouchedCopy.generation != 0;
 }
 
 // The copy KeepUntouched made, or an invalid view when it is gone.
@@ -208,9 +208,9 @@ void ThresholdOpened(Editor& editor, DialogModel&) {
     editor.takeSnapshot();
     const core::MutableBmpView document = editor.document();
     std::memcpy(editor.arena().writeBackground().data(), document.data(), document.fileSize());
-    EffectState& effects = editor.state().effects;
-    effects.untouchedCopy = editor.arena().lease(core::Region::BackgroundCopy);
-    effects.thresholdLevel = 128;
+    EffectState& saved = editor.state().effects;
+    saved.untouchedCopy = editor.arena().lease(core::Region::BackgroundCopy);
+    saved.thresholdLevel = 128;
 }
 
 void ThresholdChanged(Editor& editor, DialogModel& dialog, int) {
@@ -254,9 +254,9 @@ constexpr DialogSpec kGravur{"GRAVUR", "Адаптивный порог", kGravu
 // The picture as the threshold of the means computed at opening shows it
 // (AdaptiveThreshold and RenderBinaryPlane in one pass, no result plane).
 void RenderEngraving(Editor& editor) {
-    const EffectState& effects = editor.state().effects;
-    if (!editor.arena().holds(effects.localMeans)) return;
-    effects::RenderAdaptiveThreshold(editor.arena().pixelPlane(), effects.windowChoice, effects.adaptiveLevel,
+    const EffectState& saved = editor.state().effects;
+    if (!editor.arena().holds(saved.localMeans)) return;
+    effects::RenderAdaptiveThreshold(editor.arena().pixelPlane(), saved.windowChoice, saved.adaptiveLevel,
                                      editor.document());
 }
 
@@ -264,21 +264,21 @@ void EngraveOpened(Editor& editor, DialogModel& dialog) {
     const bool step = TakeStep(editor);
     dialog.setValue(kStepTaken, step);
     core::WorkArena& arena = editor.arena();
-    EffectState& effects = editor.state().effects;
-    effects.localMeans = {};
+    EffectState& saved = editor.state().effects;
+    saved.localMeans = {};
     if (effects::ComputeLocalMeans(editor.document(), arena.writePixelPlane()))
-        effects.localMeans = arena.lease(core::Region::PixelPlane);
-    effects.adaptiveLevel = 8;
-    effects.windowChoice = effects::WindowChoice::Wide17;
+        saved.localMeans = arena.lease(core::Region::PixelPlane);
+    saved.adaptiveLevel = 8;
+    saved.windowChoice = effects::WindowChoice::Wide17;
     // Without a step to undo, "Отмена" needs the picture as it was.
     if (!step) KeepUntouched(editor, editor.document());
 }
 
 // AdaptiveLevel and WindowChoice from the dialog, then the picture as they show it.
 void ApplyEngraving(Editor& editor, const DialogModel& dialog) {
-    EffectState& effects = editor.state().effects;
-    effects.adaptiveLevel = int16_t(dialog.value(kLevel));
-    effects.windowChoice = effects::WindowChoice(dialog.value(kWindow));
+    EffectState& saved = editor.state().effects;
+    saved.adaptiveLevel = int16_t(dialog.value(kLevel));
+    saved.windowChoice = effects::WindowChoice(dialog.value(kWindow));
     RenderEngraving(editor);
 }
 
