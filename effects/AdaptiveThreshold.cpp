@@ -45,12 +45,14 @@ struct MeanRows {
     explicit MeanRows(uint32_t width)
         : luma(size_t(kRingRows) * width),
           sum9(size_t(kRingRows) * width),
+          triples(width),
           half17(size_t(kRingRows) * width),
           acc9(width),
           acc17x9(width),
           acc17(width) {}
     std::vector<uint8_t> luma;      // Y per pixel of each ring row
     std::vector<uint16_t> sum9;     // the sum of Y over 9 columns around each pixel
+    std::vector<uint16_t> triples;  // the sum of Y over 3 columns, of the row being summed
     std::vector<uint16_t> half17;   // the sum of Y over 17 columns, halved
     std::vector<uint16_t> acc9;     // sum9 over the 9 rows of the 9-high window
     std::vector<uint16_t> acc17x9;  // half17 over the same 9 rows
@@ -69,24 +71,17 @@ ZORVA_AVX2 void LumaRowAvx2(const uint8_t* __restrict p, uint8_t* __restrict y, 
 }
 
 // The row sums where the window fits in the row, each repeated outward to
-// the ends of the row (the nearest defined value).
-ZORVA_KERNEL void RowSums(const uint8_t* __restrict y, uint16_t* __restrict sum9, uint16_t* __restrict half17,
-                          uint32_t width) {
-    for (uint32_t x = 4; x + 4 < width; ++x) {
-        uint16_t s = 0;
-        for (uint32_t k = 0; k < 9; ++k) s = uint16_t(s + y[x + k - 4]);
-        sum9[x] = s;
-    }
+// the ends of the row (the nearest defined value). Nine columns are three
+// sums of three.
+ZORVA_KERNEL void RowSums(const uint8_t* __restrict y, uint16_t* __restrict triples, uint16_t* __restrict sum9,
+                          uint16_t* __restrict half17, uint32_t width) {
+    for (uint32_t x = 1; x + 1 < width; ++x) triples[x] = uint16_t(y[x - 1] + y[x] + y[x + 1]);
+    for (uint32_t x = 4; x + 4 < width; ++x) sum9[x] = uint16_t(triples[x - 3] + triples[x] + triples[x + 3]);
     // Columns x - 8 .. x + 8: the nine ending at x and the nine starting at
     // x, which share x.
     for (uint32_t x = 8; x + 8 < width; ++x) half17[x] = uint16_t(uint16_t(sum9[x - 4] + sum9[x + 4] - y[x]) >> 1);
     for (uint32_t x = 0; x < 4; ++x) sum9[x] = sum9[4], sum9[width - 1 - x] = sum9[width - 5];
     for (uint32_t x = 0; x < 8; ++x) half17[x] = half17[8], half17[width - 1 - x] = half17[width - 9];
-}
-
-ZORVA_KERNEL void Slide(uint16_t* __restrict acc, const uint16_t* __restrict enter, const uint16_t* __restrict leave,
-                        uint32_t width) {
-    for (uint32_t x = 0; x < width; ++x) acc[x] = uint16_t(acc[x] + enter[x] - leave[x]);
 }
 
 // The multipliers fit 16 bits, so each quotient is the high half of a
@@ -96,18 +91,40 @@ ZORVA_KERNEL uint8_t Quotient(uint16_t sum, uint32_t multiplier) {
     return uint8_t(uint16_t((sum * multiplier) >> 16) >> (kDivShift - 16));
 }
 
-// The records of one row, written byte by byte (byte 0 of a record first:
-// the layout is little-endian).
-ZORVA_KERNEL void RecordRow(const uint8_t* __restrict y, const uint16_t* __restrict acc9,
-                            const uint16_t* __restrict acc17x9, const uint16_t* __restrict acc17,
-                            uint32_t* __restrict records, uint32_t width) {
+// The window sums slid one row where the window moves (Slide9: the two
+// 9-high windows, Slide17: the 17-high one; `enter` and `leave` are the row
+// sums of the rows coming in and going out), then the records of one row,
+// written byte by byte (byte 0 of a record first: the layout is
+// little-endian).
+struct WindowRows {
+    const uint16_t *enter9, *leave9, *enterHalf, *leaveHalf, *enter17, *leave17;
+};
+
+template <bool Slide9, bool Slide17>
+ZORVA_KERNEL void SlideAndRecord(const uint8_t* __restrict y, uint16_t* __restrict acc9, uint16_t* __restrict acc17x9,
+                                 uint16_t* __restrict acc17, WindowRows rows, uint32_t* __restrict records,
+                                 uint32_t width) {
     constexpr uint32_t m9 = Multiplier(kDiv9), m17x9 = Multiplier(kDiv17x9), m17 = Multiplier(kDiv17);
+    const uint16_t* __restrict enter9 = rows.enter9, * __restrict leave9 = rows.leave9;
+    const uint16_t* __restrict enterHalf = rows.enterHalf, * __restrict leaveHalf = rows.leaveHalf;
+    const uint16_t* __restrict enter17 = rows.enter17, * __restrict leave17 = rows.leave17;
     auto* out = reinterpret_cast<uint8_t*>(records);
     for (uint32_t x = 0; x < width; ++x) {
+        uint16_t a9 = acc9[x], a17x9 = acc17x9[x], a17 = acc17[x];
+        if constexpr (Slide9) {
+            a9 = uint16_t(a9 + enter9[x] - leave9[x]);
+            a17x9 = uint16_t(a17x9 + enterHalf[x] - leaveHalf[x]);
+            acc9[x] = a9;
+            acc17x9[x] = a17x9;
+        }
+        if constexpr (Slide17) {
+            a17 = uint16_t(a17 + enter17[x] - leave17[x]);
+            acc17[x] = a17;
+        }
         out[4 * x] = y[x];
-        out[4 * x + 1] = Quotient(acc9[x], m9);
-        out[4 * x + 2] = Quotient(acc17x9[x], m17x9);
-        out[4 * x + 3] = Quotient(acc17[x], m17);
+        out[4 * x + 1] = Quotient(a9, m9);
+        out[4 * x + 2] = Quotient(a17x9, m17x9);
+        out[4 * x + 3] = Quotient(a17, m17);
     }
 }
 
@@ -126,7 +143,7 @@ ZORVA_KERNEL uint32_t FillRing(core::BmpView image, MeanRows& rows, uint32_t com
             LumaRowAvx2(image.row(computed), rows.luma.data() + s, width);
         else
             LumaRow(image.row(computed), rows.luma.data() + s, width);
-        RowSums(rows.luma.data() + s, rows.sum9.data() + s, rows.half17.data() + s, width);
+        RowSums(rows.luma.data() + s, rows.triples.data(), rows.sum9.data() + s, rows.half17.data() + s, width);
     }
     return computed;
 }
@@ -147,22 +164,36 @@ ZORVA_KERNEL void LocalMeans(core::BmpView image, core::Plane<uint32_t> records,
         }
         for (uint32_t x = 0; x < width; ++x) rows.acc17[x] = uint16_t(rows.acc17[x] + rows.half17[s + x]);
     }
+    // Rows whose window does not fit take the nearest row's means: the
+    // window centres follow y between those bounds, one row at a time.
     uint32_t centre9 = 4, centre17 = 8;
     for (uint32_t y = 0; y < height; ++y) {
-        // Rows whose window does not fit take the nearest row's means.
-        for (const uint32_t want = std::clamp(y, 4u, height - 5); centre9 < want; ++centre9) {
+        const bool slide9 = centre9 < std::clamp(y, 4u, height - 5);
+        const bool slide17 = centre17 < std::clamp(y, 8u, height - 9);
+        WindowRows w{};
+        if (slide9) {
             if (computed <= centre9 + 5) computed = FillRing<Avx2>(image, rows, computed, centre9 + 5);
             const size_t enter = Slot(centre9 + 5, width), leave = Slot(centre9 - 4, width);
-            Slide(rows.acc9.data(), rows.sum9.data() + enter, rows.sum9.data() + leave, width);
-            Slide(rows.acc17x9.data(), rows.half17.data() + enter, rows.half17.data() + leave, width);
+            w.enter9 = rows.sum9.data() + enter, w.leave9 = rows.sum9.data() + leave;
+            w.enterHalf = rows.half17.data() + enter, w.leaveHalf = rows.half17.data() + leave;
+            ++centre9;
         }
-        for (const uint32_t want = std::clamp(y, 8u, height - 9); centre17 < want; ++centre17) {
+        if (slide17) {
             if (computed <= centre17 + 9) computed = FillRing<Avx2>(image, rows, computed, centre17 + 9);
-            Slide(rows.acc17.data(), rows.half17.data() + Slot(centre17 + 9, width),
-                  rows.half17.data() + Slot(centre17 - 8, width), width);
+            w.enter17 = rows.half17.data() + Slot(centre17 + 9, width);
+            w.leave17 = rows.half17.data() + Slot(centre17 - 8, width);
+            ++centre17;
         }
-        RecordRow(rows.luma.data() + Slot(y, width), rows.acc9.data(), rows.acc17x9.data(), rows.acc17.data(),
-                  records.row(y), width);
+        const uint8_t* luma = rows.luma.data() + Slot(y, width);
+        uint16_t *acc9 = rows.acc9.data(), *acc17x9 = rows.acc17x9.data(), *acc17 = rows.acc17.data();
+        if (slide9 && slide17)
+            SlideAndRecord<true, true>(luma, acc9, acc17x9, acc17, w, records.row(y), width);
+        else if (slide9)
+            SlideAndRecord<true, false>(luma, acc9, acc17x9, acc17, w, records.row(y), width);
+        else if (slide17)
+            SlideAndRecord<false, true>(luma, acc9, acc17x9, acc17, w, records.row(y), width);
+        else
+            SlideAndRecord<false, false>(luma, acc9, acc17x9, acc17, w, records.row(y), width);
     }
 }
 
