@@ -149,10 +149,13 @@ ZORVA_AVX2 void GreyAvx2(core::MutableBmpView image) {
 }
 
 ZORVA_KERNEL void NegativeImage(core::MutableBmpView image) {
+    // Rows without padding (a width divisible by 4) are one run of bytes.
     const size_t n = size_t(3) * image.width();
-    for (uint32_t r = 0; r < image.height(); ++r) {
-        uint8_t* p = image.row(r);
-        for (size_t i = 0; i < n; ++i) p[i] = uint8_t(~p[i]);
+    const bool padded = image.stride() != n;
+    const size_t run = padded ? n : n * image.height();
+    for (uint32_t r = 0; r < (padded ? image.height() : 1u); ++r) {
+        uint8_t* __restrict p = image.row(r);
+        for (size_t i = 0; i < run; ++i) p[i] = uint8_t(~p[i]);
     }
 }
 void NegativePlain(core::MutableBmpView image) {
