@@ -6,11 +6,29 @@
 #include <cstring>
 #include <vector>
 
-#include "effects/BlurCommon.h"
-
 namespace zorva::effects {
 
 namespace {
+
+// ceil(65536 / count): (sum * Reciprocal(count)) >> 16 equals sum / count
+// rounded down for every sum of up to `count` bytes (checked below), and
+// the multiply keeps to the high half of a 16-bit product, which vector
+// units do in one instruction.
+constexpr uint32_t Reciprocal(uint32_t count) {
+    return (65536 + count - 1) / count;
+}
+
+constexpr uint32_t DivideBy(uint32_t sum, uint32_t count) {
+    return (sum * Reciprocal(count)) >> 16;
+}
+
+constexpr bool ReciprocalsExact(uint32_t largestCount) {
+    for (uint32_t count = 1; count <= largestCount; ++count)
+        for (uint32_t sum = 0; sum <= 255 * count; ++sum)
+            if (DivideBy(sum, count) != sum / count) return false;
+    return true;
+}
+static_assert(ReciprocalsExact(9), "sums of up to nine bytes divide exactly");
 
 // Work rows of one blur of a picture `n` bytes wide.
 struct BlurRows {
