@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zorva needs for a purpose, only those missing.
-#   scripts/deps.sh build|test|run|bench|corpus|bases|screenshot
+#   scripts/deps.sh build|test|run|bench|corpus|bases|plates|screenshot
 set -euo pipefail
 
 # The barcode chain links zxing-cpp and zbar (libzxing-dev, libzbar-dev);
 # their runtime libraries come with them, so every purpose below has them.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev libzxing-dev libzbar-dev)
+       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev libjpeg-dev libzxing-dev libzbar-dev)
 case "${1:-build}" in
   build)  want=("${build[@]}") ;;
   # The test command checks the layout of the sources (clang-format). The
@@ -23,8 +23,11 @@ case "${1:-build}" in
   # The shipped symbol bases are drawn from fonts close to the number-plate typeface (Open DIN,
   # osifont) and a plain sans-serif (DejaVu Sans) by ImageMagick (scripts/make-bases.sh).
   bases)  want=("${build[@]}" imagemagick fonts-opendin fonts-osifont fonts-dejavu-core) ;;
+  # The generated plate corpus draws plates in the same faces and lays them on grounds made by ImageMagick
+  # (scripts/make-plates.sh).
+  plates) want=(imagemagick fonts-opendin fonts-osifont) ;;
   screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core) ;;
-  *) echo "usage: $0 build|test|run|bench|corpus|bases|screenshot" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|run|bench|corpus|bases|plates|screenshot" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -15,6 +15,7 @@ void FakeHost::runDialog(shell::DialogModel& model) {
 shell::DecodeResult FakeHost::decode(const std::string& path) {
     shell::DecodeResult result;
     core::BmpImage image = ReadBmp24(path);
+    if (!image) image = ReadJpeg(path);
     if (!image) return result;
     if (core::CheckFit(image.view().width(), image.view().height()) != core::ImageFit::Fits) {
         result.status = shell::DecodeStatus::TooLarge;

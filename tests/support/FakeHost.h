@@ -28,8 +28,8 @@ public:
     void repaint(bool) override { ++repaints; }
     void runDialog(shell::DialogModel& model) override;
     uint32_t clockMs() override { return clock += clockStep; }
-    // Decodes 24-bit BMP files only (all the Qt-free tests need), or
-    // whatever `decoder` returns when set.
+    // Decodes 24-bit BMP files and, for the photo corpora, JPEG files (all
+    // the Qt-free tests need).
     shell::DecodeResult decode(const std::string& path) override;
     std::optional<std::string> chooseOpenFile(const std::string&) override { return next(openAnswers); }
     std::optional<std::string> chooseSaveFile(const std::string&) override { return next(saveAnswers); }

@@ -3,12 +3,17 @@
 
 #include <unistd.h>
 
+#include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
 #include "core/Bytes.h"
 #include "core/ImageFiles.h"
+
+// libjpeg needs <cstdio> first.
+#include <jpeglib.h>
 
 namespace zorva::test {
 
@@ -76,6 +81,56 @@ core::BmpImage ReadBmp24(const std::string& path) {
         const uint32_t source = height < 0 ? rows - 1 - r : r;
         std::copy_n(&bytes[offset + size_t(source) * stride], 3 * size_t(width), image.view().row(r));
     }
+    return image;
+}
+
+namespace {
+
+// libjpeg reports a fatal error by calling error_exit, which must not
+// return: jump back to the reader.
+struct JpegError {
+    jpeg_error_mgr manager;
+    std::jmp_buf back;
+};
+
+[[noreturn]] void JpegFail(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<JpegError*>(info->err)->back, 1);
+}
+
+}  // namespace
+
+core::BmpImage ReadJpeg(const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return {};
+    jpeg_decompress_struct info{};
+    JpegError error{};
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = JpegFail;
+    // Everything the jump may leave behind is made before it is armed.
+    std::vector<uint8_t> rgb;
+    core::BmpImage image;
+    if (setjmp(error.back)) {
+        jpeg_destroy_decompress(&info);
+        return {};
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    const uint32_t width = info.output_width, height = info.output_height;
+    rgb.resize(size_t(width) * height * 3);
+    while (info.output_scanline < height) {
+        JSAMPROW row = rgb.data() + size_t(info.output_scanline) * width * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    // Rows come top first; the picture keeps them bottom first.
+    image = MakeImage(width, height, [&](uint32_t x, uint32_t r) {
+        const uint8_t* p = &rgb[(size_t(height - 1 - r) * width + x) * 3];
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    });
     return image;
 }
 

@@ -48,6 +48,10 @@ bool WriteText(const std::string& path, std::string_view text);
 // decoded layout; empty on anything else.
 core::BmpImage ReadBmp24(const std::string& path);
 
+// Reads a JPEG file with libjpeg (baseline or progressive, colour or grey)
+// into the decoded layout; empty on anything else.
+core::BmpImage ReadJpeg(const std::string& path);
+
 // Compares two byte ranges and reports the first differing offset.
 ::testing::AssertionResult SameBytes(const uint8_t* expected, size_t expectedSize, const uint8_t* actual,
                                      size_t actualSize);
