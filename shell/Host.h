@@ -45,6 +45,16 @@ struct PrintJob {
     std::function<PaintPlan(int pageWidth, int pageHeight)> plan;
 };
 
+// Where a folder run of plate recognition stands: told as each photo is
+// about to be loaded and again once it is done.
+struct FolderProgress {
+    uint32_t photo = 0;  // 1..photos
+    uint32_t photos = 0;
+    std::string_view path;   // the photo's path
+    uint32_t elapsedMs = 0;  // since the run began
+    bool done = false;       // false: about to be loaded; true: its line is written
+};
+
 // The platform side of the editor. The window implements it with Qt,
 // zorva-cli with the console, tests with a recording fake.
 class Host {
@@ -69,6 +79,8 @@ public:
     virtual std::optional<std::string> chooseSaveFile(const std::string& current) = 0;
     // The wait pointer around long file operations.
     virtual void setBusy(bool /*busy*/) {}
+    // A folder run's progress; the window shows none beyond the status bar.
+    virtual void folderProgress(const FolderProgress& /*progress*/) {}
 
     // The platform colour chooser: no colour preselected, its custom colours
     // kept for the whole run. Nothing when cancelled (or where there is none).

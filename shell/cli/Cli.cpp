@@ -8,6 +8,7 @@
 #include "core/ImageFiles.h"
 #include "shell/Editor.h"
 #include "shell/cli/CliOps.h"
+#include "shell/commands/PlateCommands.h"
 #include "shell/input/Input.h"
 #include "shell/input/Tools.h"
 
@@ -64,8 +65,10 @@ public:
     bool basesLoaded = false;
 };
 
-bool ComparesWithABase(CommandId id) {
-    return id == CommandId::CompareBase1 || id == CommandId::CompareBase2 || id == CommandId::CompareBase3;
+// Jobs that match outlines against the symbol bases.
+bool UsesTheBases(CommandId id) {
+    return id == CommandId::CompareBase1 || id == CommandId::CompareBase2 || id == CommandId::CompareBase3 ||
+           id == CommandId::PlateHere || id == CommandId::PlatesFolder;
 }
 
 using Arguments = std::vector<std::string>;
@@ -107,7 +110,7 @@ int Apply(const Arguments& args, Session& s) {
     }
     if (calls.empty()) return s.wrong("apply: needs at least one OP after the picture");
     for (const OpCall& call : calls)
-        if (ComparesWithABase(call.id)) s.loadBases();
+        if (UsesTheBases(call.id)) s.loadBases();
     if (!s.open(args[0])) return kFileError;
     s.host.recording = true;
     EditorTools tools;
@@ -164,7 +167,7 @@ int Barcode(const Arguments& args, Session& s) {
 // prints the status fields it wrote. A file it could not write is told
 // (naming the picture) and ends in status 1.
 int Recognise(const std::string& picture, Session& s, CommandId id, const std::string& output = {}) {
-    if (ComparesWithABase(id)) s.loadBases();
+    if (UsesTheBases(id)) s.loadBases();
     if (!s.open(picture)) return kFileError;
     const int before = s.host.messagesShown;
     s.host.recording = true;
@@ -175,6 +178,48 @@ int Recognise(const std::string& picture, Session& s, CommandId id, const std::s
     for (const auto& [field, text] : s.host.statusLog()) s.out << field << '\t' << text << '\n';
     if (s.host.messagesShown != before) return kFileError;
     if (!output.empty() && !s.save(output)) return kFileError;
+    return kOk;
+}
+
+// Reads the plate of each picture as "На текущем фото" does and prints the
+// picture, a tab and the result field.
+int Plate(const Arguments& args, Session& s) {
+    s.loadBases();
+    int status = kOk;
+    for (const std::string& picture : args) {
+        if (!s.open(picture)) {
+            status = kFileError;
+            continue;
+        }
+        s.editor.dispatch(CommandId::PlateHere);
+        s.out << picture << '\t' << s.editor.state().statusText[status::Result] << '\n';
+    }
+    return status;
+}
+
+// The folder run on FOLDER: its photos are read as "На всех фото в папке"
+// reads the folder of the current picture, here a New picture placed in
+// FOLDER; each photo's progress goes to stderr, the report into FOLDER and
+// its path to stdout. Status 1 when anything had to be told (a photo that
+// could not be loaded, a report that could not be written, no photos).
+int Plates(const Arguments& args, Session& s) {
+    std::string folder = args[0];
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        s.err << folder << ": no such folder\n";
+        return kFileError;
+    }
+    if (folder.back() != '/') folder += '/';
+    s.loadBases();
+    if (!s.editor.reserveArena()) return kFileError;
+    s.editor.dispatch(CommandId::New);
+    s.editor.state().currentFilePath = folder;
+    s.host.progress = true;
+    const int before = s.host.messagesShown;
+    s.editor.dispatch(CommandId::PlatesFolder);
+    s.host.progress = false;
+    if (s.host.messagesShown != before) return kFileError;
+    s.out << folder << kPlateReportName << '\n';
     return kOk;
 }
 
@@ -215,6 +260,8 @@ constexpr Verb kVerbs[] = {
     {"convert", "IMAGE OUT.bmp", 2, 2, Convert},
     {"apply", "IMAGE [-o OUT.bmp] OP [OP ...]", 2, SIZE_MAX, Apply},
     {"barcode", "[--strict] IMAGE...", 1, SIZE_MAX, Barcode},
+    {"plate", "IMAGE...", 1, SIZE_MAX, Plate},
+    {"plates", "FOLDER", 1, 1, Plates},
     {"make-base", "IMAGE", 1, 1, MakeBase},
     {"compare", "IMAGE K", 2, 2, Compare},
     {"colours", "IMAGE [-o OUT.bmp]", 1, 3, Colours},

@@ -2,6 +2,7 @@
 #include "shell/cli/ConsoleHost.h"
 
 #include <chrono>
+#include <cstdio>
 
 namespace zorva::shell {
 
@@ -18,6 +19,24 @@ void ConsoleHost::statusChanged(int field, std::string_view text) {
 void ConsoleHost::runDialog(DialogModel& model) {
     PlayDialog(model, m_script);
     m_script.clear();
+}
+
+void ConsoleHost::folderProgress(const FolderProgress& p) {
+    if (!progress) return;
+    if (!p.done) {
+        setSubject(std::string(p.path));
+        return;
+    }
+    setSubject({});
+    const size_t slash = p.path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? p.path : p.path.substr(slash + 1);
+    // What is left, at the mean time per photo so far.
+    const double seconds = p.elapsedMs / 1000.0;
+    const double left = p.photo == 0 ? 0.0 : seconds / p.photo * (p.photos - p.photo);
+    char line[160];
+    std::snprintf(line, sizeof line, "photo %u of %u: %.1f s elapsed, about %.0f s left: ", p.photo, p.photos, seconds,
+                  left);
+    m_err << line << name << '\n';
 }
 
 uint32_t ConsoleHost::clockMs() {

@@ -23,6 +23,9 @@ public:
     void repaint(bool) override {}
     void runDialog(DialogModel& model) override;
     uint32_t clockMs() override;
+    // With `progress` set, a line per photo of a folder run on stderr; the
+    // messages about a photo name it.
+    void folderProgress(const FolderProgress& progress) override;
     DecodeResult decode(const std::string& path) override { return m_decoder(path); }
     // The command line never asks: it sets paths itself.
     std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
@@ -37,6 +40,7 @@ public:
     const std::vector<std::pair<int, std::string>>& statusLog() const { return m_status; }
     void clearStatusLog() { m_status.clear(); }
     bool recording = false;
+    bool progress = false;
     // Messages shown so far: a job that had something to tell has failed.
     int messagesShown = 0;
 

@@ -8,6 +8,7 @@
 #include "shell/commands/EffectCommands.h"
 #include "shell/commands/Help.h"
 #include "shell/commands/Navigation.h"
+#include "shell/commands/PlateCommands.h"
 #include "shell/commands/RecognitionCommands.h"
 #include "shell/commands/Rotation.h"
 #include "shell/commands/SegmentCommands.h"
@@ -117,8 +118,8 @@ constexpr CommandInfo kCommands[] = {
     {SegmentSelect, "&Выбор сегмента", Keys(), ReleaseButton | NeedsSegments, EnterSegmentSelection},
     // "Р&аспознавание"
     {Barcode, "Штрих код", Keys(), S, RunBarcodeCommand, nullptr, "barcode"},
-    {PlateHere, "На текущем фото", Keys(), S},
-    {PlatesFolder, "На всех фото в папке", Keys(), S},
+    {PlateHere, "На текущем фото", Keys(), SBM, PlateHereCommand, nullptr, "plate"},
+    {PlatesFolder, "На всех фото в папке", Keys(), SBM, PlatesFolderCommand, nullptr, "plates"},
     {Text, "Текст", Keys(), S, NoTextRecognitionYet},
     {ObjectColours, "Объекта", Keys(), S, ObjectColoursCommand, nullptr, "colours"},
     {MakeBase, "Создание базы", Keys(), S, MakeBaseCommand, nullptr, "make-base"},

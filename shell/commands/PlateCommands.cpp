@@ -1,0 +1,255 @@
+// The plate commands: the recognition run in the arena's segment store, the status fields, the folder run and its
+// report.
+#include "shell/commands/PlateCommands.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "core/ImageFiles.h"
+#include "recognize/Plate.h"
+#include "shell/Editor.h"
+#include "shell/Host.h"
+#include "shell/Messages.h"
+#include "shell/commands/Navigation.h"
+#include "shell/text/Cp1251.h"
+#include "shell/text/FolderOrder.h"
+
+namespace zorva::shell {
+
+namespace {
+
+// ---- report texts ----
+// Columns of a photo's line: the result field, the name, four spaces, the mark.
+constexpr size_t kResultColumns = 10;
+constexpr size_t kNameColumns = 13;
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kReportHeader = " Номер       Файл       Несовпадение";
+// The total lines' labels, 13 characters each, in report order.
+constexpr std::array<std::string_view, 7> kTotalLabels = {
+    "  Всего фото:", "  Распознано:", "  Нет номера:", "Номер не там:",
+    "1несравнение:", "2несравнения:", "3несравнения:",
+};
+// Positions the mark compares: at most nine characters of the name.
+constexpr size_t kComparedColumns = 9;
+
+// Fixed texts of the report in the code page (they are all in it).
+std::string Cp1251(std::string_view utf8) {
+    return ToCp1251(utf8).value_or(std::string());
+}
+
+// Bytes of the UTF-8 character starting at `lead`; 0 for a byte that
+// cannot start one.
+size_t CharacterLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+// A file name in the code page, one byte per character: characters it
+// lacks (and bytes that are not UTF-8) become "?", so that one odd name
+// neither breaks the report nor shifts its columns.
+std::string NameInCp1251(std::string_view utf8) {
+    std::string out;
+    size_t i = 0;
+    while (i < utf8.size()) {
+        size_t length = CharacterLength(static_cast<unsigned char>(utf8[i]));
+        if (length == 0 || i + length > utf8.size()) length = 1;
+        const std::optional<std::string> one = ToCp1251(utf8.substr(i, length));
+        out += one && one->size() == 1 ? *one : std::string("?");
+        i += length;
+    }
+    return out;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+bool IsPlatePhoto(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return false;
+    std::string extension(name.substr(dot + 1));
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z') c = char(c + 0x20);
+    return extension == "jpg" || extension == "jpeg";
+}
+
+std::vector<std::string> ListPlatePhotos(Host& host, const std::string& folder) {
+    std::vector<std::string> names = host.listFolder(folder);
+    std::erase_if(names, [](const std::string& n) { return !IsPlatePhoto(n); });
+    SortFolderOrder(names);
+    return names;
+}
+
+std::string RecognisePlateOnDocument(Editor& editor) {
+    editor.setStatus(status::ResultLabel, kPlateLabel);
+    const uint32_t startMs = editor.host().clockMs();
+    EditorState& state = editor.state();
+    segment::SegmentStore& store = editor.segments();
+    core::WorkArena& arena = editor.arena();
+    const core::MutableBmpView image = editor.document();
+
+    // The run segments into the store's own map and table, so that what it
+    // leaves is the current segmentation: selection and SVG export read it.
+    std::string text(recognize::kPlateNotRead);
+    uint32_t segments = 0;
+    if (!store.placeIndexed(arena, image.width(), image.height())) {
+        state.segment.segmentsReady = false;
+        editor.message(text::kNoMemory);
+    } else {
+        recognize::PlateBuffers buffers;
+        buffers.means = arena.writePixelPlane();
+        buffers.map = store.indexedMap();
+        buffers.table = store.indexedTable();
+        // Each pass's VectorData starts right after its last record. A
+        // settled table only shrinks, so every pass first places the map and
+        // the worst-case table again: the same carve gives the same places,
+        // and nothing in them is touched.
+        buffers.vectorsFor = [&](uint32_t k) -> segment::WordBuffer& {
+            store.placeIndexed(arena, image.width(), image.height());
+            store.settleIndexed(arena, k);
+            store.prepareVectors(arena);
+            return store.vectors;
+        };
+        const recognize::PlateResult result = recognize::RecognisePlate(image, buffers, editor.symbolBases());
+        text = result.text;
+        segments = result.segments;
+        SegmentState& s = state.segment;
+        if (result.segmented) {
+            store.palette = store.segmentPalette = recognize::PlatePalette();
+            s.segmentMode = SegmentMode::MedianCut;
+            s.quantiseFirst = false;
+            s.vectorFlags = recognize::kPlateVectorFlags;
+            s.segmentCount = s.segmentTotal = segments;
+            s.segmentsReady = true;
+            // The attempt parameters stay as the last attempt set them.
+            state.effects.windowChoice = result.lastAttempt.window;
+            if (result.lastAttempt.level) state.effects.adaptiveLevel = int16_t(*result.lastAttempt.level);
+        } else {
+            store.invalidate();
+            s.segmentsReady = false;
+        }
+    }
+    editor.showElapsed(startMs);
+    editor.setStatus(status::Segment, std::to_string(segments));
+    editor.setStatus(status::Result, text);
+    return text;
+}
+
+void PlateHereCommand(Editor& editor) {
+    if (!editor.hasDocument()) return;
+    RecognisePlateOnDocument(editor);
+}
+
+void PlatesFolderCommand(Editor& editor) {
+    if (!editor.hasDocument()) return;
+    Host& host = editor.host();
+    EditorState& state = editor.state();
+    const std::string folder = FolderOf(state.currentFilePath);
+    const std::vector<std::string> photos = ListPlatePhotos(host, folder.empty() ? "." : folder);
+    if (photos.empty()) {
+        host.message(kNoImageFiles, "", MessageIcon::Question);
+        return;
+    }
+    const uint32_t startMs = host.clockMs();
+    PlateReport report;
+    // The path follows the document shown: a photo that cannot be loaded
+    // leaves the previous one, and its path, in place.
+    std::string shown = state.currentFilePath;
+    const uint32_t count = uint32_t(photos.size());
+    for (uint32_t i = 0; i < count; ++i) {
+        const std::string path = folder + photos[i];
+        host.folderProgress({i + 1, count, path, host.clockMs() - startMs, false});
+        state.currentFilePath = path;
+        std::string result(recognize::kPlateNotRead);
+        if (editor.loadDocument(path, InstallKind::Navigate)) {
+            shown = path;
+            // The photo that stays on screen can be brought back as it was.
+            if (i + 1 == count) editor.takeSnapshot();
+            result = RecognisePlateOnDocument(editor);
+        } else {
+            state.currentFilePath = shown;
+        }
+        report.add(result, photos[i]);
+        host.folderProgress({i + 1, count, path, host.clockMs() - startMs, true});
+    }
+    const std::string reportPath = folder + std::string(kPlateReportName);
+    if (!core::WriteWholeFile(reportPath, report.text())) editor.message(text::kCannotWrite, MessageIcon::Exclamation);
+}
+
+PlateMark MarkOf(std::string_view result, std::string_view name) {
+    PlateMark mark;
+    if (!result.empty() && result[0] == '*') {
+        mark.text = "--";
+        mark.noPlate = true;
+        return mark;
+    }
+    bool lookAlike = false;
+    size_t i = 0;
+    for (; i < kComparedColumns && i < name.size() && name[i] != '.'; ++i) {
+        const char expected = name[i];
+        if (i < result.size() && result[i] == expected) continue;
+        ++mark.mismatches;
+        if (expected == 'K' || expected == 'H' || expected == 'X') lookAlike = true;
+    }
+    // Characters read beyond the name's end are mismatches too.
+    if (i < result.size() && result[i] != ' ') ++mark.mismatches;
+    if (mark.mismatches == 0) {
+        mark.text = "++";
+        return mark;
+    }
+    const char flag = mark.mismatches >= 4 ? '#' : lookAlike ? '$' : ' ';
+    // At most ten positions are compared, and the tenth of a result field is
+    // always a space: the count stays one digit.
+    mark.text = std::string(1, flag) + char('0' + std::min<uint32_t>(mark.mismatches, 9));
+    return mark;
+}
+
+void PlateReport::add(std::string_view result, std::string_view fileName) {
+    const std::string name = NameInCp1251(fileName);
+    const PlateMark mark = MarkOf(result, name);
+    std::string line(result.substr(0, kResultColumns));
+    line.resize(kResultColumns, ' ');
+    line += name.substr(0, kNameColumns);
+    line.resize(kResultColumns + kNameColumns, ' ');
+    line += "    ";
+    line += mark.text;
+    line += kLineEnd;
+    m_lines += line;
+
+    ++m_totals.photos;
+    if (mark.noPlate)
+        ++m_totals.noPlate;
+    else if (mark.mismatches == 0)
+        ++m_totals.recognised;
+    else if (mark.mismatches >= 4)
+        ++m_totals.notThePlate;
+    else
+        ++m_totals.off[mark.mismatches - 1];
+}
+
+std::string PlateReport::text() const {
+    std::string text = Cp1251(kReportHeader);
+    text += kLineEnd;
+    text += m_lines;
+    const std::array<uint32_t, 7> counts = {m_totals.photos,      m_totals.recognised, m_totals.noPlate,
+                                            m_totals.notThePlate, m_totals.off[0],     m_totals.off[1],
+                                            m_totals.off[2]};
+    for (size_t i = 0; i < counts.size(); ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%04u", counts[i]);
+        text += Cp1251(kTotalLabels[i]);
+        text += ' ';
+        text += number;
+        text += "   ";
+        text += kLineEnd;
+    }
+    return text;
+}
+
+}  // namespace zorva::shell

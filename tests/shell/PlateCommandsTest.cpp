@@ -1,0 +1,266 @@
+// The plate commands through the dispatcher, the folder report byte for byte, and zorva-cli's plate verbs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "core/ImageFiles.h"
+#include "shell/Editor.h"
+#include "shell/cli/Cli.h"
+#include "shell/commands/PlateCommands.h"
+#include "shell/commands/SegmentCommands.h"
+#include "tests/recognize/PlateTestSupport.h"
+#include "tests/support/FakeHost.h"
+#include "tests/support/TestSupport.h"
+
+namespace zorva::shell {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Photo(const std::string& name) {
+    return test::SourceDir() + "/tests/samples/plates/" + name;
+}
+
+std::string ReadText(const std::string& path) {
+    const std::vector<uint8_t> bytes = test::ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The report's fixed lines in Windows-1251.
+const std::string kHeader =
+    " \xCD\xEE\xEC\xE5\xF0       \xD4\xE0\xE9\xEB       \xCD\xE5\xF1\xEE\xE2\xEF\xE0\xE4\xE5\xED\xE8\xE5\r\n";
+std::string Totals(const std::array<const char*, 7>& counts) {
+    const std::array<std::string, 7> labels = {
+        "  \xC2\xF1\xE5\xE3\xEE \xF4\xEE\xF2\xEE:",        // "  Всего фото:"
+        "  \xD0\xE0\xF1\xEF\xEE\xE7\xED\xE0\xED\xEE:",     // "  Распознано:"
+        "  \xCD\xE5\xF2 \xED\xEE\xEC\xE5\xF0\xE0:",        // "  Нет номера:"
+        "\xCD\xEE\xEC\xE5\xF0 \xED\xE5 \xF2\xE0\xEC:",     // "Номер не там:"
+        "1\xED\xE5\xF1\xF0\xE0\xE2\xED\xE5\xED\xE8\xE5:",  // "1несравнение:"
+        "2\xED\xE5\xF1\xF0\xE0\xE2\xED\xE5\xED\xE8\xFF:",  // "2несравнения:"
+        "3\xED\xE5\xF1\xF0\xE0\xE2\xED\xE5\xED\xE8\xFF:",  // "3несравнения:"
+    };
+    std::string text;
+    for (size_t i = 0; i < 7; ++i) text += labels[i] + " " + counts[i] + "   \r\n";
+    return text;
+}
+
+// ---- the report ----
+
+// The marks of the report's own examples, each line 31 bytes: an eight-
+// character plate with the "*" of column 8 (one mismatch), a nine-character
+// hit, no plate, a "K" read as "H"; then four and more mismatches, a name
+// cut to 13 characters, a Cyrillic name and one the code page lacks.
+TEST(PlateReportTest, LinesMarksAndTotalsByteForByte) {
+    PlateReport report;
+    report.add("A123BC77* ", "A123BC77.jpg");
+    report.add("A123BC777 ", "A123BC777.jpg");
+    report.add("********  ", "A123BC77.jpg");
+    report.add("H123BC777 ", "K123BC777.jpg");
+    report.add("B999XX99  ", "A123BC777.jpg");
+    report.add("A123BC77  ", "A123BC77-second-photo.jpg");
+    report.add("A123BC77  ", "Номер.jpeg");
+    report.add("A123BC77  ", "车.JPG");
+    report.add("A123BH77  ", "A123BC79.jpg");
+    const std::string expected = kHeader +
+                                 "A123BC77* A123BC77.jpg      1\r\n"
+                                 "A123BC777 A123BC777.jpg    ++\r\n"
+                                 "********  A123BC77.jpg     --\r\n"
+                                 "H123BC777 K123BC777.jpg    $1\r\n"
+                                 "B999XX99  A123BC777.jpg    #9\r\n"
+                                 "A123BC77  A123BC77-seco     1\r\n"  // "-" against the space of column 8
+                                 "A123BC77  \xCD\xEE\xEC\xE5\xF0.jpeg       #6\r\n"
+                                 "A123BC77  ?.JPG             2\r\n"
+                                 "A123BH77  A123BC79.jpg      2\r\n" +
+                                 Totals({"0009", "0001", "0001", "0002", "0003", "0002", "0000"});
+    EXPECT_EQ(report.text(), expected);
+    EXPECT_EQ(expected.find("\r\n") + 2, 38u);
+    EXPECT_EQ(report.totals().photos, 9u);
+}
+
+// Counters past four digits take the digits they need.
+TEST(PlateReportTest, CountsBeyondFourDigitsWiden) {
+    PlateReport report;
+    for (int i = 0; i < 10000; ++i) report.add("********  ", "x.jpg");
+    const std::string text = report.text();
+    const std::string totals = text.substr(text.size() - 5 * 23 - 2 * 24);
+    EXPECT_EQ(totals.substr(0, 24), "  \xC2\xF1\xE5\xE3\xEE \xF4\xEE\xF2\xEE: 10000   \r\n");
+    EXPECT_EQ(totals.substr(24 + 23, 24), "  \xCD\xE5\xF2 \xED\xEE\xEC\xE5\xF0\xE0: 10000   \r\n");
+}
+
+// ---- the commands ----
+
+class PlateCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(editor.reserveArena());
+        editor.loadSymbolBases(test::SourceDir() + "/data/bases");
+        host.clockStep = 5;
+    }
+    void Open(const std::string& path) {
+        editor.state().currentFilePath = path;
+        ASSERT_TRUE(editor.loadDocument(path, InstallKind::Open));
+        host.statusLog.clear();
+        host.messages.clear();
+    }
+    test::TempDir dir;
+    test::FakeHost host;
+    Editor editor{host, dir.path()};
+};
+
+// The command reads what the recognition reads on its own buffers, on every
+// photo of the corpus: the arena's places for map, table and VectorData
+// change nothing.
+TEST_F(PlateCommandsTest, SameResultAsTheDirectRouteOnEveryCorpusPhoto) {
+    test::PlateRunner runner;
+    for (const fs::directory_entry& e : fs::directory_iterator(test::SourceDir() + "/tests/samples/plates")) {
+        if (e.path().extension() != ".jpg") continue;
+        Open(e.path().string());
+        core::BmpImage copy = test::ReadJpeg(e.path().string());
+        const recognize::PlateResult direct = runner.run(copy.view());
+        editor.dispatch(CommandId::PlateHere);
+        EXPECT_EQ(editor.state().statusText[status::Result], direct.text) << e.path();
+        EXPECT_TRUE(test::SamePixels(copy.view(), editor.document())) << e.path();
+    }
+}
+
+// Field 9 first, then time, segment count and result; ToolMode 0, the palette
+// button released; undo brings the photo back. The last pass's segmentation
+// stays: a red character can be picked as a segment, and the SVG export
+// writes its file beside the photo.
+TEST_F(PlateCommandsTest, StatusFieldsUndoAndTheSegmentationLeft) {
+    fs::copy_file(Photo("K705YM34.jpg"), dir.file("K705YM34.jpg"));
+    Open(dir.file("K705YM34.jpg"));
+    const core::BmpImage before = test::ReadJpeg(dir.file("K705YM34.jpg"));
+    editor.state().toolMode = 0x10;
+    editor.state().palette.chosenPressed = true;
+    editor.dispatch(CommandId::PlateHere);
+    ASSERT_EQ(host.statusLog.size(), 4u);
+    EXPECT_EQ(host.statusLog[0], std::make_pair(int(status::ResultLabel), std::string("Авто номер")));
+    EXPECT_EQ(host.statusLog[1], std::make_pair(int(status::Elapsed), std::string("T(ms)=5")));
+    EXPECT_EQ(host.statusLog[2],
+              std::make_pair(int(status::Segment), std::to_string(editor.state().segment.segmentTotal)));
+    EXPECT_EQ(host.statusLog[3], std::make_pair(int(status::Result), std::string("K705YM34  ")));
+    EXPECT_EQ(editor.state().toolMode, 0);
+    EXPECT_FALSE(editor.state().palette.chosenPressed);
+    EXPECT_EQ(editor.state().segment.vectorFlags, 1);
+
+    const core::MutableBmpView doc = editor.document();
+    uint32_t x = 0, r = 0;
+    while (r < doc.height() && doc.at(x, r) != recognize::kPlateInk)
+        if (++x == doc.width()) x = 0, ++r;
+    ASSERT_LT(r, doc.height());
+    editor.dispatch(CommandId::SegmentSelect);
+    SegmentPickAt(editor, x, r);
+    EXPECT_NE(editor.segments().selected, 0u);
+
+    host.scripts["POGRESH"] = {{DialogStep::Trackbar, 201, 2}, {DialogStep::Click, 211, 0}};
+    editor.dispatch(CommandId::SvgExport);
+    EXPECT_EQ(host.dialogsRun.back(), "POGRESH");
+    EXPECT_NE(ReadText(dir.file("K705YM34.svg")).find("<svg"), std::string::npos);
+    EXPECT_TRUE(host.messages.empty());
+
+    editor.dispatch(CommandId::Undo);
+    EXPECT_TRUE(test::SamePixels(before.view(), editor.document()));
+}
+
+// The folder of the current file: ".jpg" and ".jpeg" in any case, in folder
+// order; a file that cannot be loaded is told and gets a line without a
+// plate, never the previous photo's reading; other files and folders are
+// left alone. The last photo stays, with its undo step; the report lands.
+class PlateFolderTest : public PlateCommandsTest {
+protected:
+    void SetUp() override {
+        PlateCommandsTest::SetUp();
+        fs::copy_file(Photo("K705YM34.jpg"), photos.file("K705YM34.jpg"));
+        fs::copy_file(Photo("B058MY04.jpg"), photos.file("B058MY04.JPEG"));
+        fs::copy_file(Photo("nothing-1.jpg"), photos.file("A-nothing.jpg"));
+        test::WriteText(photos.file("broken.jpg"), "not a picture");
+        core::WriteImageFile(photos.file("start.png"), test::MakeSolid(40, 30, 0x808080).view());
+        fs::create_directory(photos.file("album.jpg"));
+        Open(photos.file("start.png"));
+    }
+    test::TempDir photos;
+};
+
+TEST_F(PlateFolderTest, ReadsEveryPhotoAndWritesTheReport) {
+    editor.dispatch(CommandId::PlatesFolder);
+    EXPECT_EQ(ReadText(photos.file("1avto_num.txt")),
+              kHeader +
+                  "********  A-nothing.jpg    --\r\n"
+                  "B058MY04  B058MY04.JPEG    ++\r\n"
+                  "********  broken.jpg       --\r\n"
+                  "K705YM34  K705YM34.jpg     ++\r\n" +
+                  Totals({"0004", "0002", "0002", "0000", "0000", "0000", "0000"}));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Не может загрузить файл");
+    EXPECT_EQ(editor.state().currentFilePath, photos.file("K705YM34.jpg"));
+    const core::BmpImage last = test::ReadJpeg(photos.file("K705YM34.jpg"));
+    EXPECT_FALSE(test::SamePixels(last.view(), editor.document()));  // grey, the characters red
+    editor.dispatch(CommandId::Undo);
+    EXPECT_TRUE(test::SamePixels(last.view(), editor.document()));
+}
+
+TEST_F(PlateFolderTest, NoPhotosOrNoRoomForTheReport) {
+    fs::create_directory(photos.file("1avto_num.txt"));  // a folder where the report goes
+    editor.dispatch(CommandId::PlatesFolder);
+    ASSERT_FALSE(host.messages.empty());
+    EXPECT_EQ(host.messages.back().text, "Нельзя записать файл");
+    EXPECT_TRUE(fs::is_directory(photos.file("1avto_num.txt")));
+
+    test::TempDir empty;
+    core::WriteImageFile(empty.file("a.bmp"), test::MakeSolid(40, 30, 0x808080).view());
+    Open(empty.file("a.bmp"));
+    editor.dispatch(CommandId::PlatesFolder);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Нет Файлов изображения");
+    EXPECT_EQ(host.messages[0].caption, "");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Question);
+    EXPECT_FALSE(fs::exists(empty.file("1avto_num.txt")));
+}
+
+// ---- zorva-cli ----
+
+DecodeResult Decode(const std::string& path) {
+    DecodeResult result;
+    result.image = test::ReadJpeg(path);
+    if (result.image) result.status = DecodeStatus::Ok;
+    return result;
+}
+
+// plate: a line per picture, name, tab, result field. plates: a progress
+// line per photo on stderr, the report in the folder and its path on
+// stdout; a photo that cannot be loaded is named, and the run ends in 1.
+TEST(PlateCli, PlateAndPlatesVerbs) {
+    test::TempDir dir, photos;
+    const std::string bases = test::SourceDir() + "/data/bases";
+    auto cli = [&](std::vector<std::string> args, std::string& out, std::string& err) {
+        std::ostringstream o, e;
+        const int status = RunCli(args, Decode, dir.path(), o, e, bases);
+        out = o.str();
+        err = e.str();
+        return status;
+    };
+    std::string out, err;
+    ASSERT_EQ(cli({"plate", Photo("K705YM34.jpg"), Photo("nothing-2.jpg")}, out, err), 0);
+    EXPECT_EQ(out, Photo("K705YM34.jpg") + "\tK705YM34  \n" + Photo("nothing-2.jpg") + "\t********  \n");
+
+    fs::copy_file(Photo("K705YM34.jpg"), photos.file("K705YM34.jpg"));
+    fs::copy_file(Photo("nothing-2.jpg"), photos.file("nothing-2.jpg"));
+    ASSERT_EQ(cli({"plates", photos.path()}, out, err), 0);
+    EXPECT_EQ(out, photos.path() + "/1avto_num.txt\n");
+    EXPECT_TRUE(std::regex_match(err, std::regex("photo 1 of 2: [0-9.]+ s elapsed, about [0-9]+ s left: K705YM34.jpg\n"
+                                                 "photo 2 of 2: [0-9.]+ s elapsed, about 0 s left: nothing-2.jpg\n")))
+        << err;
+    EXPECT_EQ(ReadText(photos.file("1avto_num.txt")).substr(38, 31), "K705YM34  K705YM34.jpg     ++\r\n");
+
+    test::WriteText(photos.file("bad.jpg"), "no");
+    EXPECT_EQ(cli({"plates", photos.path()}, out, err), 1);
+    EXPECT_NE(err.find(photos.path() + "/bad.jpg: Не может загрузить файл\n"), std::string::npos) << err;
+    EXPECT_EQ(cli({"plates", photos.file("none")}, out, err), 1);
+    EXPECT_EQ(err, photos.file("none") + ": no such folder\n");
+}
+
+}  // namespace
+}  // namespace zorva::shell
