@@ -209,13 +209,13 @@ LocateStatus LocatePlate(std::span<const IndexedSegmentRecord> table, uint32_t s
         if (!fits) continue;
 
         PlateFind plate;
-        for (size_t i = 0; i < kMainCharacters; ++i) plate.slots.segment[i] = row[first + i];
+        for (size_t i = 0; i < kMainCharacters; ++i) plate.plateSlots.segment[i] = row[first + i];
 
         // ---- region digits ----
         const std::vector<uint32_t> digits = RegionDigits(table, k, rejected, m);
         if (digits.size() >= 2) {
             for (size_t i = 0; i < digits.size(); ++i) {
-                plate.slots.segment[kMainCharacters + i] = digits[i];
+                plate.plateSlots.segment[kMainCharacters + i] = digits[i];
                 plate.regionCells[i] = CellOf(box[digits[i]]);
             }
             if (digits.size() == 2) plate.regionCells[2] = plate.regionCells[1];
@@ -330,14 +330,14 @@ void DrawSeparators(core::Plane<uint32_t> means, const std::array<SegmentBox, kM
     paint.cell(last, last.x + last.w + 2, kOpenWidth, true);
 }
 
-void ClassifyHoles(std::span<const IndexedSegmentRecord> table, uint32_t segments, PlateSlots& slots) {
+void ClassifyHoles(std::span<const IndexedSegmentRecord> table, uint32_t segments, PlateSlots& plateSlots) {
     const uint32_t k = table.empty() ? 0 : std::min<uint32_t>(segments, uint32_t(table.size() - 1));
-    for (uint8_t& c : slots.holeClass) c = 0;
+    for (uint8_t& c : plateSlots.holeClass) c = 0;
     for (uint32_t s = 1; s <= k; ++s) {
         const SegmentBox hole = BoxOf(table[s]);
         if (hole.index != 1 || hole.enclosing == 0 || hole.enclosing > k) continue;
         for (uint32_t i = 0; i < kPlateSlots; ++i) {
-            if (slots.segment[i] != hole.enclosing) continue;
+            if (plateSlots.segment[i] != hole.enclosing) continue;
             const SegmentBox ch = BoxOf(table[hole.enclosing]);
             // At least 1/64 of the character's pixels, rounded up.
             if (hole.pixels < (ch.pixels + 63) / 64) break;
@@ -345,11 +345,11 @@ void ClassifyHoles(std::span<const IndexedSegmentRecord> table, uint32_t segment
             const int centre = ch.x + ch.w / 2;
             if (hole.pixels <= 4 && !(hole.x <= centre + 1 && hole.x + hole.w >= centre - 1)) break;
             if (2 * hole.h + 1 >= ch.h)
-                slots.holeClass[i] |= kHoleLarge;
+                plateSlots.holeClass[i] |= kHoleLarge;
             else if (hole.y > ch.y + (ch.h + 3) / 4)
-                slots.holeClass[i] |= kHoleUpper;
+                plateSlots.holeClass[i] |= kHoleUpper;
             else
-                slots.holeClass[i] |= kHoleLower;
+                plateSlots.holeClass[i] |= kHoleLower;
             break;
         }
     }
@@ -495,13 +495,14 @@ public:
         if (pass.status == LocateStatus::RegionMissing && !remembered) remembered = p;
         if (pass.status != LocateStatus::Found) return false;
 
-        for (size_t i = 0; i < kMainCharacters; ++i) m_mains[i] = BoxOf(m_buffers.table[m_find.slots.segment[i]]);
+        for (size_t i = 0; i < kMainCharacters; ++i) m_mains[i] = BoxOf(m_buffers.table[m_find.plateSlots.segment[i]]);
         if (k == 0) {
             m_result.region = PlateRegionOf(m_mains);
             DrawSeparators(m_buffers.means, m_mains, m_find.regionCells);
             CopyLuminance();
         }
-        ClassifyHoles(m_buffers.table, segments, m_find.slots);
+        ClassifyHoles(m_buffers.table, segments, m_find.plateSlots);
+        m_result.plateSlots = m_find.plateSlots;
         return true;
     }
 
@@ -514,13 +515,13 @@ public:
         const segment::VectorView vectors(m_vectors->words());
         std::vector<ProfileEdge> scratch;
         for (uint32_t i = 0; i < kPlateSlots; ++i) {
-            const uint32_t s = m_find.slots.segment[i];
+            const uint32_t s = m_find.plateSlots.segment[i];
             if (s == 0) break;
             const std::optional<OutlineProfile> outline = BuildProfile(vectors.block(s), nullptr, scratch);
             if (!outline) continue;
             const int k = BaseOfSlot(i);
             const std::optional<Match> match = BestMatch(outline->profile, m_bases[size_t(k - 1)], BaseLabels(k),
-                                                         char('0' + m_find.slots.holeClass[i]));
+                                                         char('0' + m_find.plateSlots.holeClass[i]));
             if (!match) continue;
             const std::optional<Label> label = RecordLabel(k, match->record);
             if (!label || label->symbol.empty()) continue;
@@ -547,7 +548,7 @@ public:
             for (uint32_t x = r.left; x <= right; ++x) {
                 const uint32_t label = line[x] >> 8;
                 if (label == 0) continue;
-                for (uint32_t s : m_find.slots.segment)
+                for (uint32_t s : m_find.plateSlots.segment)
                     if (s == label) {
                         m_image.set(x, y, kPlateInk);
                         break;

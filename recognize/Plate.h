@@ -79,7 +79,7 @@ struct PlateRegion {
 
 // A plate found in a segment table.
 struct PlateFind {
-    PlateSlots slots;
+    PlateSlots plateSlots;
     // The cells the separator frames go round after the six characters: the
     // boxes of slots 6..8 (the second repeated when only two were found), or
     // three cells placed by geometry (`regionPlaced`) with slots 6..8 empty.
@@ -126,7 +126,7 @@ void DrawSeparators(core::Plane<uint32_t> means, const std::array<SegmentBox, kM
 // character's pixels (and, at 4 pixels or fewer, across its centre column)
 // adds kHoleLarge when it is at least half the character's height, else
 // kHoleUpper when it starts above the lowest quarter, else kHoleLower.
-void ClassifyHoles(std::span<const segment::IndexedSegmentRecord> table, uint32_t segments, PlateSlots& slots);
+void ClassifyHoles(std::span<const segment::IndexedSegmentRecord> table, uint32_t segments, PlateSlots& plateSlots);
 
 // ---- look-alike checks on the segment's pixels ----
 // `map` is the indexed SegmentMap (width words per row, bottom row first); a
@@ -183,6 +183,9 @@ struct PlateResult {
     bool segmented = false;
     uint32_t segments = 0;  // K of the last segmentation
     PlateRegion region;
+    // The slots of the last pass that found the plate (segment numbers of
+    // that pass's table; when it was the last pass, of the table left).
+    PlateSlots plateSlots;
     PlateReadings readings;
     std::vector<PlatePass> passes;
     // The attempt the last pass ran (application state shared with the

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "core/ImageFiles.h"
-#include "recognize/Plate.h"
 #include "shell/Editor.h"
 #include "shell/Host.h"
 #include "shell/Messages.h"
@@ -86,59 +85,60 @@ std::vector<std::string> ListPlatePhotos(Host& host, const std::string& folder) 
     return names;
 }
 
-std::string RecognisePlateOnDocument(Editor& editor) {
-    editor.setStatus(status::ResultLabel, kPlateLabel);
-    const uint32_t startMs = editor.host().clockMs();
+recognize::PlateResult ReadDocumentPlate(Editor& editor) {
     EditorState& state = editor.state();
+    SegmentState& s = state.segment;
     segment::SegmentStore& store = editor.segments();
     core::WorkArena& arena = editor.arena();
     const core::MutableBmpView image = editor.document();
 
     // The run segments into the store's own map and table, so that what it
     // leaves is the current segmentation: selection and SVG export read it.
-    std::string text(recognize::kPlateNotRead);
-    uint32_t segments = 0;
     if (!store.placeIndexed(arena, image.width(), image.height())) {
-        state.segment.segmentsReady = false;
+        s.segmentsReady = false;
         editor.message(text::kNoMemory);
-    } else {
-        recognize::PlateBuffers buffers;
-        buffers.means = arena.writePixelPlane();
-        buffers.map = store.indexedMap();
-        buffers.table = store.indexedTable();
-        // Each pass's VectorData starts right after its last record. A
-        // settled table only shrinks, so every pass first places the map and
-        // the worst-case table again: the same carve gives the same places,
-        // and nothing in them is touched.
-        buffers.vectorsFor = [&](uint32_t k) -> segment::WordBuffer& {
-            store.placeIndexed(arena, image.width(), image.height());
-            store.settleIndexed(arena, k);
-            store.prepareVectors(arena);
-            return store.vectors;
-        };
-        const recognize::PlateResult result = recognize::RecognisePlate(image, buffers, editor.symbolBases());
-        text = result.text;
-        segments = result.segments;
-        SegmentState& s = state.segment;
-        if (result.segmented) {
-            store.palette = store.segmentPalette = recognize::PlatePalette();
-            s.segmentMode = SegmentMode::MedianCut;
-            s.quantiseFirst = false;
-            s.vectorFlags = recognize::kPlateVectorFlags;
-            s.segmentCount = s.segmentTotal = segments;
-            s.segmentsReady = true;
-            // The attempt parameters stay as the last attempt set them.
-            state.effects.windowChoice = result.lastAttempt.window;
-            if (result.lastAttempt.level) state.effects.adaptiveLevel = int16_t(*result.lastAttempt.level);
-        } else {
-            store.invalidate();
-            s.segmentsReady = false;
-        }
+        return {};
     }
+    recognize::PlateBuffers buffers;
+    buffers.means = arena.writePixelPlane();
+    buffers.map = store.indexedMap();
+    buffers.table = store.indexedTable();
+    // Each pass's VectorData starts right after its last record. A settled
+    // table only shrinks, so every pass first places the map and the
+    // worst-case table again: the same carve gives the same places, and
+    // nothing in them is touched.
+    buffers.vectorsFor = [&](uint32_t k) -> segment::WordBuffer& {
+        store.placeIndexed(arena, image.width(), image.height());
+        store.settleIndexed(arena, k);
+        store.prepareVectors(arena);
+        return store.vectors;
+    };
+    recognize::PlateResult result = recognize::RecognisePlate(image, buffers, editor.symbolBases());
+    if (!result.segmented) {
+        store.invalidate();
+        s.segmentsReady = false;
+        return result;
+    }
+    store.palette = store.segmentPalette = recognize::PlatePalette();
+    s.segmentMode = SegmentMode::MedianCut;
+    s.quantiseFirst = false;
+    s.vectorFlags = recognize::kPlateVectorFlags;
+    s.segmentCount = s.segmentTotal = result.segments;
+    s.segmentsReady = true;
+    // The attempt parameters stay as the last attempt set them.
+    state.effects.windowChoice = result.lastAttempt.window;
+    if (result.lastAttempt.level) state.effects.adaptiveLevel = int16_t(*result.lastAttempt.level);
+    return result;
+}
+
+std::string RecognisePlateOnDocument(Editor& editor) {
+    editor.setStatus(status::ResultLabel, kPlateLabel);
+    const uint32_t startMs = editor.host().clockMs();
+    const recognize::PlateResult result = ReadDocumentPlate(editor);
     editor.showElapsed(startMs);
-    editor.setStatus(status::Segment, std::to_string(segments));
-    editor.setStatus(status::Result, text);
-    return text;
+    editor.setStatus(status::Segment, std::to_string(result.segments));
+    editor.setStatus(status::Result, result.text);
+    return result.text;
 }
 
 void PlateHereCommand(Editor& editor) {

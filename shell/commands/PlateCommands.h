@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "recognize/Plate.h"
+
 namespace zorva::shell {
 
 class Editor;
@@ -24,12 +26,17 @@ bool IsPlatePhoto(std::string_view name);
 // The photos of `folder` from `host`, in folder order.
 std::vector<std::string> ListPlatePhotos(Host& host, const std::string& folder);
 
+// The plate recognition of the document in the arena's segment store: the
+// segmentation of the last pass stays as the current one (indexed, two
+// colours, VectorFlags 0x0001), or none when no pass ran (a picture below
+// 17 x 17, no memory: told). No status output.
+recognize::PlateResult ReadDocumentPlate(Editor& editor);
+
 // Reads the plate of the document as "На текущем фото" does, without the
 // dispatcher's snapshot and repaint: field 9 "Авто номер" first; then the
 // time to field 11, the segment count of the last segmentation to field 4
-// and the result field to field 10. The segmentation of the last pass stays
-// as the current one (indexed, two colours, VectorFlags 0x0001). Returns
-// the result field (10 characters).
+// and the result field to field 10. Returns the result field (10
+// characters).
 std::string RecognisePlateOnDocument(Editor& editor);
 
 // 40081 "На текущем фото".

@@ -64,7 +64,7 @@ struct Located {
     std::vector<int> columns() const {
         std::vector<int> x;
         for (uint32_t i = 0; i < 9; ++i)
-            x.push_back(find.slots.segment[i] ? int(segment::OutlineLeft(table[find.slots.segment[i]])) : -1);
+            x.push_back(find.plateSlots.segment[i] ? int(segment::OutlineLeft(table[find.plateSlots.segment[i]])) : -1);
         return x;
     }
 };
@@ -175,7 +175,7 @@ TEST(PlateLocation, RegionMissingOrPlaced) {
 
 std::array<SegmentBox, kMainCharacters> Mains(const Located& l) {
     std::array<SegmentBox, kMainCharacters> m;
-    for (size_t i = 0; i < kMainCharacters; ++i) m[i] = BoxOf(l.table[l.find.slots.segment[i]]);
+    for (size_t i = 0; i < kMainCharacters; ++i) m[i] = BoxOf(l.table[l.find.plateSlots.segment[i]]);
     return m;
 }
 
@@ -223,10 +223,10 @@ TEST(PlateHoles, ClassesByHand) {
         for (Shape& h : holes) h.index = 1, h.enclosing = 2;
         s.insert(s.end(), holes.begin(), holes.end());
         const std::vector<IndexedSegmentRecord> table = TableOf(s);
-        PlateSlots slots;
-        slots.segment[3] = At(table, 10, 20);
-        ClassifyHoles(table, uint32_t(table.size() - 1), slots);
-        return int(slots.holeClass[3]);
+        PlateSlots characters;
+        characters.segment[3] = At(table, 10, 20);
+        ClassifyHoles(table, uint32_t(table.size() - 1), characters);
+        return int(characters.holeClass[3]);
     };
     EXPECT_EQ(classOf({{13, 22, 4, 4, 12}, {13, 29, 4, 4, 12}}), kHoleLower | kHoleUpper);
     EXPECT_EQ(classOf({{13, 23, 4, 10, 30}}), kHoleLarge);

@@ -285,5 +285,84 @@ TEST(SegmentWindowTest, ClipsTheWindowToThePicture) {
     EXPECT_EQ(k, 0u);
 }
 
+// Against a plain flood fill on random planes and windows: the 4-connected
+// regions of equal index in the labelled area (columns x0..x1-2, rows
+// y0..y1-2), numbered by first pixel in scan order, dark ones under 15
+// pixels and any above (W x H >> 9) + 250 turned into "no segment, light";
+// the window's top row reads as no segment; nothing outside changes.
+TEST(SegmentWindowTest, MatchesAFloodFillOnRandomPlanes) {
+    test::Random random(77);
+    for (int round = 0; round < 300; ++round) {
+        const uint32_t w = 1 + random.below(70), h = 1 + random.below(50);
+        // Blobs of either index over noise of varying density.
+        const uint32_t density = random.below(60);
+        std::vector<uint32_t> plane(size_t(w) * h);
+        for (uint32_t& v : plane) v = random.below(100) < density ? 0 : 1;
+        for (uint32_t b = random.below(6); b-- > 0;) {
+            const uint32_t bx = random.below(w), by = random.below(h), bw = 1 + random.below(20),
+                           bh = 1 + random.below(15);
+            const uint32_t index = random.below(2);
+            for (uint32_t r = by; r < std::min(h, by + bh); ++r)
+                for (uint32_t x = bx; x < std::min(w, bx + bw); ++x) plane[r * w + x] = index;
+        }
+        const SegmentWindowRect window{uint16_t(random.below(w)), uint16_t(random.below(h)),
+                                       uint16_t(random.below(w + 10)), uint16_t(random.below(h + 10))};
+        const uint32_t x1 = std::min<uint32_t>(window.x1, w), y1 = std::min<uint32_t>(window.y1, h);
+
+        // ---- the reference ----
+        std::vector<uint32_t> expected = plane;
+        std::vector<IndexedSegmentRecord> records(1);
+        std::vector<int> region(plane.size(), -1);
+        std::vector<uint32_t> kept;  // per region: its segment number, 0 when filtered
+        const uint32_t upper = (w * h >> 9) + 250;
+        const auto labelled = [&](uint32_t x, uint32_t r) {
+            return x >= window.x0 && x + 1 < x1 && r >= window.y0 && r + 1 < y1;
+        };
+        for (uint32_t r = window.y0; r + 1 < y1; ++r)
+            for (uint32_t x = window.x0; x + 1 < x1; ++x) {
+                if (region[r * w + x] >= 0) continue;
+                const int id = int(kept.size());
+                const uint32_t index = plane[r * w + x];
+                std::vector<std::pair<uint32_t, uint32_t>> todo{{x, r}};
+                region[r * w + x] = id;
+                uint32_t count = 0;
+                while (!todo.empty()) {
+                    const auto [px, pr] = todo.back();
+                    todo.pop_back();
+                    ++count;
+                    const std::pair<int, int> steps[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+                    for (const auto& [dx, dy] : steps) {
+                        const uint32_t nx = uint32_t(int(px) + dx), nr = uint32_t(int(pr) + dy);
+                        if (nx >= w || nr >= h || !labelled(nx, nr) || region[nr * w + nx] >= 0 ||
+                            plane[nr * w + nx] != index)
+                            continue;
+                        region[nr * w + nx] = id;
+                        todo.push_back({nx, nr});
+                    }
+                }
+                const bool keep = !(index == 0 && count < 15) && count <= upper;
+                kept.push_back(keep ? uint32_t(records.size()) : 0);
+                if (keep) records.push_back({count << 8 | index, 0, r << 16 | x, 0});
+            }
+        for (uint32_t r = window.y0; r < y1; ++r)
+            for (uint32_t x = window.x0; x + 1 < x1; ++x) {
+                const int id = region[r * w + x];
+                const uint32_t n = id >= 0 ? kept[size_t(id)] : 0;
+                expected[r * w + x] = n ? (n << 8 | plane[r * w + x]) : 1;
+            }
+
+        std::vector<IndexedSegmentRecord> table(SegmentWindowCapacity(w, h, window));
+        uint32_t k = 0;
+        ASSERT_EQ(SegmentWindow(w, h, window, plane.data(), table, k), SegmentStatus::Done);
+        ASSERT_EQ(k, records.size() - 1) << round;
+        EXPECT_EQ(plane, expected) << round;
+        for (uint32_t n = 1; n <= k; ++n) {
+            EXPECT_EQ(table[n].value, records[n].value) << round << " segment " << n;
+            EXPECT_EQ(table[n].count, 0u);
+            EXPECT_EQ(table[n].firstPixel, records[n].firstPixel) << round << " segment " << n;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zorva::segment
