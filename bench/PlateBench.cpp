@@ -26,8 +26,8 @@ using namespace zorva;
 namespace fs = std::filesystem;
 
 const std::string kCorpus = ZORVA_SOURCE_DIR "/tests/samples/plates/";
-// A generated photo of 1475 x 929 with a plate 300 pixels wide.
-const std::string kPlatePhoto = kCorpus + "B667TA135.jpg";
+// A generated photo of 1458 x 962 with a plate of three region digits.
+const std::string kPlatePhoto = kCorpus + "E885BM126.jpg";
 constexpr uint32_t kMidWidth = 1500, kMidHeight = 1000;  // 1.5 megapixels
 
 // A photo-like ground of width x height with, when given, the photo at

@@ -130,9 +130,9 @@ TEST_F(PlateCommandsTest, SameResultAsTheDirectRouteOnEveryCorpusPhoto) {
 // stays: a red character can be picked as a segment, and the SVG export
 // writes its file beside the photo.
 TEST_F(PlateCommandsTest, StatusFieldsUndoAndTheSegmentationLeft) {
-    fs::copy_file(Photo("K705YM34.jpg"), dir.file("K705YM34.jpg"));
-    Open(dir.file("K705YM34.jpg"));
-    const core::BmpImage before = test::ReadJpeg(dir.file("K705YM34.jpg"));
+    fs::copy_file(Photo("E154KO41.jpg"), dir.file("E154KO41.jpg"));
+    Open(dir.file("E154KO41.jpg"));
+    const core::BmpImage before = test::ReadJpeg(dir.file("E154KO41.jpg"));
     editor.state().toolMode = 0x10;
     editor.state().palette.chosenPressed = true;
     editor.dispatch(CommandId::PlateHere);
@@ -141,7 +141,7 @@ TEST_F(PlateCommandsTest, StatusFieldsUndoAndTheSegmentationLeft) {
     EXPECT_EQ(host.statusLog[1], std::make_pair(int(status::Elapsed), std::string("T(ms)=5")));
     EXPECT_EQ(host.statusLog[2],
               std::make_pair(int(status::Segment), std::to_string(editor.state().segment.segmentTotal)));
-    EXPECT_EQ(host.statusLog[3], std::make_pair(int(status::Result), std::string("K705YM34  ")));
+    EXPECT_EQ(host.statusLog[3], std::make_pair(int(status::Result), std::string("E154KO41  ")));
     EXPECT_EQ(editor.state().toolMode, 0);
     EXPECT_FALSE(editor.state().palette.chosenPressed);
     EXPECT_EQ(editor.state().segment.vectorFlags, 1);
@@ -158,7 +158,7 @@ TEST_F(PlateCommandsTest, StatusFieldsUndoAndTheSegmentationLeft) {
     host.scripts["POGRESH"] = {{DialogStep::Trackbar, 201, 2}, {DialogStep::Click, 211, 0}};
     editor.dispatch(CommandId::SvgExport);
     EXPECT_EQ(host.dialogsRun.back(), "POGRESH");
-    EXPECT_NE(ReadText(dir.file("K705YM34.svg")).find("<svg"), std::string::npos);
+    EXPECT_NE(ReadText(dir.file("E154KO41.svg")).find("<svg"), std::string::npos);
     EXPECT_TRUE(host.messages.empty());
 
     editor.dispatch(CommandId::Undo);
@@ -173,8 +173,8 @@ class PlateFolderTest : public PlateCommandsTest {
 protected:
     void SetUp() override {
         PlateCommandsTest::SetUp();
-        fs::copy_file(Photo("K705YM34.jpg"), photos.file("K705YM34.jpg"));
-        fs::copy_file(Photo("B058MY04.jpg"), photos.file("B058MY04.JPEG"));
+        fs::copy_file(Photo("E154KO41.jpg"), photos.file("E154KO41.jpg"));
+        fs::copy_file(Photo("Y809EE03.jpg"), photos.file("Y809EE03.JPEG"));
         fs::copy_file(Photo("nothing-1.jpg"), photos.file("A-nothing.jpg"));
         test::WriteText(photos.file("broken.jpg"), "not a picture");
         core::WriteImageFile(photos.file("start.png"), test::MakeSolid(40, 30, 0x808080).view());
@@ -189,14 +189,14 @@ TEST_F(PlateFolderTest, ReadsEveryPhotoAndWritesTheReport) {
     EXPECT_EQ(ReadText(photos.file("1avto_num.txt")),
               kHeader +
                   "********  A-nothing.jpg    --\r\n"
-                  "B058MY04  B058MY04.JPEG    ++\r\n"
                   "********  broken.jpg       --\r\n"
-                  "K705YM34  K705YM34.jpg     ++\r\n" +
+                  "E154KO41  E154KO41.jpg     ++\r\n"
+                  "Y809EE03  Y809EE03.JPEG    ++\r\n" +
                   Totals({"0004", "0002", "0002", "0000", "0000", "0000", "0000"}));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, "Не может загрузить файл");
-    EXPECT_EQ(editor.state().currentFilePath, photos.file("K705YM34.jpg"));
-    const core::BmpImage last = test::ReadJpeg(photos.file("K705YM34.jpg"));
+    EXPECT_EQ(editor.state().currentFilePath, photos.file("Y809EE03.JPEG"));
+    const core::BmpImage last = test::ReadJpeg(photos.file("Y809EE03.JPEG"));
     EXPECT_FALSE(test::SamePixels(last.view(), editor.document()));  // grey, the characters red
     editor.dispatch(CommandId::Undo);
     EXPECT_TRUE(test::SamePixels(last.view(), editor.document()));
@@ -243,17 +243,17 @@ TEST(PlateCli, PlateAndPlatesVerbs) {
         return status;
     };
     std::string out, err;
-    ASSERT_EQ(cli({"plate", Photo("K705YM34.jpg"), Photo("nothing-2.jpg")}, out, err), 0);
-    EXPECT_EQ(out, Photo("K705YM34.jpg") + "\tK705YM34  \n" + Photo("nothing-2.jpg") + "\t********  \n");
+    ASSERT_EQ(cli({"plate", Photo("E154KO41.jpg"), Photo("nothing-2.jpg")}, out, err), 0);
+    EXPECT_EQ(out, Photo("E154KO41.jpg") + "\tE154KO41  \n" + Photo("nothing-2.jpg") + "\t********  \n");
 
-    fs::copy_file(Photo("K705YM34.jpg"), photos.file("K705YM34.jpg"));
+    fs::copy_file(Photo("E154KO41.jpg"), photos.file("E154KO41.jpg"));
     fs::copy_file(Photo("nothing-2.jpg"), photos.file("nothing-2.jpg"));
     ASSERT_EQ(cli({"plates", photos.path()}, out, err), 0);
     EXPECT_EQ(out, photos.path() + "/1avto_num.txt\n");
-    EXPECT_TRUE(std::regex_match(err, std::regex("photo 1 of 2: [0-9.]+ s elapsed, about [0-9]+ s left: K705YM34.jpg\n"
+    EXPECT_TRUE(std::regex_match(err, std::regex("photo 1 of 2: [0-9.]+ s elapsed, about [0-9]+ s left: E154KO41.jpg\n"
                                                  "photo 2 of 2: [0-9.]+ s elapsed, about 0 s left: nothing-2.jpg\n")))
         << err;
-    EXPECT_EQ(ReadText(photos.file("1avto_num.txt")).substr(38, 31), "K705YM34  K705YM34.jpg     ++\r\n");
+    EXPECT_EQ(ReadText(photos.file("1avto_num.txt")).substr(38, 31), "E154KO41  E154KO41.jpg     ++\r\n");
 
     test::WriteText(photos.file("bad.jpg"), "no");
     EXPECT_EQ(cli({"plates", photos.path()}, out, err), 1);
