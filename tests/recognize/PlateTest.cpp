@@ -380,5 +380,31 @@ TEST(PlateSchedule, RefinesAndRepeatsTheBestPass) {
     EXPECT_EQ(other, 0u);
 }
 
+// The same photo with its region digits painted over: every detection
+// attempt lacks them, the first is replayed with the region placed by
+// geometry, and the result is the six characters, two "*" and two spaces.
+TEST(PlateSchedule, ReplaysTheAttemptWithoutRegionDigits) {
+    const std::string path = test::SourceDir() + "/tests/samples/plates/E154KO41.jpg";
+    core::BmpImage image = test::ReadJpeg(path);
+    test::PlateRunner runner;
+    const PlateResult first = runner.run(image.view());
+    ASSERT_EQ(first.text, "E154KO41  ");
+    image = test::ReadJpeg(path);
+    for (uint32_t slot = kMainCharacters; slot < kMainCharacters + 2; ++slot) {
+        const SegmentBox b = BoxOf(runner.table[first.plateSlots.segment[slot]]);
+        for (int r = b.y - 2; r <= b.y + b.h + 1; ++r)
+            for (int x = b.x - 2; x <= b.x + b.w + 1; ++x) image.view().set(uint32_t(x), uint32_t(r), 0xF0F0F0);
+    }
+    const PlateResult result = runner.run(image.view());
+    EXPECT_EQ(result.text, "E154KO**  ");
+    ASSERT_GE(result.passes.size(), 8u);
+    EXPECT_EQ(result.passes[0].status, LocateStatus::RegionMissing);
+    for (size_t i = 0; i < 7; ++i) EXPECT_FALSE(result.passes[i].replay);
+    EXPECT_TRUE(result.passes[7].replay);
+    EXPECT_EQ(result.passes[7].k, 0u);
+    EXPECT_EQ(result.passes[7].status, LocateStatus::Found);
+    EXPECT_EQ(int(result.passes[7].attempt.window), int(result.passes[0].attempt.window));
+}
+
 }  // namespace
 }  // namespace zorva::recognize
