@@ -69,7 +69,9 @@ std::vector<uint32_t> RegionDigits(std::span<const IndexedSegmentRecord> table, 
     const SegmentBox &m1 = m[1], &m4 = m[4], &m5 = m[5];
     const int left = m5.x + m5.w;
     const int right = left + 3 * (left - m4.x) / 2;
-    const int bottom = m5.y + FloorDiv(m1.y - m5.y, 2);
+    // The region continues the baseline's slope from the first digit to the
+    // last letter for half that distance again.
+    const int bottom = m5.y - FloorDiv(m1.y - m5.y, 2);
     const int top = bottom + m5.h;
     const int heights = m4.h + m5.h;
     const int tolerance = (heights + 23) / 8;

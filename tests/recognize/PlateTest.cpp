@@ -152,6 +152,18 @@ TEST(PlateLocation, RegionDigitRules) {
     EXPECT_EQ(Locate(Plate(speck)).columns(), Columns({88, 98, 108}));
 }
 
+// A plate sloping down to the right, a row per character: with y1 = 25
+// and y5 = 21 the window starts at row 21 - 2 = 19, where the region digits
+// continue the slope.
+TEST(PlateLocation, RegionWindowFollowsTheSlope) {
+    const std::vector<Shape> s = {{0, 0, 200, 60, 5000, 1}, {10, 26, 10, 12}, {23, 25, 9, 16},  {35, 24, 9, 16},
+                                  {47, 23, 9, 16},          {59, 22, 10, 12}, {72, 21, 10, 12}, {30, 50, 2, 2, 4, 1},
+                                  {60, 55, 3, 3, 9, 1},     {88, 20, 8, 11},  {98, 19, 8, 11}};
+    const Located l = Locate(s);
+    ASSERT_EQ(l.status, LocateStatus::Found);
+    EXPECT_EQ(l.columns(), Columns({88, 98}));
+}
+
 // Fewer than two region digits: RegionMissing, or, when replaying, three
 // cells placed by geometry: 12 x 11 from column 83, 10 apart, on row
 // 20 + 0 + 5 - 1 = 24; the region slots stay empty.
