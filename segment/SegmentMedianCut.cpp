@@ -1,7 +1,11 @@
 // Growing, resolving, linking, folding and numbering of 4-connected palette-index regions, and the plate window.
 #include "segment/SegmentMedianCut.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <bit>
+#include <vector>
 
 #include "segment/SegmentCommon.h"
 
@@ -19,6 +23,28 @@ struct Area {
     bool empty() const { return x1 <= x0 || y1 <= y0; }
 };
 
+// Bit i of `mask` set where a run of equal indices (the low byte) starts at
+// line[i], i < n: at 0 and wherever the index differs from the one before.
+// Bits from n up are clear; `mask` holds (n + 63) / 64 words.
+void RunStarts(const uint32_t* line, uint32_t n, uint64_t* mask) {
+    std::fill(mask, mask + (size_t(n) + 63) / 64, 0);
+    if (n == 0) return;
+    mask[0] = 1;
+    const auto changes = [&](uint32_t i) { return ((line[i] ^ line[i - 1]) & 0xFF) != 0; };
+    uint32_t i = 1;
+    for (; i < std::min<uint32_t>(n, 4); ++i) mask[0] |= uint64_t(changes(i)) << i;
+    // Four at a time from a multiple of 4, so that no group straddles a word.
+    const __m128i low = _mm_set1_epi32(0xFF), zero = _mm_setzero_si128();
+    for (; i + 4 <= n; i += 4) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i - 1));
+        const __m128i same = _mm_cmpeq_epi32(_mm_and_si128(_mm_xor_si128(here, before), low), zero);
+        const uint64_t bits = uint64_t(~_mm_movemask_ps(_mm_castsi128_ps(same)) & 0xF);
+        mask[i >> 6] |= bits << (i & 63);
+    }
+    for (; i < n; ++i) mask[i >> 6] |= uint64_t(changes(i)) << (i & 63);
+}
+
 // One growing cycle's state over the map and the record table.
 class Cycle {
 public:
@@ -31,11 +57,21 @@ public:
     uint32_t last() const { return m_next - 1; }
 
     // ---- grow ----
-    // kFull: the median-cut routine (below is the root value of the pixel
-    // underneath, and links are kept); otherwise the plate window (below is
-    // the stored value, no links).
-    template <bool kFull>
-    bool grow(const Area& area, const PaletteDistance* distance);
+    // The median-cut routine: pixel by pixel, below is the root value of the
+    // pixel underneath, and links are kept.
+    bool grow(const Area& area, const PaletteDistance& distance);
+
+    // The plate window, run by run (no links). A run of equal indices takes
+    // the label stored under its first pixel when that pixel has its index,
+    // else a new label, and joins every other run of its index it touches
+    // underneath. Labels are created where growing pixel by pixel creates
+    // them, in the same order, and the unions give the same components and
+    // roots, so everything that follows is the same; but the table is met
+    // once per run and the runs are found from bit masks of where the index
+    // changes, which on a noisy binarised photo is most of the time saved.
+    // Only a run's first pixel stores its value; the others keep their bare
+    // index until rewriteRuns.
+    bool growRuns(const Area& area, std::vector<uint64_t>& scratch);
 
     // ---- resolve ----
     // Labels in increasing order; a parent is always smaller than its child,
@@ -99,6 +135,31 @@ public:
         }
     }
 
+    // The labelled rows after growRuns, a run at a time: every pixel of a
+    // run takes the new value of the label its first pixel stores.
+    void rewriteRuns(const Area& rows, std::vector<uint64_t>& scratch, std::vector<uint32_t>& starts) {
+        const uint32_t n = rows.x1 - rows.x0;
+        const size_t words = (n + 63) / 64;
+        starts.resize(size_t(n) + 1);
+        for (uint32_t y = rows.y0; y < rows.y1; ++y) {
+            uint32_t* line = m_map + size_t(y) * m_width + rows.x0;
+            RunStarts(line, n, scratch.data());
+            size_t runs = 0;
+            for (size_t w = 0; w < words; ++w)
+                for (uint64_t bits = scratch[w]; bits; bits &= bits - 1)
+                    starts[runs++] = uint32_t(w * 64 + uint32_t(std::countr_zero(bits)));
+            starts[runs] = n;
+            for (size_t i = 0; i < runs; ++i) {
+                IndexedSegmentRecord& r = m_rec[line[starts[i]] >> 8];
+                if (r.value & kMark) {
+                    r.value &= ~kMark;
+                    r.firstPixel = y << 16 | (rows.x0 + starts[i]);
+                }
+                std::fill(line + starts[i], line + starts[i + 1], r.value);
+            }
+        }
+    }
+
     // ---- compact ----
     // The root numbered k is the first record, in label order, whose value
     // carries k (its children have larger labels); it moves to position k.
@@ -143,6 +204,14 @@ private:
         *at = value;
         ++m_rec[value >> 8].count;
     }
+    // The larger root hangs under the smaller (a root's value is its own).
+    void unite(uint32_t a, uint32_t b, uint32_t index) {
+        a = root(a);
+        b = root(b);
+        if (a == b) return;
+        if (a > b) std::swap(a, b);
+        m_rec[b].value = a << 8 | index;
+    }
     // The larger root hangs under the smaller; the survivor keeps its link.
     void merge(uint32_t* at, uint32_t below, uint32_t left, uint32_t index) {
         uint32_t a = root(below >> 8);
@@ -159,8 +228,7 @@ private:
     uint32_t m_next = 1;
 };
 
-template <bool kFull>
-bool Cycle::grow(const Area& area, const PaletteDistance* distance) {
+bool Cycle::grow(const Area& area, const PaletteDistance& d) {
     m_next = 1;
     m_rec[0] = IndexedSegmentRecord{0, 0, 0, 0};
     if (area.empty()) return true;
@@ -191,7 +259,7 @@ bool Cycle::grow(const Area& area, const PaletteDistance* distance) {
             uint32_t* at = line + x;
             const uint32_t index = *at & 0xFF;
             const uint32_t left = line[x - 1];
-            const uint32_t below = kFull ? m_rec[root(under[x] >> 8)].value : under[x];
+            const uint32_t below = m_rec[root(under[x] >> 8)].value;
             const uint32_t leftIndex = left & 0xFF;
             const uint32_t belowIndex = below & 0xFF;
             if (index == belowIndex) {
@@ -201,22 +269,18 @@ bool Cycle::grow(const Area& area, const PaletteDistance* distance) {
                     join(at, below);
             } else if (index == leftIndex) {
                 join(at, left);
-                if constexpr (kFull) {
-                    // Left and below meet here: each remembers the other if
-                    // it is more similar than its current link (an absent
-                    // link reads as index 0).
-                    const PaletteDistance& d = *distance;
-                    const uint32_t between = d(leftIndex, belowIndex);
-                    IndexedSegmentRecord& l = m_rec[left >> 8];
-                    if (d(leftIndex, l.link & 0xFF) > between) l.link = below;
-                    IndexedSegmentRecord& b = m_rec[below >> 8];
-                    if (d(belowIndex, b.link & 0xFF) > between) b.link = left;
-                }
-            } else if constexpr (kFull) {
+                // Left and below meet here: each remembers the other if it is
+                // more similar than its current link (an absent link reads as
+                // index 0).
+                const uint32_t between = d(leftIndex, belowIndex);
+                IndexedSegmentRecord& l = m_rec[left >> 8];
+                if (d(leftIndex, l.link & 0xFF) > between) l.link = below;
+                IndexedSegmentRecord& b = m_rec[below >> 8];
+                if (d(belowIndex, b.link & 0xFF) > between) b.link = left;
+            } else {
                 // A new segment links to the nearer of left and below (left on
                 // a tie); each of them takes the new one as its link if it has
                 // none or its link is farther than the new segment's colour.
-                const PaletteDistance& d = *distance;
                 const uint32_t fresh = m_next << 8 | index;
                 const uint32_t link = d(index, leftIndex) <= d(index, belowIndex) ? left : below;
                 if (!create(at, index, link)) return false;
@@ -224,10 +288,54 @@ bool Cycle::grow(const Area& area, const PaletteDistance* distance) {
                 if (l.link == 0 || d(leftIndex, l.link & 0xFF) > d(leftIndex, index)) l.link = fresh;
                 IndexedSegmentRecord& b = m_rec[below >> 8];
                 if (b.link == 0 || d(belowIndex, b.link & 0xFF) > d(belowIndex, index)) b.link = fresh;
-            } else if (!create(at, index, 0)) {
-                return false;
             }
         }
+    }
+    return true;
+}
+
+bool Cycle::growRuns(const Area& area, std::vector<uint64_t>& scratch) {
+    m_next = 1;
+    m_rec[0] = IndexedSegmentRecord{0, 0, 0, 0};
+    if (area.empty()) return true;
+    const uint32_t n = area.x1 - area.x0;
+    const size_t words = (n + 63) / 64;
+    scratch.assign(2 * words, 0);
+    uint64_t* starts = scratch.data();  // runs of this row
+    uint64_t* under = starts + words;   // runs of the row below
+    for (uint32_t y = area.y0; y < area.y1; ++y) {
+        uint32_t* line = m_map + size_t(y) * m_width + area.x0;
+        const uint32_t* below = line - m_width;
+        const bool first = y == area.y0;
+        RunStarts(line, n, starts);
+        // Walk the places where a run starts in this row or in the row below;
+        // between two of them the run and the run underneath stay the same.
+        uint32_t runStart = 0, value = 0, index = 0, belowValue = 0;
+        for (size_t w = 0; w < words; ++w) {
+            for (uint64_t events = first ? starts[w] : starts[w] | under[w]; events; events &= events - 1) {
+                const uint32_t bit = uint32_t(std::countr_zero(events));
+                const uint32_t p = uint32_t(w * 64) + bit;
+                if (!first && (under[w] >> bit & 1)) belowValue = below[p];
+                if (starts[w] >> bit & 1) {
+                    m_rec[value >> 8].count += p - runStart;
+                    runStart = p;
+                    index = line[p] & 0xFF;
+                    if (!first && (belowValue & 0xFF) == index) {
+                        value = belowValue;
+                    } else {
+                        if (m_next >= m_limit) return false;
+                        const uint32_t l = m_next++;
+                        value = l << 8 | index;
+                        m_rec[l] = IndexedSegmentRecord{value, 0, 0, 0};
+                    }
+                    line[p] = value;
+                } else if ((belowValue & 0xFF) == index && belowValue != value) {
+                    unite(value >> 8, belowValue >> 8, index);
+                }
+            }
+        }
+        m_rec[value >> 8].count += n - runStart;
+        std::swap(starts, under);
     }
     return true;
 }
@@ -312,7 +420,7 @@ SegmentStatus SegmentMedianCut(core::MutableBmpView image, const SegmentMedianCu
     const Area rewritten{0, 0, width - 1, height};
     Cycle cycle(map, width, table);
     for (int c = 0; c < 4; ++c) {
-        if (!cycle.grow<true>(labelled, &distance)) return SegmentStatus::TooManyLabels;
+        if (!cycle.grow(labelled, distance)) return SegmentStatus::TooManyLabels;
         cycle.resolve();
         cycle.updateLinks();
         cycle.fold(params, distance);
@@ -352,7 +460,8 @@ SegmentStatus SegmentWindow(uint32_t width, uint32_t height, SegmentWindowRect w
     const Area rewritten{window.x0, window.y0, labelled.x1, y1};
 
     Cycle cycle(map, width, table);
-    if (!cycle.grow<false>(labelled, nullptr)) return SegmentStatus::TooManyLabels;
+    std::vector<uint64_t> scratch;
+    if (!cycle.growRuns(labelled, scratch)) return SegmentStatus::TooManyLabels;
     cycle.resolve();
 
     // ---- filter ----
@@ -367,7 +476,13 @@ SegmentStatus SegmentWindow(uint32_t width, uint32_t height, SegmentWindowRect w
     cycle.record(0).value = 1;
 
     cycle.number();
-    cycle.rewrite(rewritten);
+    if (!labelled.empty()) {
+        std::vector<uint32_t> starts;
+        cycle.rewriteRuns(labelled, scratch, starts);
+    }
+    // The window's top row is not labelled: its bare indices read as label 0.
+    if (rewritten.y1 > rewritten.y0)
+        cycle.rewrite(Area{rewritten.x0, std::max(rewritten.y0, rewritten.y1 - 1), rewritten.x1, rewritten.y1});
     segmentCount = cycle.compact();
     return SegmentStatus::Done;
 }

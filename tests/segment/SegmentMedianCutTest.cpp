@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <map>
+#include <random>
 
 #include "segment/SegmentMedianCut.h"
 #include "tests/segment/SegmentTestSupport.h"
@@ -283,6 +284,97 @@ TEST(SegmentWindowTest, ClipsTheWindowToThePicture) {
     uint32_t k = 7;
     EXPECT_EQ(SegmentWindow(10, 10, {5, 5, 6, 6}, plane.data(), table, k), SegmentStatus::Done);
     EXPECT_EQ(k, 0u);
+}
+
+// What SegmentWindow must give, found by a flood fill: the 4-connected
+// components of equal index in the labelled part of the window, numbered by
+// their first pixel, the filter applied, the window's unlabelled top row
+// reading "no segment"; its last column and everything outside untouched.
+struct WindowResult {
+    std::vector<uint32_t> plane;
+    std::vector<IndexedSegmentRecord> table;
+};
+WindowResult ReferenceWindow(std::vector<uint32_t> plane, uint32_t w, uint32_t h, SegmentWindowRect window) {
+    const uint32_t x0 = window.x0, y0 = window.y0;
+    const uint32_t x1 = std::min<uint32_t>(window.x1, w), y1 = std::min<uint32_t>(window.y1, h);
+    const uint32_t upper = (w * h >> 9) + 250;
+    WindowResult out{plane, {IndexedSegmentRecord{1, 0, 0, 0}}};
+    std::vector<uint32_t> component(plane.size(), 0);
+    for (uint32_t r = y0; r + 1 < y1; ++r)
+        for (uint32_t x = x0; x + 1 < x1; ++x) {
+            if (component[r * w + x]) continue;
+            const uint32_t index = plane[r * w + x] & 0xFF;
+            std::vector<std::pair<uint32_t, uint32_t>> members{{x, r}}, stack{{x, r}};
+            component[r * w + x] = 1;
+            while (!stack.empty()) {
+                const auto [cx, cr] = stack.back();
+                stack.pop_back();
+                const std::pair<int, int> steps[4] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+                for (auto [dx, dy] : steps) {
+                    const int nx = int(cx) + dx, nr = int(cr) + dy;
+                    if (nx < int(x0) || nr < int(y0) || nx + 1 >= int(x1) || nr + 1 >= int(y1)) continue;
+                    if (component[nr * w + nx] || (plane[nr * w + nx] & 0xFF) != index) continue;
+                    component[nr * w + nx] = 1;
+                    members.emplace_back(nx, nr);
+                    stack.emplace_back(nx, nr);
+                }
+            }
+            const uint32_t count = uint32_t(members.size());
+            const bool kept = count >= (index == 0 ? 15u : 1u) && count <= upper;
+            const uint32_t k = uint32_t(out.table.size());
+            if (kept) out.table.push_back(IndexedSegmentRecord{count << 8 | index, 0, r << 16 | x, 0});
+            for (auto [mx, mr] : members) out.plane[mr * w + mx] = kept ? k << 8 | index : 1;
+        }
+    for (uint32_t r = y0; r < y1; ++r)
+        for (uint32_t x = x0; x + 1 < x1; ++x)
+            if (r + 1 == y1) out.plane[r * w + x] = 1;
+    return out;
+}
+
+// Random planes from speckle to large blobs, random windows (some reaching
+// past the picture), stale labels outside the window: the same plane and
+// table as the flood fill.
+TEST(SegmentWindowTest, AgreesWithAFloodFillOnRandomPlanes) {
+    std::mt19937 rng(20261209);
+    for (int round = 0; round < 400; ++round) {
+        const uint32_t w = 2 + rng() % 70, h = 2 + rng() % 70;
+        // Blobs of a random size: each cell of a coarse grid dark or light,
+        // then a share of single pixels flipped.
+        const uint32_t cell = 1 + rng() % 6, flips = rng() % 40;
+        std::vector<uint32_t> coarse((w / cell + 1) * (h / cell + 1));
+        for (uint32_t& c : coarse) c = rng() % 2;
+        std::vector<uint32_t> plane(size_t(w) * h);
+        for (uint32_t r = 0; r < h; ++r)
+            for (uint32_t x = 0; x < w; ++x) {
+                uint32_t v = coarse[(r / cell) * (w / cell + 1) + x / cell];
+                if (rng() % 100 < flips) v ^= 1;
+                plane[r * w + x] = v;
+            }
+        SegmentWindowRect window{0, 0, uint16_t(w), uint16_t(h)};
+        if (round % 2) {
+            window.x0 = uint16_t(rng() % w);
+            window.y0 = uint16_t(rng() % h);
+            window.x1 = uint16_t(window.x0 + rng() % (w + 5));
+            window.y1 = uint16_t(window.y0 + rng() % (h + 5));
+            // Outside the window the plane holds what an earlier pass left.
+            for (uint32_t r = 0; r < h; ++r)
+                for (uint32_t x = 0; x < w; ++x)
+                    if (x < window.x0 || r < window.y0 || x >= window.x1 || r >= window.y1)
+                        plane[r * w + x] = (rng() % 50) << 8 | plane[r * w + x];
+        }
+        const WindowResult expected = ReferenceWindow(plane, w, h, window);
+        std::vector<IndexedSegmentRecord> table(SegmentWindowCapacity(w, h, window));
+        uint32_t k = 0;
+        ASSERT_EQ(SegmentWindow(w, h, window, plane.data(), table, k), SegmentStatus::Done);
+        ASSERT_EQ(k + 1, expected.table.size()) << "round " << round;
+        for (uint32_t n = 0; n <= k; ++n) {
+            EXPECT_EQ(table[n].value, expected.table[n].value) << "round " << round << " record " << n;
+            EXPECT_EQ(table[n].count, expected.table[n].count) << "round " << round << " record " << n;
+            EXPECT_EQ(table[n].firstPixel, expected.table[n].firstPixel) << "round " << round << " record " << n;
+            EXPECT_EQ(table[n].link, expected.table[n].link) << "round " << round << " record " << n;
+        }
+        ASSERT_EQ(plane, expected.plane) << "round " << round;
+    }
 }
 
 }  // namespace
