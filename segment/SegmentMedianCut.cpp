@@ -25,24 +25,32 @@ struct Area {
 
 // Bit i of `mask` set where a run of equal indices (the low byte) starts at
 // line[i], i < n: at 0 and wherever the index differs from the one before.
-// Bits from n up are clear; `mask` holds (n + 63) / 64 words.
+// Bits from n up are clear; `mask` holds (n + 63) / 64 words. Sixteen pixels
+// are compared at a time and each word is stored once.
 void RunStarts(const uint32_t* line, uint32_t n, uint64_t* mask) {
-    std::fill(mask, mask + (size_t(n) + 63) / 64, 0);
-    if (n == 0) return;
-    mask[0] = 1;
-    const auto changes = [&](uint32_t i) { return ((line[i] ^ line[i - 1]) & 0xFF) != 0; };
-    uint32_t i = 1;
-    for (; i < std::min<uint32_t>(n, 4); ++i) mask[0] |= uint64_t(changes(i)) << i;
-    // Four at a time from a multiple of 4, so that no group straddles a word.
     const __m128i low = _mm_set1_epi32(0xFF), zero = _mm_setzero_si128();
-    for (; i + 4 <= n; i += 4) {
+    // All ones in the lanes of line[i..i+3] whose index equals the one before.
+    const auto same = [&](uint32_t i) {
         const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i));
         const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i - 1));
-        const __m128i same = _mm_cmpeq_epi32(_mm_and_si128(_mm_xor_si128(here, before), low), zero);
-        const uint64_t bits = uint64_t(~_mm_movemask_ps(_mm_castsi128_ps(same)) & 0xF);
-        mask[i >> 6] |= bits << (i & 63);
+        return _mm_cmpeq_epi32(_mm_and_si128(_mm_xor_si128(here, before), low), zero);
+    };
+    for (uint32_t base = 0; base < n; base += 64) {
+        uint64_t bits = 0;
+        for (uint32_t g = 0; g < 64 && base + g < n; g += 16) {
+            const uint32_t i = base + g;
+            if (i > 0 && i + 16 <= n) {
+                const __m128i sameFirst = _mm_packs_epi32(same(i), same(i + 4));
+                const __m128i sameSecond = _mm_packs_epi32(same(i + 8), same(i + 12));
+                const uint32_t equal = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(sameFirst, sameSecond)));
+                bits |= uint64_t(~equal & 0xFFFF) << g;
+            } else {
+                for (uint32_t k = i; k < std::min(i + 16, n); ++k)
+                    bits |= uint64_t(k == 0 || ((line[k] ^ line[k - 1]) & 0xFF) != 0) << (k - base);
+            }
+        }
+        mask[base / 64] = bits;
     }
-    for (; i < n; ++i) mask[i >> 6] |= uint64_t(changes(i)) << (i & 63);
 }
 
 // One growing cycle's state over the map and the record table.
