@@ -66,7 +66,7 @@ ZORVA_KERNEL void LumaRow(const uint8_t* __restrict p, uint8_t* __restrict y, ui
 ZORVA_AVX2 void LumaRowAvx2(const uint8_t* __restrict p, uint8_t* __restrict y, uint32_t width) {
     const uint32_t whole = width / 32 * 32;
     for (uint32_t x = 0; x < whole; x += 32)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(y + x), avx2::Luma(avx2::Load(p + 3 * x)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(y + x), avx2::LumaAt(p + 3 * x));
     LumaRow(p + 3 * whole, y + whole, width - whole);
 }
 

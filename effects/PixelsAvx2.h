@@ -49,6 +49,19 @@ constexpr ShuffleMask GreyMask(int chunk) {
     return m;
 }
 
+// Of the 8 pixels from `first` (0 or 8), the bytes of chunk `chunk` as
+// 16-bit pairs: channel `low` in the low byte and channel `high` in the high
+// one (-1: zero).
+constexpr ShuffleMask PairMask(int chunk, int first, int low, int high) {
+    ShuffleMask m{};
+    for (int k = 0; k < 16; ++k) {
+        const int channel = k % 2 == 0 ? low : high;
+        const int at = 3 * (first + k / 2) + channel;
+        m[size_t(k)] = channel >= 0 && at / 16 == chunk ? int8_t(at % 16) : int8_t(-1);
+    }
+    return m;
+}
+
 alignas(16) inline constexpr ShuffleMask kGather[3][3] = {
     {GatherMask(0, 0), GatherMask(1, 0), GatherMask(2, 0)},
     {GatherMask(0, 1), GatherMask(1, 1), GatherMask(2, 1)},
@@ -60,6 +73,16 @@ alignas(16) inline constexpr ShuffleMask kScatter[3][3] = {
     {ScatterMask(2, 0), ScatterMask(2, 1), ScatterMask(2, 2)},
 };
 alignas(16) inline constexpr ShuffleMask kGrey[3] = {GreyMask(0), GreyMask(1), GreyMask(2)};
+// Blue-red pairs and green-zero pairs of pixels 0..7 (from chunks 0 and 1)
+// and 8..15 (from chunks 1 and 2).
+alignas(16) inline constexpr ShuffleMask kBlueRed[2][2] = {
+    {PairMask(0, 0, 0, 2), PairMask(1, 0, 0, 2)},
+    {PairMask(1, 8, 0, 2), PairMask(2, 8, 0, 2)},
+};
+alignas(16) inline constexpr ShuffleMask kGreen[2][2] = {
+    {PairMask(0, 0, 1, -1), PairMask(1, 0, 1, -1)},
+    {PairMask(1, 8, 1, -1), PairMask(2, 8, 1, -1)},
+};
 
 // A mask in both lanes.
 ZORVA_AVX2 inline __m256i Mask(const ShuffleMask& m) {
@@ -111,16 +134,23 @@ ZORVA_AVX2 inline void StoreGrey(uint8_t* p, __m256i grey) {
                 _mm256_shuffle_epi8(grey, Mask(kGrey[2])));
 }
 
-// (77 R + 150 G + 29 B) >> 8 of 32 pixels: 29 B + 77 R as one multiply-add
-// of byte pairs (at most 27,030, no saturation), 150 G in 16 bits; their
-// sum stays below 65,536.
-ZORVA_AVX2 inline __m256i Luma(const Planar& v) {
-    const __m256i weights = _mm256_set1_epi16(int16_t(77 << 8 | 29));
-    const __m256i zero = _mm256_setzero_si256(), g150 = _mm256_set1_epi16(150);
-    const __m256i lo = _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v.blue, v.red), weights),
-                                        _mm256_mullo_epi16(_mm256_unpacklo_epi8(v.green, zero), g150));
-    const __m256i hi = _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v.blue, v.red), weights),
-                                        _mm256_mullo_epi16(_mm256_unpackhi_epi8(v.green, zero), g150));
+// (77 R + 150 G + 29 B) >> 8 of the 32 pixels at `p`: 29 B + 77 R as one
+// multiply-add of byte pairs (at most 27,030, no saturation), 150 G in 16
+// bits; their sum stays below 65,536. The pairs are shuffled straight out of
+// the interleaved bytes, eight shuffles where splitting the channels first
+// takes thirteen. Pairs: two chunks' shuffles of one half of the pixels.
+ZORVA_AVX2 inline __m256i Pairs(__m256i first, __m256i second, const ShuffleMask (&m)[2]) {
+    return _mm256_or_si256(_mm256_shuffle_epi8(first, Mask(m[0])), _mm256_shuffle_epi8(second, Mask(m[1])));
+}
+
+ZORVA_AVX2 inline __m256i LumaAt(const uint8_t* p) {
+    __m256i c0, c1, c2;
+    LoadChunks(p, c0, c1, c2);
+    const __m256i weights = _mm256_set1_epi16(int16_t(77 << 8 | 29)), g150 = _mm256_set1_epi16(150);
+    const __m256i lo = _mm256_add_epi16(_mm256_maddubs_epi16(Pairs(c0, c1, kBlueRed[0]), weights),
+                                        _mm256_mullo_epi16(Pairs(c0, c1, kGreen[0]), g150));
+    const __m256i hi = _mm256_add_epi16(_mm256_maddubs_epi16(Pairs(c1, c2, kBlueRed[1]), weights),
+                                        _mm256_mullo_epi16(Pairs(c1, c2, kGreen[1]), g150));
     return _mm256_packus_epi16(_mm256_srli_epi16(lo, 8), _mm256_srli_epi16(hi, 8));
 }
 

@@ -143,7 +143,7 @@ ZORVA_AVX2 void GreyAvx2(core::MutableBmpView image) {
     const uint32_t width = image.width(), whole = width / 32 * 32;
     for (uint32_t r = 0; r < image.height(); ++r) {
         uint8_t* p = image.row(r);
-        for (uint32_t x = 0; x < whole; x += 32) avx2::StoreGrey(p + 3 * x, avx2::Luma(avx2::Load(p + 3 * x)));
+        for (uint32_t x = 0; x < whole; x += 32) avx2::StoreGrey(p + 3 * x, avx2::LumaAt(p + 3 * x));
         GreyRow(p + 3 * whole, width - whole);
     }
 }
@@ -188,7 +188,7 @@ ZORVA_AVX2 void ThresholdAvx2(core::BmpView source, core::MutableBmpView target,
         const uint8_t* s = source.row(r);
         uint8_t* t = target.row(r);
         for (uint32_t x = 0; x < whole; x += 32) {
-            const __m256i y = avx2::Luma(avx2::Load(s + 3 * x));
+            const __m256i y = avx2::LumaAt(s + 3 * x);
             avx2::StoreGrey(t + 3 * x, _mm256_cmpgt_epi8(_mm256_xor_si256(y, flip), flippedLevel));
         }
         ThresholdRow(s + 3 * whole, t + 3 * whole, width - whole, level);
