@@ -222,14 +222,23 @@ private:
 
     const uint8_t* pixel(int x, int r) const { return m_pixels + size_t(r) * m_stride + 3 * size_t(x); }
     const uint8_t* work(int x, int r) const { return m_plane + size_t(r) * m_stride + 3 * size_t(x); }
+    // Marks are also kept as one bit per pixel (made at the first mark): a
+    // picture that keeps failing its check digit collects thousands of
+    // marks, and every pixel read asks whether it is one.
     bool marked(int x, int r) const {
-        for (const BarcodeMark& m : m_result.marks)
-            if (m.x == x && m.row == r) return true;
-        return false;
+        const size_t at = size_t(r) * size_t(m_width) + size_t(x);
+        return m_markBits[at / 64] >> (at % 64) & 1;
+    }
+    void mark(int x, int r) {
+        m_result.marks.push_back({x, r});
+        if (x < 0 || r < 0 || x >= m_width || r >= m_height) return;  // never read as a pixel
+        if (m_markBits.empty()) m_markBits.assign((size_t(m_width) * size_t(m_height) + 63) / 64, 0);
+        const size_t at = size_t(r) * size_t(m_width) + size_t(x);
+        m_markBits[at / 64] |= uint64_t(1) << (at % 64);
     }
     // The grey value of a pixel, as it is once the marks are painted.
     int grey(int x, int r) const {
-        if (!m_result.marks.empty() && marked(x, r)) return kMarkGrey;
+        if (!m_markBits.empty() && marked(x, r)) return kMarkGrey;
         const uint8_t* p = pixel(x, r);
         return Grey(p[0], p[1], p[2]);
     }
@@ -260,6 +269,7 @@ private:
     int m_readBudget = 0;  // E
 
     BarcodeResult m_result;
+    std::vector<uint64_t> m_markBits;
 };
 
 BarcodeResult Reader::search() {
@@ -581,7 +591,7 @@ Reader::Element Reader::middleGuardElement(Cursor& c, int width) {
     for (int e : c.elements) total += e;
     const int n = barcode::ModulesIn(total, m_module);
     if (n < 4 || n > 6) return Element::Failed;
-    m_result.marks.push_back({c.x, c.row});  // the first pixel after the middle guard
+    mark(c.x, c.row);  // the first pixel after the middle guard
     c.middle = false;
     c.count = 0;
     if (c.ean8) c.position = 9;
