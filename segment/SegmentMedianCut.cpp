@@ -313,8 +313,8 @@ bool Cycle::growRuns(const Area& area, std::vector<uint64_t>& scratch) {
     uint64_t* under = starts + words;   // runs of the row below
     for (uint32_t y = area.y0; y < area.y1; ++y) {
         uint32_t* line = m_map + size_t(y) * m_width + area.x0;
-        const uint32_t* below = line - m_width;
         const bool first = y == area.y0;
+        const uint32_t* below = first ? line : line - m_width;  // not read on the first row
         RunStarts(line, n, starts);
         // Walk the places where a run starts in this row or in the row below;
         // between two of them the run and the run underneath stay the same.
