@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shell/Editor.h"
+#include "shell/Messages.h"
 #include "shell/commands/Selection.h"
 #include "shell/dialogs/DialogCommand.h"
 
@@ -82,16 +83,26 @@ const DialogCommand kRotateCommand{
 void TurnSelectionOrPicture(Editor& editor, edit::Turn turn) {
     LiftSelection(editor);
     core::WorkArena& arena = editor.arena();
-    if (CurrentSelection(editor) == SelectionKind::Floating) {
+    const bool floats = CurrentSelection(editor) == SelectionKind::Floating;
+    // A quarter turn makes the height the width, and no picture may be wider
+    // than its rows can count: such a turn is refused and nothing changes.
+    const core::BmpView subject = floats ? arena.floatImage() : core::BmpView(editor.document());
+    const bool quarter = turn == edit::Turn::Right || turn == edit::Turn::Left;
+    if (quarter && subject.height() > core::kMaxWidth) {
+        editor.message(text::kTooLarge);
+        return;
+    }
+    if (floats) {
         // The picture without the selection comes back; the floating pixels
-        // turn from an untouched copy, and are composited over it again at
-        // the same bottom-left corner.
+        // turn from an untouched copy of their own (a pasted image can be
+        // larger than the picture, and so than any region sized by it), and
+        // are composited over it again at the same bottom-left corner.
         RestoreUnderSelection(editor);
         const core::BmpView floating = arena.floatImage();
-        const core::MutableBmpView source = arena.writeBackground();
+        core::BmpImage source = core::BmpImage::Allocate(floating.fileSize());
         std::memcpy(source.data(), floating.data(), floating.fileSize());
-        const core::MutableBmpView turned = FloatingPixels(editor, edit::TurnedFileSize(source, turn));
-        edit::TurnPicture(source, turned, turn);
+        const core::MutableBmpView turned = FloatingPixels(editor, edit::TurnedFileSize(source.view(), turn));
+        edit::TurnPicture(source.view(), turned, turn);
         RetakeUnderSelection(editor);
         Recomposite(editor);
     } else {
