@@ -236,6 +236,7 @@ UndoStatus UndoRing::snapshot(BmpView document, WorkArena& arena, uint16_t toolM
     m_slots[size_t(next)] = std::nullopt;
     m_journalEndSet[size_t(i)] = false;
 
+    arena.journalGuard = pos;
     uint8_t* header = arena.journal() + pos;
     Store32(header, toolMode & 0x20u);
     Store32(header + 4, kJournalHeaderMarker);
@@ -331,11 +332,13 @@ void UndoRing::rewindToAction(WorkArena& arena) {
     if (m_slots[size_t(q)]) arena.journalWrite = Forward(*m_slots[size_t(q)]);
 }
 
-void UndoRing::Record(WorkArena& arena, uint32_t offset, uint32_t oldBytes) {
+bool UndoRing::Record(WorkArena& arena, uint32_t offset, uint32_t oldBytes, bool kept) {
+    if (kept && Forward(arena.journalWrite) == arena.journalGuard) return false;
     uint8_t* record = arena.journal() + arena.journalWrite;
     Store32(record, offset);
     Store32(record + 4, oldBytes);
     arena.journalWrite = Forward(arena.journalWrite);
+    return true;
 }
 
 }  // namespace zorva::core

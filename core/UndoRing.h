@@ -95,8 +95,13 @@ public:
     void rewindToAction(WorkArena& arena);
 
     // Appends one pixel record: byte offset in the document and the 4 bytes
-    // found there before the change.
-    static void Record(WorkArena& arena, uint32_t offset, uint32_t oldBytes);
+    // found there before the change. The ring holds 1,048,576 records; a
+    // longer action wraps over its oldest ones, which a stroke of the pen
+    // never reads again. `kept`: the record will be walked back (an outline
+    // is always taken away again), so it never wraps over the action's
+    // header; when the ring is that full nothing is recorded, false is
+    // returned, and the caller leaves the pixel as it is.
+    static bool Record(WorkArena& arena, uint32_t offset, uint32_t oldBytes, bool kept = false);
 
     int index() const { return m_index; }
     std::optional<uint32_t> slot(int d) const { return m_slots[size_t(d)]; }

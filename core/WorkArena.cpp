@@ -49,6 +49,7 @@ void WorkArena::carve(BmpView document) {
     m_imageBlockSize = layout.imageBlockSize;
     m_planeSize = layout.planeSize;
     journalWrite = 0;
+    journalGuard = 0;
     const size_t plane = kJournalSize;
     const size_t background = plane + m_planeSize;
     const size_t mask = background + m_planeSize;

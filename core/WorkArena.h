@@ -86,6 +86,9 @@ public:
     uint8_t* journal() const { return m_base; }
     // Byte offset of the next record.
     uint32_t journalWrite = 0;
+    // Byte offset of the current action's header: records that must be
+    // walked back (a selection outline) never wrap over it.
+    uint32_t journalGuard = 0;
 
     // ---- writing ----
     // The document's width x height words at PixelPlane: local means,

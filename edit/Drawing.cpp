@@ -19,7 +19,14 @@ bool CoveredBefore(const Pen& pen, uint32_t offset) {
 void Change(const Canvas& canvas, uint32_t x, uint32_t r) {
     uint8_t* p = canvas.image.pixel(x, r);
     const auto offset = uint32_t(p - canvas.image.data());
-    if (canvas.journal) core::UndoRing::Record(*canvas.journal, offset, core::LoadPixel(p));
+    // An outline is always taken away again by walking its records back: a
+    // pixel that could not be recorded is left unmarked in the picture (the
+    // mask still gets it), never marked for good.
+    const bool outline = canvas.ink == Ink::Outline || canvas.ink == Ink::FinalOutline;
+    if (canvas.journal && !core::UndoRing::Record(*canvas.journal, offset, core::LoadPixel(p), outline)) {
+        if (canvas.ink == Ink::FinalOutline) core::StorePixel(canvas.mask.pixel(x, r), 0);
+        return;
+    }
     switch (canvas.ink) {
         case Ink::Colour:
             core::StorePixel(p, canvas.colour);
