@@ -169,6 +169,11 @@ void Editor::relayout() {
                            document().height(), layout);
 }
 
+void Editor::settle(bool keepSelection, bool keepRectangle) {
+    if (!keepRectangle) CommitRectangle(*this);
+    if (!keepSelection) EndSelection(*this);
+}
+
 void Editor::dispatch(CommandId id) {
     const CommandInfo* info = FindCommand(ToInt(id));
     // Shortcuts and stray calls act only as the menu would let them.
@@ -176,8 +181,7 @@ void Editor::dispatch(CommandId id) {
     if (!info->run && !info->dialog) return;
     // An editable rectangle is still an XOR outline and a selection still
     // carries one: both are settled before a command reads the picture.
-    if (!(info->marks & mark::SettingOnly)) CommitRectangle(*this);
-    if (!(info->marks & mark::OnSelection)) EndSelection(*this);
+    settle(info->marks & mark::OnSelection, info->marks & mark::SettingOnly);
     const bool snapshot = info->marks & mark::Snapshot;
     if (snapshot) takeSnapshot();
     if (info->dialog)

@@ -63,6 +63,12 @@ public:
     void install(core::BmpImage image, InstallKind kind);
     // Writes the document to `path`; shows "Нельзя записать файл" on failure.
     bool saveDocument(const std::string& path);
+    // Settles what is still only drawn over the picture, as every command
+    // that reads the picture does first: an editable rectangle is committed,
+    // a selection ends (dropped, or its outline removed). `keepSelection`:
+    // the command acts on the selection; `keepRectangle`: it only changes a
+    // setting. A script saving its result settles both.
+    void settle(bool keepSelection = false, bool keepRectangle = false);
 
     // The undo snapshot every pixel-changing command takes first (nothing
     // while a selection is outlined or floating: its snapshot was taken when

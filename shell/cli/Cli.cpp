@@ -112,6 +112,9 @@ int Apply(const Arguments& args, Session& s) {
     for (const OpCall& call : calls)
         if (UsesTheBases(call.id)) s.loadBases();
     if (!s.open(args[0])) return kFileError;
+    // Whatever an OP had to say (a file it could not write, a picture too
+    // large to turn, too many segments) is a failure of the run.
+    const int before = s.host.messagesShown;
     s.host.recording = true;
     EditorTools tools;
     for (size_t i = 0; i < calls.size(); ++i) {
@@ -133,8 +136,13 @@ int Apply(const Arguments& args, Session& s) {
     // The pointer fields only echo the script's own points.
     for (const auto& [field, text] : s.host.statusLog())
         if (field != status::PointerX && field != status::PointerY) s.out << field << '\t' << text << '\n';
-    if (!output.empty() && !s.save(output)) return kFileError;
-    return kOk;
+    // The saved picture is the one the user would see after pressing
+    // "Сохранить": no outline, rectangle or pasted image left hanging.
+    if (!output.empty()) {
+        s.editor.settle();
+        if (!s.save(output)) return kFileError;
+    }
+    return s.host.messagesShown == before ? kOk : kFileError;
 }
 
 // One line per picture: NAME<TAB>field 10<TAB>the reader that read the code
