@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "shell/Messages.h"
 #include "shell/cli/CliOps.h"
 #include "shell/commands/CommandTable.h"
 #include "shell/commands/Selection.h"
@@ -259,6 +260,54 @@ TEST_F(EditingTest, RotationTurnsThePictureOrTheSelection) {
     EXPECT_EQ(At(4, 8), picture(4, 3));
     EXPECT_EQ(At(8, 3), 0xFFFFFFu);  // where the piece lay and the turned one does not
     EXPECT_EQ(At(4, 9), picture(4, 9));
+}
+
+// A quarter turn that would make the picture (or the selection) wider than
+// a row can count is refused with a message and changes nothing; a pasted
+// image larger than the picture turns like any other floating selection.
+TEST_F(EditingTest, TurnsOfTallPicturesAndOfPastesLargerThanThePicture) {
+    InstallSolid(2, core::kMaxWidth + 1, 0x336699);
+    const std::vector<uint8_t> tall = Bytes();
+    for (const char* turn : {"rotate:right", "rotate:left"}) {
+        host.messages.clear();
+        Do({turn});
+        EXPECT_EQ(Bytes(), tall) << turn;
+        ASSERT_EQ(host.messages.size(), 1u) << turn;
+        EXPECT_EQ(host.messages[0].text, text::kTooLarge);
+    }
+    Do({"tool:rectangle-select", "drag:0,0,1,21844", "rotate:right"});
+    EXPECT_EQ(host.messages.size(), 2u);
+    Do({"tool:pencil"});
+    EXPECT_EQ(Bytes(), tall);
+
+    const auto picture = [](uint32_t x, uint32_t r) { return 0x200000u + x + 256 * r; };
+    editor.install(test::MakeImage(61, 47, picture), InstallKind::Open);
+    Do({"tool:rectangle-select", "drag:0,0,60,46", "copy"});
+    InstallSolid(10, 8, 0x00FF00);
+    Do({"paste", "rotate:180", "rotate:left"});
+    const core::BmpView floating = editor.arena().floatImage();
+    ASSERT_EQ(floating.width(), 47u);
+    ASSERT_EQ(floating.height(), 61u);
+    // Half a turn then a quarter to the left: (x, r) comes from (60 - r, x).
+    for (uint32_t r = 0; r < 61; r += 6)
+        for (uint32_t x = 0; x < 47; x += 5) ASSERT_EQ(test::Rgb(floating, x, r), picture(60 - r, x)) << x << "," << r;
+}
+
+// A freehand outline of more pixels than the pixel journal holds (a zigzag
+// over a wide picture): taking it away, by undo, by choosing another tool or
+// by lifting the selection, leaves no marked pixel behind.
+TEST_F(EditingTest, AnOutlineLongerThanTheJournalNeverStaysInThePicture) {
+    std::string zigzag = "drag:0,0";
+    for (int i = 1; i < 400; ++i) {
+        zigzag += i % 2 ? ",5999," : ",0,";
+        zigzag += std::to_string(i);
+    }
+    for (const char* end : {"undo", "tool:pencil", "copy"}) {
+        InstallSolid(6000, 400, 0x0AC81E);
+        const std::vector<uint8_t> start = Bytes();
+        Do({"tool:freehand-select", zigzag.c_str(), end});
+        EXPECT_EQ(Bytes(), start) << end;
+    }
 }
 
 // Hundreds of random sessions of tools, gestures (many reaching past the
