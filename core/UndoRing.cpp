@@ -74,6 +74,19 @@ int LockFolder(const std::string& folder) {
 
 // Removes the private subfolders of copies that have ended: their lock is
 // free. Only the snapshot files and the lock inside are removed.
+// Removes a folder of one copy's own whose lock `lock` is held: its
+// snapshot files and the lock file, then the folder if nothing else is left.
+void RemoveFolder(const std::string& folder, int lock) {
+    std::error_code listError;
+    for (std::filesystem::directory_iterator f(folder, listError), fend; !listError && f != fend;
+         f.increment(listError)) {
+        const std::string file = f->path().filename().string();
+        if (file.rfind("$$$grVX", 0) == 0) unlink(f->path().c_str());
+    }
+    close(lock);
+    rmdir(folder.c_str());
+}
+
 void RemoveStaleFolders(const std::string& base) {
     std::error_code ec;
     for (std::filesystem::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
@@ -85,14 +98,7 @@ void RemoveStaleFolders(const std::string& base) {
         const std::string folder = it->path().string();
         const int lock = LockFolder(folder);
         if (lock < 0) continue;  // its copy is still running
-        std::error_code listError;
-        for (std::filesystem::directory_iterator f(folder, listError), fend; !listError && f != fend;
-             f.increment(listError)) {
-            const std::string file = f->path().filename().string();
-            if (file.rfind("$$$grVX", 0) == 0) unlink(f->path().c_str());
-        }
-        close(lock);
-        rmdir(folder.c_str());
+        RemoveFolder(folder, lock);
     }
 }
 
@@ -143,30 +149,50 @@ UndoFolder UndoFolder::Claim(const std::string& programFolder) {
         if (lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) continue;
         if ((claimed.m_lock = LockFolder(own)) >= 0) {
             claimed.m_path = own;
+            claimed.m_owned = true;
             return claimed;
         }
     }
     const std::string own = PrivateTempFolder();
-    if (!own.empty() && (claimed.m_lock = LockFolder(own)) >= 0) claimed.m_path = own;
+    if (!own.empty() && (claimed.m_lock = LockFolder(own)) >= 0) {
+        claimed.m_path = own;
+        claimed.m_owned = true;
+    }
     return claimed;
 }
 
-UndoFolder::UndoFolder(UndoFolder&& other) noexcept : m_path(std::move(other.m_path)), m_lock(other.m_lock) {
+UndoFolder::UndoFolder(UndoFolder&& other) noexcept
+    : m_path(std::move(other.m_path)), m_lock(other.m_lock), m_owned(other.m_owned) {
     other.m_lock = -1;
+    other.m_owned = false;
 }
 
 UndoFolder& UndoFolder::operator=(UndoFolder&& other) noexcept {
     if (this != &other) {
-        if (m_lock >= 0) close(m_lock);
+        release();
         m_path = std::move(other.m_path);
         m_lock = other.m_lock;
+        m_owned = other.m_owned;
         other.m_lock = -1;
+        other.m_owned = false;
     }
     return *this;
 }
 
 UndoFolder::~UndoFolder() {
-    if (m_lock >= 0) close(m_lock);
+    release();
+}
+
+void UndoFolder::release() {
+    if (m_lock < 0) return;
+    // A folder made for this copy alone goes with it; nothing else would
+    // ever clean one under the temporary folder.
+    if (m_owned)
+        RemoveFolder(m_path, m_lock);
+    else
+        close(m_lock);
+    m_lock = -1;
+    m_owned = false;
 }
 
 std::string UndoRing::slotPath(int slot) const {

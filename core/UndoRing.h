@@ -33,7 +33,9 @@ enum class UndoStatus {
 // with mode 0700 under the temporary folder) by locking "$$$grVX.lock" in
 // it; a copy that finds it locked works in a subfolder "$$$grVX.<pid>" of
 // its own, locked the same way. Subfolders left by copies that ended are
-// removed when the next copy starts. Never the working folder.
+// removed when the next copy starts; a copy removes its own subfolder or
+// private folder (and the snapshot files in it) when it ends. Never the
+// working folder.
 class UndoFolder {
 public:
     // `programFolder` may be empty (not known).
@@ -49,8 +51,11 @@ public:
     const std::string& path() const { return m_path; }
 
 private:
+    void release();
+
     std::string m_path;
-    int m_lock = -1;  // the open, locked "$$$grVX.lock"
+    int m_lock = -1;       // the open, locked "$$$grVX.lock"
+    bool m_owned = false;  // a folder made for this copy alone
 };
 
 class UndoRing {

@@ -242,7 +242,7 @@ TEST(UndoFolder, TwoCopiesNeverShareSnapshotFiles) {
     const UndoFolder first = UndoFolder::Claim(dir.path());
     EXPECT_EQ(first.path(), dir.path());
     EXPECT_FALSE(std::filesystem::exists(dead));
-    const UndoFolder second = UndoFolder::Claim(dir.path());
+    UndoFolder second = UndoFolder::Claim(dir.path());
     ASSERT_FALSE(second.path().empty());
     EXPECT_NE(second.path(), first.path());
     EXPECT_EQ(std::filesystem::path(second.path()).parent_path(), std::filesystem::path(dir.path()));
@@ -265,6 +265,12 @@ TEST(UndoFolder, TwoCopiesNeverShareSnapshotFiles) {
     ASSERT_TRUE(WriteWholeFile(ringB.slotPath(0), a.data(), arena.imageBlockSize()));
     EXPECT_EQ(ringB.undo(b.view(), arena, false), UndoStatus::ReadFailed);
     EXPECT_EQ(test::Rgb(b.view(), 0, 0), 0xBBu);
+
+    // A copy's own subfolder goes when the copy ends; the shared folder stays.
+    const std::string sub = second.path();
+    second = UndoFolder();
+    EXPECT_FALSE(std::filesystem::exists(sub));
+    EXPECT_TRUE(std::filesystem::exists(ringA.slotPath(1)));
 }
 
 // The program's folder not writable and no home: the user's cache folder is
@@ -278,7 +284,7 @@ TEST(UndoFolder, FallsBackToPrivateFoldersAndNeverFollowsALink) {
     EXPECT_EQ(cached.path(), dir.file("cache") + "/zorva");
     setenv("XDG_CACHE_HOME", dir.file("file/cache").c_str(), 1);  // not a folder either
     setenv("TMPDIR", dir.path().c_str(), 1);
-    const UndoFolder own = UndoFolder::Claim(dir.file("file"));
+    UndoFolder own = UndoFolder::Claim(dir.file("file"));
     unsetenv("XDG_CACHE_HOME");
     unsetenv("TMPDIR");
     ASSERT_EQ(own.path().rfind(dir.file("zorva-"), 0), 0u) << own.path();
@@ -296,6 +302,13 @@ TEST(UndoFolder, FallsBackToPrivateFoldersAndNeverFollowsALink) {
     ASSERT_EQ(ring.snapshot(doc.view(), arena, 0), UndoStatus::Done);
     EXPECT_EQ(test::ReadBytes(dir.file("victim")), std::vector<uint8_t>{7});
     EXPECT_FALSE(std::filesystem::is_symlink(ring.slotPath(0)));
+
+    // Nothing would ever clean a private folder left under the temporary
+    // folder: it goes, snapshots and all, when the copy ends.
+    const std::string ownPath = own.path();
+    own = UndoFolder();
+    EXPECT_FALSE(std::filesystem::exists(ownPath));
+    EXPECT_EQ(test::ReadBytes(dir.file("victim")), std::vector<uint8_t>{7});
 }
 
 }  // namespace
