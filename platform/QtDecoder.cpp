@@ -1,10 +1,19 @@
 // Decoding picture files with Qt's image readers into the program's BMP layout.
 #include "platform/QtDecoder.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
+#include "core/Bytes.h"
 #include "core/ImageFiles.h"
 #include "core/WorkArena.h"
 
@@ -19,6 +28,28 @@ inline uint32_t OverWhite(uint32_t argb) {
     const uint32_t inv = 255 - a;
     const auto mix = [&](uint32_t c) { return (c * a + 255 * inv + 127) / 255; };
     return 0xFF000000u | mix((argb >> 16) & 255) << 16 | mix((argb >> 8) & 255) << 8 | mix(argb & 255);
+}
+
+// Picture files larger than this are not read (an uncompressed picture the
+// work arena can hold is well below it).
+constexpr size_t kLargestFile = size_t(1) << 30;
+
+// Whether `bytes` are an uncompressed BMP file cut short: Qt's reader fills
+// the missing rows with black and calls it a success. Compressed and
+// old-style BMP files are left to the reader.
+bool TruncatedBmp(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+    const uint8_t* b = bytes.data();
+    const uint32_t pixelOffset = core::Load32(b + 10), infoSize = core::Load32(b + 14);
+    const auto width = int32_t(core::Load32(b + 18)), height = int32_t(core::Load32(b + 22));
+    const uint32_t bits = core::Load16(b + 28), compression = core::Load32(b + 30);
+    constexpr uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (infoSize < 40 || (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields))
+        return false;
+    if (width <= 0 || height == 0 || height == INT32_MIN || bits == 0 || bits > 32) return false;
+    const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
+    const uint64_t rows = uint64_t(height < 0 ? -int64_t(height) : height);
+    return bytes.size() < uint64_t(pixelOffset) + stride * rows;
 }
 
 }  // namespace
@@ -42,11 +73,21 @@ core::BmpImage PictureFromQImage(QImage image) {
 
 shell::DecodeResult DecodeWithQt(const std::string& path) {
     shell::DecodeResult result;
-    const QString name = QString::fromUtf8(path.data(), qsizetype(path.size()));
-    const QFileInfo info(name);
-    if (!info.isFile() || !info.isReadable()) return result;
+    // The file is read by its name's bytes as they are: a name in another
+    // encoding than UTF-8 (copied from an old Windows disk) opens too.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || access(path.c_str(), R_OK) != 0) return result;
+    if (size_t(st.st_size) > kLargestFile) {
+        result.status = shell::DecodeStatus::TooLarge;
+        return result;
+    }
+    const std::optional<std::vector<uint8_t>> bytes = core::ReadWholeFile(path, kLargestFile);
+    if (!bytes || bytes->empty() || TruncatedBmp(*bytes)) return result;
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
 
-    QImageReader reader(name);
+    QImageReader reader(&buffer);
     // The data decides, not the name: a BMP saved as "photo.jpg" opens.
     reader.setDecideFormatFromContent(true);
     const QSize announced = reader.size();
