@@ -190,6 +190,17 @@ private slots:
             out.write(in.read(40));
             bad << cut;
         }
+        // A BMP whose last row is cut short: Qt would fill it with black.
+        {
+            QFile in(dir.filePath("good.bmp"));
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            const QByteArray whole = in.readAll();
+            const QString cut = dir.filePath("short.bmp");
+            QFile out(cut);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(whole.left(whole.size() - 10));
+            bad << cut;
+        }
         const QString empty = dir.filePath("empty.png");
         QFile(empty).open(QIODevice::WriteOnly);
         const QString garbage = dir.filePath("garbage.gif");
@@ -232,6 +243,17 @@ private slots:
         QVERIFY(QDir().mkpath(dir.filePath("Мои фото")));
         QVERIFY(Reference().save(path));
         shell::DecodeResult result = platform::DecodeWithQt(path.toStdString());
+        QCOMPARE(int(result.status), int(shell::DecodeStatus::Ok));
+        QCOMPARE(result.image.view().width(), 13);
+
+        // A name in Windows-1251 ("фото.png"), not valid UTF-8: opened by its
+        // bytes as they are.
+        QFile png(path);
+        QVERIFY(png.open(QIODevice::ReadOnly));
+        const QByteArray bytes = png.readAll();
+        const std::string legacy = dir.path().toStdString() + "/\xF4\xEE\xF2\xEE.png";
+        QVERIFY(core::WriteWholeFile(legacy, std::string_view(bytes.constData(), size_t(bytes.size()))));
+        result = platform::DecodeWithQt(legacy);
         QCOMPARE(int(result.status), int(shell::DecodeStatus::Ok));
         QCOMPARE(result.image.view().width(), 13);
     }
