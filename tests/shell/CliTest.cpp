@@ -173,5 +173,27 @@ TEST_F(CliTest, ApplyOpensRunsAndSaves) {
     EXPECT_NE(run.err.find("time: "), std::string::npos);
 }
 
+// A script that saves gets the picture a save from the menu would write (the
+// rectangle committed, no selection outline left in it), and a run in which
+// an OP had to say something ends in status 1, whatever came after it.
+TEST_F(CliTest, ApplySavesThePictureSettledAndFailsWhenAnOpFailed) {
+    const std::string in = dir.file("white.bmp");
+    core::WriteImageFile(in, test::MakeSolid(12, 8, 0xFFFFFF).view());
+    const std::string out = dir.file("o.bmp");
+    ASSERT_EQ(Cli({"apply", in, "-o", out, "tool:rectangle", "drag:2,2,8,5"}).status, 0);
+    const core::BmpImage drawn = test::ReadBmp24(out);
+    EXPECT_EQ(test::Rgb(drawn.view(), 2, 2), 0u);  // black, not the rubber band's XOR grey
+    ASSERT_EQ(Cli({"apply", in, "-o", out, "tool:rectangle-select", "drag:2,2,8,5"}).status, 0);
+    EXPECT_TRUE(test::SameBytes(test::ReadBytes(in), test::ReadBytes(out)));
+
+    // The SVG cannot be written (a folder stands at its name): said, and 1.
+    std::filesystem::create_directory(dir.file("white.svg"));
+    const CliRun failed = Cli({"apply", in, "-o", out, "segment:2,5", "svg:1", "negative"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("Нельзя записать файл"), std::string::npos);
+    // The picture is saved all the same: segmented (white as 0xFCFCFC), then negated.
+    EXPECT_EQ(test::Rgb(test::ReadBmp24(out).view(), 0, 0), 0x030303u);
+}
+
 }  // namespace
 }  // namespace zorva::shell
