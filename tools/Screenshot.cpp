@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         // scrolled to the middle of the photo, the pointer over it.
         shell::HoverPalette(editor, 8 * shell::kToolButtonSize - 12);
         shell::ChooseTool(editor, 8, noTools);
-        shell::DialogModel zoom(*shell::kZoomCommand.spec, &editor, shell::kZoomCommand.hooks);
+        shell::DialogModel zoom(*shell::kZoomCommand.form, &editor, shell::kZoomCommand.hooks);
         shell::PlayDialog(zoom, {{shell::DialogStep::Click, 253}, {shell::DialogStep::Click, 258}});  // 200%, OK
         shell::ViewLayout& layout = editor.state().layout;
         layout.horizontal.position = layout.horizontal.maximum / 2;

@@ -52,17 +52,18 @@ std::string Expected(const OpArg& arg, const ControlSpec* control) {
 // control or clicks the button its word names; "OK" ends the script.
 std::optional<DialogScript> Answers(std::string_view op, std::string_view name, std::string_view args,
                                     const DialogCommand& command, std::string& why) {
-    const std::span<const OpArg> spec = command.opArgs;
+    const std::span<const OpArg> expected = command.opArgs;
     const std::vector<std::string_view> given = args.empty() ? std::vector<std::string_view>{} : SplitArgs(args);
-    const size_t required = size_t(std::count_if(spec.begin(), spec.end(), [](const OpArg& a) { return !a.optional; }));
-    if (given.size() < required || given.size() > spec.size()) {
-        why = std::string(op) + ": " + std::string(name) + " takes " + Synopsis(name, spec);
+    const size_t required =
+        size_t(std::count_if(expected.begin(), expected.end(), [](const OpArg& a) { return !a.optional; }));
+    if (given.size() < required || given.size() > expected.size()) {
+        why = std::string(op) + ": " + std::string(name) + " takes " + Synopsis(name, expected);
         return std::nullopt;
     }
     DialogScript early, late;
     for (size_t i = 0; i < given.size(); ++i) {
-        const OpArg& arg = spec[i];
-        const ControlSpec* control = arg.control ? ControlIn(*command.spec, arg.control) : nullptr;
+        const OpArg& arg = expected[i];
+        const ControlSpec* control = arg.control ? ControlIn(*command.form, arg.control) : nullptr;
         DialogScript& steps = arg.first ? early : late;
         const auto word =
             std::find_if(arg.words.begin(), arg.words.end(), [&](const OpWord& w) { return w.word == given[i]; });
@@ -80,7 +81,7 @@ std::optional<DialogScript> Answers(std::string_view op, std::string_view name, 
     early.insert(early.end(), late.begin(), late.end());
     // The button "OK" itself: other buttons may end the dialog as OK does
     // ("256"), but only after doing their own part.
-    for (const ControlSpec& c : command.spec->controls)
+    for (const ControlSpec& c : command.form->controls)
         if (c.kind == ControlKind::Button && c.press == Press::Ok && c.text == "OK")
             early.push_back({DialogStep::Click, c.id, 0});
     return early;

@@ -372,18 +372,18 @@ void PencilSoftCommand(Editor& editor) {
 // than through `snapshot`: "Отмена" needs to know whether the step was
 // recorded.
 const DialogCommand kToneCommand{
-    .spec = &kControls,
+    .form = &kControls,
     .hooks = {.opened = ToneOpened, .changed = ToneChanged, .cancelled = ToneCancelled, .closed = ToneClosed},
     .run = RunTone,
     .opArgs = kToneArgs};
-const DialogCommand kThresholdCommand{.spec = &kPorog,
+const DialogCommand kThresholdCommand{.form = &kPorog,
                                       .hooks = {.opened = ThresholdOpened,
                                                 .changed = ThresholdChanged,
                                                 .cancelled = ThresholdCancelled,
                                                 .closed = [](Editor& e, DialogModel&) { ForgetUntouched(e); }},
                                       .run = RunThreshold,
                                       .opArgs = kThresholdArgs};
-const DialogCommand kEngraveCommand{.spec = &kGravur,
+const DialogCommand kEngraveCommand{.form = &kGravur,
                                     .hooks = {.opened = EngraveOpened,
                                               .changed = EngraveChanged,
                                               .cancelled = EngraveCancelled,

@@ -78,7 +78,7 @@ constexpr OpArg kRotateArgs[] = {{"left|right|180|mirror", "turn", 0, kTurnWords
 }  // namespace
 
 const DialogCommand kRotateCommand{
-    .spec = &kRotateDialog, .hooks = {.cancelled = Cancelled}, .run = RunRotation, .opArgs = kRotateArgs};
+    .form = &kRotateDialog, .hooks = {.cancelled = Cancelled}, .run = RunRotation, .opArgs = kRotateArgs};
 
 void TurnSelectionOrPicture(Editor& editor, edit::Turn turn) {
     LiftSelection(editor);

@@ -227,12 +227,12 @@ MedianCutOutcome SegmentDocumentMedianCut(Editor& editor, int colours, int minim
     return MedianCutOutcome::Done;
 }
 
-const DialogCommand kPaletteCommand{.spec = &kPalitra, .snapshot = true, .run = RunPalette, .opArgs = kPaletteArgs};
+const DialogCommand kPaletteCommand{.form = &kPalitra, .snapshot = true, .run = RunPalette, .opArgs = kPaletteArgs};
 const DialogCommand kSegmentEightCommand{
-    .spec = &kSegment1, .snapshot = true, .run = RunSegmentEight, .opArgs = kSegment8Args};
+    .form = &kSegment1, .snapshot = true, .run = RunSegmentEight, .opArgs = kSegment8Args};
 const DialogCommand kSegmentMedianCutCommand{
-    .spec = &kSegment2, .snapshot = true, .run = RunSegmentMedianCut, .opArgs = kSegmentArgs};
-const DialogCommand kSvgExportCommand{.spec = &kSegMin,  // the wider range, for the OP's argument
+    .form = &kSegment2, .snapshot = true, .run = RunSegmentMedianCut, .opArgs = kSegmentArgs};
+const DialogCommand kSvgExportCommand{.form = &kSegMin,  // the wider range, for the OP's argument
                                       .choose = SvgDialog,
                                       .hooks = {.opened = ClearVectorFlags},
                                       .run = RunSvgExport,

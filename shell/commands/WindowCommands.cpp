@@ -45,7 +45,7 @@ void ZoomChanged(Editor& editor, DialogModel& dialog, int) {
 
 }  // namespace
 
-const DialogCommand kZoomCommand{.spec = &kZoomDialog, .hooks = {.opened = ZoomOpened, .changed = ZoomChanged}};
+const DialogCommand kZoomCommand{.form = &kZoomDialog, .hooks = {.opened = ZoomOpened, .changed = ZoomChanged}};
 
 void OpenZoomDialog(Editor& editor) {
     editor.state().viewMode = CommandId::SourceView;

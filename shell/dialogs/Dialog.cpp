@@ -8,10 +8,10 @@
 
 namespace zorva::shell {
 
-DialogModel::DialogModel(const DialogSpec& spec, Editor* editor, DialogHooks hooks, bool snapshot)
-    : m_spec(spec), m_editor(editor), m_hooks(hooks), m_snapshot(snapshot) {
-    m_controls.reserve(spec.controls.size());
-    for (const ControlSpec& c : spec.controls) {
+DialogModel::DialogModel(const DialogSpec& form, Editor* editor, DialogHooks hooks, bool snapshot)
+    : m_spec(form), m_editor(editor), m_hooks(hooks), m_snapshot(snapshot) {
+    m_controls.reserve(form.controls.size());
+    for (const ControlSpec& c : form.controls) {
         DialogControl control{c.id, c.kind, std::string(c.text), c.minimum, c.maximum, 0, false};
         // Radios and Set buttons name a value instead of holding one.
         if (c.kind != ControlKind::Radio && c.kind != ControlKind::Button) control.value = c.initial;
@@ -20,7 +20,7 @@ DialogModel::DialogModel(const DialogSpec& spec, Editor* editor, DialogHooks hoo
     derive();
 }
 
-const ControlSpec* DialogModel::spec(int id) const {
+const ControlSpec* DialogModel::controlSpec(int id) const {
     if (id == 0) return nullptr;
     for (const ControlSpec& c : m_spec.controls)
         if (c.id == id) return &c;
@@ -108,7 +108,7 @@ bool DialogModel::moveTrackbar(int id, int position) {
 
 bool DialogModel::click(int id) {
     if (m_end != DialogEnd::Running) return true;
-    const ControlSpec* s = spec(id);
+    const ControlSpec* s = controlSpec(id);
     if (!s) return false;
     if (s->kind == ControlKind::Radio) {
         setValue(s->source, s->initial);

@@ -133,7 +133,7 @@ class DialogModel {
 public:
     // `editor` is handed to the hooks; a dialog without hooks needs none.
     // `snapshot`: opening takes an undo snapshot first.
-    DialogModel(const DialogSpec& spec, Editor* editor = nullptr, DialogHooks hooks = {}, bool snapshot = false);
+    DialogModel(const DialogSpec& form, Editor* editor = nullptr, DialogHooks hooks = {}, bool snapshot = false);
 
     std::string_view resource() const { return m_spec.resource; }
     std::string_view title() const { return m_spec.title; }
@@ -160,7 +160,7 @@ public:
     void finish(DialogEnd how, int by = 0);
 
 private:
-    const ControlSpec* spec(int id) const;
+    const ControlSpec* controlSpec(int id) const;
     DialogControl* find(int id);
     // Recomputes every echo, radio and picture from the values.
     void derive();

@@ -7,7 +7,7 @@ namespace zorva::shell {
 
 const DialogSpec& DialogOf(const Editor& editor, const DialogCommand& command) {
     if (command.choose) return *command.choose(editor);
-    return *command.spec;
+    return *command.form;
 }
 
 void WriteReport(Editor& editor, const CommandReport& report, uint32_t startMs) {

@@ -45,7 +45,7 @@ struct OpArg {
 struct DialogCommand {
     // The dialog's table; `choose` picks one by the editor's state instead
     // (the SVG export asks what the map present calls for).
-    const DialogSpec* spec = nullptr;
+    const DialogSpec* form = nullptr;
     const DialogSpec* (*choose)(const Editor&) = nullptr;
     // Opening takes an undo snapshot.
     bool snapshot = false;

@@ -115,7 +115,7 @@ private slots:
         shell::Editor& editor = bench.editor;
         QVERIFY(editor.reserveArena());
         editor.install(test::MakeSolid(50, 50, 0), shell::InstallKind::Open);
-        shell::DialogModel model(*shell::kZoomCommand.spec, &editor, shell::kZoomCommand.hooks);
+        shell::DialogModel model(*shell::kZoomCommand.form, &editor, shell::kZoomCommand.hooks);
         model.open();
         platform::ModelDialog dialog(model, nullptr);
         QVERIFY(qobject_cast<QRadioButton*>(dialog.widgetFor(252))->isChecked());  // 100%

@@ -58,7 +58,7 @@ class DialogCommandTest : public ShellFixture {};
 // minimum shown in 232 until "x1" takes it back, and only OK runs the command.
 TEST_F(DialogCommandTest, SetButtonsScaleTheEchoAndOnlyOkRuns) {
     Install(12, 9);
-    DialogModel dialog(*kSegmentMedianCutCommand.spec, &editor, kSegmentMedianCutCommand.hooks, true);
+    DialogModel dialog(*kSegmentMedianCutCommand.form, &editor, kSegmentMedianCutCommand.hooks, true);
     const int undoIndex = editor.undoRing().index();
     dialog.open();
     EXPECT_EQ(editor.undoRing().index(), undoIndex + 1);

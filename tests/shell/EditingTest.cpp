@@ -37,7 +37,7 @@ protected:
             }
             // The OP's answers go to whichever dialog its command opens.
             if (const CommandInfo* info = FindCommand(ToInt(call->id)); info && info->dialog)
-                host.scripts[std::string(info->dialog->spec->resource)] = call->script;
+                host.scripts[std::string(info->dialog->form->resource)] = call->script;
             editor.dispatch(call->id);
         }
     }

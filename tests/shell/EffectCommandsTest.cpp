@@ -44,7 +44,7 @@ protected:
         return {image.data(), image.data() + original.size()};
     }
     DialogModel Open(const DialogCommand& command) {
-        DialogModel dialog(*command.spec, &editor, command.hooks, command.snapshot);
+        DialogModel dialog(*command.form, &editor, command.hooks, command.snapshot);
         dialog.open();
         return dialog;
     }

@@ -348,7 +348,7 @@ TEST_F(ZoomTest, TheCommandSwitchesToTheSourceViewAndRadiosActAtOnce) {
 TEST_F(ZoomTest, TheDialogOpensOnTheCurrentZoomAndKeepsOneRadioChecked) {
     Install(10, 10);
     state().zoomIndex = 6;
-    DialogModel dialog(*kZoomCommand.spec, &editor, kZoomCommand.hooks);
+    DialogModel dialog(*kZoomCommand.form, &editor, kZoomCommand.hooks);
     dialog.open();
     for (int id = 250; id <= 257; ++id) EXPECT_EQ(dialog.control(id)->checked, id == 255) << id;
     EXPECT_FALSE(dialog.click(257));  // stays open
