@@ -8,6 +8,7 @@
 #include "core/ImageFiles.h"
 #include "shell/Editor.h"
 #include "shell/cli/CliOps.h"
+#include "shell/commands/CommandTable.h"
 #include "shell/commands/PlateCommands.h"
 #include "shell/input/Input.h"
 #include "shell/input/Tools.h"
@@ -128,6 +129,15 @@ int Apply(const Arguments& args, Session& s) {
         if (!IsEnabled(s.editor, call.id)) {
             s.host.recording = false;
             return s.wrong("not available at this point: " + opNames[i]);
+        }
+        // A dialog chosen by the state (the SVG export's) has ranges of its
+        // own: an answer outside them is an error, never quietly clamped.
+        if (const CommandInfo* info = FindCommand(ToInt(call.id)); info && info->dialog && info->dialog->choose) {
+            std::string why;
+            if (!AnswersFit(opNames[i], *info->dialog, *info->dialog->choose(s.editor), call.script, why)) {
+                s.host.recording = false;
+                return s.wrong(why);
+            }
         }
         s.host.setScript(std::move(call.script));
         s.editor.dispatch(call.id);

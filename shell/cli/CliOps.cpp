@@ -89,6 +89,21 @@ std::optional<DialogScript> Answers(std::string_view op, std::string_view name, 
 
 }  // namespace
 
+bool AnswersFit(std::string_view op, const DialogCommand& command, const DialogSpec& form, const DialogScript& script,
+                std::string& why) {
+    for (const DialogStep& step : script) {
+        const ControlSpec* control = step.kind == DialogStep::Trackbar ? ControlIn(form, step.id) : nullptr;
+        if (!control || (step.value >= control->minimum && step.value <= control->maximum)) continue;
+        const auto arg = std::find_if(command.opArgs.begin(), command.opArgs.end(),
+                                      [&](const OpArg& a) { return a.control == step.id; });
+        const std::string_view what = arg != command.opArgs.end() ? arg->what : "value";
+        why = std::string(op) + ": the " + std::string(what) + " is " + std::to_string(control->minimum) + " to " +
+              std::to_string(control->maximum) + " here";
+        return false;
+    }
+    return true;
+}
+
 std::optional<int> ParseInt(std::string_view text, int lo, int hi) {
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);

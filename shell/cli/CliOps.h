@@ -8,6 +8,7 @@
 
 #include "shell/commands/CommandId.h"
 #include "shell/dialogs/Dialog.h"
+#include "shell/dialogs/DialogCommand.h"
 #include "shell/input/Gesture.h"
 
 namespace zorva::shell {
@@ -24,6 +25,13 @@ struct OpCall {
 // malformed, and `why` says which and why ("palette:0: the colour count is
 // 2 to 32"): a usage error.
 std::optional<OpCall> ParseOp(std::string_view op, std::string& why);
+
+// Whether the trackbar answers of `script` lie in the ranges of `form`, the
+// dialog `command` opens now (the SVG export's depends on the segmentation
+// present: 0 to 50 after 8-connected, 0 to 10 after median cut); `why` says
+// otherwise ("svg:30: the value is 0 to 10 here"): a usage error.
+bool AnswersFit(std::string_view op, const DialogCommand& command, const DialogSpec& form, const DialogScript& script,
+                std::string& why);
 
 // Every OP with its argument form ("palette:N"), for the usage text.
 std::vector<std::string> OpSynopses();
