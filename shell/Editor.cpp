@@ -109,8 +109,17 @@ bool Editor::saveDocument(const std::string& path) {
     m_host.setBusy(true);
     const bool ok = core::WriteImageFile(path, document());
     m_host.setBusy(false);
-    if (!ok) message(text::kCannotWrite, MessageIcon::Exclamation);
+    if (!ok) {
+        m_host.fileNotWritten(path);
+        message(text::kCannotWrite, MessageIcon::Exclamation);
+    }
     return ok;
+}
+
+bool Editor::writeFile(const std::string& path, std::string_view bytes) {
+    if (core::WriteWholeFile(path, bytes)) return true;
+    m_host.fileNotWritten(path);
+    return false;
 }
 
 // ---- undo ----

@@ -63,6 +63,10 @@ public:
     void install(core::BmpImage image, InstallKind kind);
     // Writes the document to `path`; shows "Нельзя записать файл" on failure.
     bool saveDocument(const std::string& path);
+    // Writes a file the user asked for (SVG, report, base) through the one
+    // whole-file writer; a failure is passed to the host with the file's path
+    // (the caller says "Нельзя записать файл").
+    bool writeFile(const std::string& path, std::string_view bytes);
     // Settles what is still only drawn over the picture, as every command
     // that reads the picture does first: an editable rectangle is committed,
     // a selection ends (dropped, or its outline removed). `keepSelection`:

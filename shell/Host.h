@@ -81,6 +81,10 @@ public:
     virtual void setBusy(bool /*busy*/) {}
     // A folder run's progress; the window shows none beyond the status bar.
     virtual void folderProgress(const FolderProgress& /*progress*/) {}
+    // A file that could not be written; the message that follows is about
+    // it. The window's message box says no more than the message; a console
+    // names the file.
+    virtual void fileNotWritten(std::string_view /*path*/) {}
 
     // The platform colour chooser: no colour preselected, its custom colours
     // kept for the whole run. Nothing when cancelled (or where there is none).

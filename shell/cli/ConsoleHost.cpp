@@ -8,8 +8,10 @@ namespace zorva::shell {
 
 void ConsoleHost::message(std::string_view text, std::string_view, MessageIcon) {
     ++messagesShown;
-    if (!m_subject.empty()) m_err << m_subject << ": ";
+    const std::string& about = m_file.empty() ? m_subject : m_file;
+    if (!about.empty()) m_err << about << ": ";
     m_err << text << '\n';
+    m_file.clear();
 }
 
 void ConsoleHost::statusChanged(int field, std::string_view text) {

@@ -34,6 +34,7 @@ public:
     // The file the next messages are about ("in.bmp: Не может загрузить
     // файл"); empty for none.
     void setSubject(std::string subject) { m_subject = std::move(subject); }
+    void fileNotWritten(std::string_view path) override { m_file = path; }
     // The answers of the next dialog: its trackbar moves and "OK".
     void setScript(DialogScript script) { m_script = std::move(script); }
     // Status writes since the last clear, in the order written.
@@ -49,6 +50,7 @@ private:
     std::ostream& m_err;
     DialogScript m_script;
     std::string m_subject;
+    std::string m_file;  // the file the next message is about
     std::vector<std::pair<int, std::string>> m_status;
 };
 

@@ -38,9 +38,9 @@ std::string Hex2(uint32_t value) {
 
 // A report in Windows-1251 through the one file writer; false when it did
 // not land (or could not be put in the code page).
-bool WriteReport(const std::string& path, const std::string& utf8) {
+bool WriteReport(Editor& editor, const std::string& path, const std::string& utf8) {
     const std::optional<std::string> text = ToCp1251(utf8);
-    return text && core::WriteWholeFile(path, *text);
+    return text && editor.writeFile(path, *text);
 }
 
 // The segmentation and tracing recognition starts with. Nothing when no
@@ -123,7 +123,9 @@ void MakeBaseCommand(Editor& editor) {
     const std::vector<uint8_t> records = recognize::MakeBaseRecords(*traced);
     // A base of no records is still a file: the picture held no silhouette.
     const bool written =
-        !picture.empty() && core::WriteWholeFile(BesideThePicture(picture, ".zdb"), records.data(), records.size());
+        !picture.empty() &&
+        editor.writeFile(BesideThePicture(picture, ".zdb"),
+                         std::string_view(reinterpret_cast<const char*>(records.data()), records.size()));
     editor.setStatus(status::Segment, std::to_string(editor.state().segment.segmentCount));
     if (!written || !svgWritten) editor.message(text::kCannotWrite, MessageIcon::Exclamation);
 }
@@ -142,7 +144,7 @@ void CompareWithBaseCommand(Editor& editor, int k) {
         recognize::CompareWithBase(*traced, editor.symbolBases()[size_t(k - 1)], recognize::BaseLabels(k));
     const std::string& picture = editor.state().currentFilePath;
     const bool written =
-        !picture.empty() && WriteReport(BesideThePicture(picture, "_SB.txt"), ComparisonReport(found, k));
+        !picture.empty() && WriteReport(editor, BesideThePicture(picture, "_SB.txt"), ComparisonReport(found, k));
     editor.showElapsed(startMs);
     editor.setStatus(status::Segment, std::to_string(editor.state().segment.segmentCount));
     editor.host().repaint(true);
@@ -153,7 +155,7 @@ void ObjectColoursCommand(Editor& editor) {
     if (!editor.hasDocument()) return;
     const recognize::DominantColourList colours = recognize::RecogniseObjectColours(editor.document());
     const std::string& picture = editor.state().currentFilePath;
-    if (picture.empty() || !WriteReport(BesideThePicture(picture, ".txt"), ColourReport(colours)))
+    if (picture.empty() || !WriteReport(editor, BesideThePicture(picture, ".txt"), ColourReport(colours)))
         editor.message(text::kCannotWrite, MessageIcon::Exclamation);
 }
 

@@ -244,7 +244,7 @@ bool WriteSvgBesideThePicture(Editor& editor, std::string_view svg) {
     if (picture.empty()) return false;
     // A segmentation without segments writes no file, and that is no failure.
     if (svg.empty()) return true;
-    return core::WriteWholeFile(segment::SvgPathFor(picture), svg);
+    return editor.writeFile(segment::SvgPathFor(picture), svg);
 }
 
 TraceResult TraceCurrentSegmentation(Editor& editor, SvgFile svg) {

@@ -115,8 +115,14 @@ TEST_F(CliTest, AnOpTheMenuWouldGreyIsAnErrorNotASilentSkip) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("not available at this point: svg:5"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir.file("o.bmp")));
-    // After a segmentation the same OP runs.
+    // After a segmentation the same OP runs, within the range of the dialog
+    // that segmentation calls for: 0 to 10 after median cut, 0 to 50 after
+    // 8-connected segmentation.
     EXPECT_EQ(Cli({"apply", in, "segment:2,0", "svg:5"}).status, 0);
+    const CliRun tooFine = Cli({"apply", in, "segment:2,0", "svg:30"});
+    EXPECT_EQ(tooFine.status, 2);
+    EXPECT_NE(tooFine.err.find("svg:30: the value is 0 to 10 here"), std::string::npos);
+    EXPECT_EQ(Cli({"apply", in, "segment8:10,1", "svg:30"}).status, 0);
 }
 
 // EAN-13 5901234123457 at 3 pixels per module on white, upright or on its
@@ -190,7 +196,7 @@ TEST_F(CliTest, ApplySavesThePictureSettledAndFailsWhenAnOpFailed) {
     std::filesystem::create_directory(dir.file("white.svg"));
     const CliRun failed = Cli({"apply", in, "-o", out, "segment:2,5", "svg:1", "negative"});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_NE(failed.err.find("Нельзя записать файл"), std::string::npos);
+    EXPECT_NE(failed.err.find(dir.file("white.svg") + ": Нельзя записать файл"), std::string::npos) << failed.err;
     // The picture is saved all the same: segmented (white as 0xFCFCFC), then negated.
     EXPECT_EQ(test::Rgb(test::ReadBmp24(out).view(), 0, 0), 0x030303u);
 }
