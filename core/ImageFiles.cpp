@@ -69,6 +69,11 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, F
     struct stat st {};
     bool exists = lstat(target.c_str(), &st) == 0;
     if (exists && S_ISLNK(st.st_mode) && kind == FileKind::User) {
+        // A link to a device or a pipe (/dev/stdout in a shell pipeline) is
+        // written through, in place: there is no file to replace.
+        struct stat followed {};
+        if (stat(target.c_str(), &followed) == 0 && !S_ISREG(followed.st_mode) && !S_ISDIR(followed.st_mode))
+            return WriteInPlace(target, data, size);
         // Saving over a link writes the file it names, as an editor's user
         // expects; the link stays.
         std::error_code ec;

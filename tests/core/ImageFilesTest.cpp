@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <vector>
@@ -47,6 +48,17 @@ TEST(ImageFiles, WritesTheFileByteForByte) {
     const BmpImage smaller = test::MakeSolid(2, 2, 0xFF0000);
     ASSERT_TRUE(WriteImageFile(path, smaller.view()));
     EXPECT_EQ(test::ReadBytes(path).size(), smaller.view().fileSize());
+
+    // A link to a pipe (what /dev/stdout is in a shell pipeline) is written
+    // through: there is no file to replace.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    ASSERT_TRUE(WriteImageFile("/proc/self/fd/" + std::to_string(pipeEnds[1]), smaller.view()));
+    std::vector<uint8_t> piped(smaller.view().fileSize() + 1);
+    EXPECT_EQ(read(pipeEnds[0], piped.data(), piped.size()), ssize_t(smaller.view().fileSize()));
+    EXPECT_TRUE(test::SameBytes(smaller.data(), smaller.view().fileSize(), piped.data(), smaller.view().fileSize()));
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
 }
 
 // Saving that fails at any point (the target cannot be created, the disk
