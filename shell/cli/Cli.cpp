@@ -163,6 +163,8 @@ int Barcode(const Arguments& args, Session& s) {
     for (const std::string& a : args) {
         if (a == "--strict")
             strict = true;
+        else if (a.starts_with("--"))
+            return s.wrong("barcode " + a + ": the only option is --strict");
         else
             pictures.push_back(a);
     }
@@ -309,6 +311,11 @@ int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const
             args.push_back(a);
     }
     if (args.empty()) return Usage(err);
+    // Asked for, the usage is the answer, not an error.
+    if (args[0] == "--help" || args[0] == "-h") {
+        Usage(out);
+        return kOk;
+    }
 
     const std::string& name = args[0];
     const Verb* verb = nullptr;
