@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <optional>
 
 namespace zorva::core {
 
@@ -62,6 +62,29 @@ bool WriteInPlace(const std::string& path, const uint8_t* data, size_t size) {
     return close(fd) == 0 && written;
 }
 
+// The file a chain of links ends at: each link's text read and, when
+// relative, taken from the link's own folder. A link whose target does not
+// exist yet ends the chain there, so that writing through it creates the
+// target. Nothing when the chain loops or runs too long.
+std::optional<std::string> FollowLinks(std::string path) {
+    // The same bound the kernel puts on a path's links (ELOOP).
+    constexpr int kMostLinks = 40;
+    for (int i = 0; i < kMostLinks; ++i) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::string text(size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+        const ssize_t n = readlink(path.c_str(), text.data(), text.size());
+        if (n <= 0 || size_t(n) >= text.size()) return std::nullopt;
+        text.resize(size_t(n));
+        if (text[0] != '/') {
+            const size_t slash = path.find_last_of('/');
+            if (slash != std::string::npos) text = path.substr(0, slash + 1) + text;
+        }
+        path = std::move(text);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, FileKind kind) {
@@ -75,11 +98,11 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, F
         if (stat(target.c_str(), &followed) == 0 && !S_ISREG(followed.st_mode) && !S_ISDIR(followed.st_mode))
             return WriteInPlace(target, data, size);
         // Saving over a link writes the file it names, as an editor's user
-        // expects; the link stays.
-        std::error_code ec;
-        const std::filesystem::path named = std::filesystem::weakly_canonical(target, ec);
-        if (ec) return false;
-        target = named.string();
+        // expects, and creates that file when the link points at none yet;
+        // the link stays.
+        const std::optional<std::string> named = FollowLinks(target);
+        if (!named) return false;
+        target = *named;
         exists = lstat(target.c_str(), &st) == 0;
     }
     if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return WriteInPlace(target, data, size);
@@ -108,9 +131,18 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, F
 }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t limit) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting: a fifo or a device under a picture's or a
+    // base's name must never hang the program. Only a regular file (a link
+    // to one is fine) is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
     std::vector<uint8_t> bytes;
+    bytes.reserve(std::min(limit, size_t(st.st_size)));
     uint8_t chunk[65536];
     bool failed = false;
     while (bytes.size() < limit) {
@@ -123,6 +155,20 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
     close(fd);
     if (failed) return std::nullopt;
     return bytes;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {
+    }, second{};
+    return !a.empty() && !b.empty() && stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool IsFileOfDescriptor(const std::string& path, int fd) {
+    struct stat named {
+    }, open{};
+    return stat(path.c_str(), &named) == 0 && fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
 }
 
 bool WriteImageFile(const std::string& path, BmpView image) {

@@ -31,17 +31,26 @@ enum class FileKind {
 // The one writer of every file the program writes: `size` bytes go to a
 // temporary file in the target's folder, which replaces the target only
 // when complete; on any failure the old file is untouched and the temporary
-// removed. A device or fifo at the target is written in place and never
-// removed. A new file gets the permissions the umask allows, a replaced one
-// keeps its own. True when every byte landed.
+// removed. A link at the target (kind User) is followed to the file it
+// names, which is created when missing. A device or fifo at the target is
+// written in place and never removed. A new file gets the permissions the
+// umask allows, a replaced one keeps its own. True when every byte landed.
 bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, FileKind kind = FileKind::User);
 inline bool WriteWholeFile(const std::string& path, std::string_view text) {
     return WriteWholeFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 // Reads up to `limit` bytes of the file at `path`; nothing when it cannot be
-// opened or read.
+// opened or read, or is not a regular file (a fifo, a device, a folder): it
+// never waits for a writer.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t limit);
+
+// Whether both paths name one existing file (links followed, hard links
+// included).
+bool SameFile(const std::string& a, const std::string& b);
+// Whether `path` names the file open as descriptor `fd` (/dev/stdout or the
+// pipe behind it, for descriptor 1).
+bool IsFileOfDescriptor(const std::string& path, int fd);
 
 // Writes the first file-size bytes of `image` to `path` through
 // WriteWholeFile: a failed save never destroys the file that was there.

@@ -106,10 +106,40 @@ TEST(ImageFiles, AFailedSaveNeverDestroysTheFileThatWasThere) {
     ASSERT_TRUE(WriteImageFile(dir.file("link.bmp"), test::MakeSolid(2, 2, 0).view()));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.bmp")));
     EXPECT_EQ(test::ReadBytes(path).size(), 70u);
+    // A link whose target does not exist yet (relative, through a second
+    // link) is written through too: the target is created, the links stay.
+    std::filesystem::create_directory(dir.file("sub"));
+    std::filesystem::create_symlink("sub/new.bmp", dir.file("first.bmp"));
+    std::filesystem::create_symlink("first.bmp", dir.file("second.bmp"));
+    ASSERT_TRUE(WriteImageFile(dir.file("second.bmp"), test::MakeSolid(2, 2, 0).view()));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("first.bmp")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("second.bmp")));
+    EXPECT_EQ(test::ReadBytes(dir.file("sub/new.bmp")).size(), 70u);
+    // A loop of links is refused, and stays a loop.
+    std::filesystem::create_symlink("loop2.bmp", dir.file("loop1.bmp"));
+    std::filesystem::create_symlink("loop1.bmp", dir.file("loop2.bmp"));
+    EXPECT_FALSE(WriteImageFile(dir.file("loop1.bmp"), image.view()));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("loop1.bmp")));
 
     // A write that fails on a device must not delete the device.
     EXPECT_FALSE(WriteImageFile("/dev/full", image.view()));
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+// Only regular files are read, and a fifo never makes the reader wait for a
+// writer that will not come; a link to a regular file is read.
+TEST(ImageFiles, ReadsRegularFilesAndNeverWaitsOnAFifo) {
+    test::TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadWholeFile(dir.file("fifo"), 1 << 20));
+    EXPECT_FALSE(ReadWholeFile(dir.path(), 1 << 20));
+    EXPECT_FALSE(ReadWholeFile(dir.file("missing"), 1 << 20));
+    ASSERT_TRUE(WriteWholeFile(dir.file("text"), "abc"));
+    std::filesystem::create_symlink("text", dir.file("link"));
+    EXPECT_EQ(ReadWholeFile(dir.file("link"), 2), std::vector<uint8_t>({'a', 'b'}));
+    EXPECT_TRUE(SameFile(dir.file("link"), dir.file("text")));
+    EXPECT_FALSE(SameFile(dir.file("link"), dir.file("fifo")));
+    EXPECT_FALSE(SameFile(dir.file("missing"), dir.file("missing")));
 }
 
 }  // namespace
