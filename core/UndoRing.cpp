@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "core/ImageFiles.h"
@@ -57,6 +58,7 @@ bool CanCreateFileIn(const std::string& folder) {
 }
 
 constexpr const char* kLockName = "$$$grVX.lock";
+constexpr const char* kClaimName = "$$$grVX.claim";
 constexpr const char* kPrivatePrefix = "$$$grVX.";
 
 // Opens and locks `folder`/$$$grVX.lock without waiting; -1 when another
@@ -72,8 +74,34 @@ int LockFolder(const std::string& folder) {
     return fd;
 }
 
-// Removes the private subfolders of copies that have ended: their lock is
-// free. Only the snapshot files and the lock inside are removed.
+// Holds "$$$grVX.claim" of a folder locked while copies make, lock and
+// remove their subfolders there. Without it a copy that has just made its
+// subfolder, and not yet locked it, would look ended to another copy
+// starting at that moment, which would remove the folder under it.
+class ClaimGuard {
+public:
+    explicit ClaimGuard(const std::string& base) {
+        const std::string path = base + "/" + kClaimName;
+        m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (m_fd < 0) return;
+        while (flock(m_fd, LOCK_EX) != 0) {
+            if (errno == EINTR) continue;
+            close(m_fd);
+            m_fd = -1;
+            return;
+        }
+    }
+    ~ClaimGuard() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    ClaimGuard(const ClaimGuard&) = delete;
+    ClaimGuard& operator=(const ClaimGuard&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
 // Removes a folder of one copy's own whose lock `lock` is held: its
 // snapshot files and the lock file, then the folder if nothing else is left.
 void RemoveFolder(const std::string& folder, int lock) {
@@ -87,6 +115,9 @@ void RemoveFolder(const std::string& folder, int lock) {
     rmdir(folder.c_str());
 }
 
+// Removes the private subfolders of copies that have ended: their lock is
+// free. Only the snapshot files and the lock inside are removed. The caller
+// holds the base's claim lock.
 void RemoveStaleFolders(const std::string& base) {
     std::error_code ec;
     for (std::filesystem::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
@@ -137,6 +168,8 @@ UndoFolder UndoFolder::Claim(const std::string& programFolder) {
     if (CanCreateFileIn(programFolder)) bases.push_back(programFolder);
     if (const std::string cache = CacheFolder(); CanCreateFileIn(cache)) bases.push_back(cache);
     for (const std::string& base : bases) {
+        const ClaimGuard claim(base);
+        if (!claim.held()) continue;
         RemoveStaleFolders(base);
         if ((claimed.m_lock = LockFolder(base)) >= 0) {
             claimed.m_path = base;
@@ -149,6 +182,7 @@ UndoFolder UndoFolder::Claim(const std::string& programFolder) {
         if (lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) continue;
         if ((claimed.m_lock = LockFolder(own)) >= 0) {
             claimed.m_path = own;
+            claimed.m_base = base;
             claimed.m_owned = true;
             return claimed;
         }
@@ -162,7 +196,7 @@ UndoFolder UndoFolder::Claim(const std::string& programFolder) {
 }
 
 UndoFolder::UndoFolder(UndoFolder&& other) noexcept
-    : m_path(std::move(other.m_path)), m_lock(other.m_lock), m_owned(other.m_owned) {
+    : m_path(std::move(other.m_path)), m_base(std::move(other.m_base)), m_lock(other.m_lock), m_owned(other.m_owned) {
     other.m_lock = -1;
     other.m_owned = false;
 }
@@ -171,6 +205,7 @@ UndoFolder& UndoFolder::operator=(UndoFolder&& other) noexcept {
     if (this != &other) {
         release();
         m_path = std::move(other.m_path);
+        m_base = std::move(other.m_base);
         m_lock = other.m_lock;
         m_owned = other.m_owned;
         other.m_lock = -1;
@@ -187,10 +222,16 @@ void UndoFolder::release() {
     if (m_lock < 0) return;
     // A folder made for this copy alone goes with it; nothing else would
     // ever clean one under the temporary folder.
-    if (m_owned)
+    if (m_owned) {
+        // Under the claim lock of the folder above, as every removal: a copy
+        // starting now sees the folder whole or not at all. A private folder
+        // under the temporary folder has no claim lock to take.
+        std::optional<ClaimGuard> claim;
+        if (!m_base.empty()) claim.emplace(m_base);
         RemoveFolder(m_path, m_lock);
-    else
+    } else {
         close(m_lock);
+    }
     m_lock = -1;
     m_owned = false;
 }
@@ -269,6 +310,10 @@ UndoStatus UndoRing::snapshot(BmpView document, WorkArena& arena, uint16_t toolM
     arena.journalWrite = Forward(pos);
     m_index = next;
 
+    if (!m_writesFiles) {
+        m_fileValid[size_t(i)] = false;
+        return UndoStatus::Done;
+    }
     const bool written = writeSlotFile(i, document, arena.imageBlockSize());
     m_fileValid[size_t(i)] = written;
     if (!written) {
@@ -297,6 +342,7 @@ UndoStatus UndoRing::undo(MutableBmpView document, WorkArena& arena, bool journa
         return UndoStatus::Done;
     }
 
+    if (!m_writesFiles) return UndoStatus::NothingToDo;
     if (!m_fileValid[size_t(q)] || !readSlotFile(q, arena.imageBlockSize())) return UndoStatus::ReadFailed;
     // Keep the current picture so that redo can bring it back.
     const bool saved = writeSlotFile(m_index, document, arena.imageBlockSize());
@@ -326,6 +372,7 @@ UndoStatus UndoRing::redo(MutableBmpView document, WorkArena& arena, bool journa
         return UndoStatus::Done;
     }
 
+    if (!m_writesFiles) return UndoStatus::NothingToDo;
     if (!m_fileValid[size_t(next)] || !readSlotFile(next, arena.imageBlockSize())) return UndoStatus::ReadFailed;
     m_index = next;
     arena.journalWrite = header;

@@ -33,7 +33,9 @@ enum class UndoStatus {
 // with mode 0700 under the temporary folder) by locking "$$$grVX.lock" in
 // it; a copy that finds it locked works in a subfolder "$$$grVX.<pid>" of
 // its own, locked the same way. Subfolders left by copies that ended are
-// removed when the next copy starts; a copy removes its own subfolder or
+// removed when the next copy starts (making, locking and removing
+// subfolders happen under "$$$grVX.claim" of the shared folder, so a folder
+// just made is never taken for one left behind); a copy removes its own subfolder or
 // private folder (and the snapshot files in it) when it ends. Never the
 // working folder.
 class UndoFolder {
@@ -54,6 +56,7 @@ private:
     void release();
 
     std::string m_path;
+    std::string m_base;    // the folder holding m_path when it is a subfolder of a shared one
     int m_lock = -1;       // the open, locked "$$$grVX.lock"
     bool m_owned = false;  // a folder made for this copy alone
 };
@@ -63,6 +66,11 @@ public:
     explicit UndoRing(std::string folder = {}) : m_folder(std::move(folder)) {}
 
     void setFolder(std::string folder) { m_folder = std::move(folder); }
+    // A ring for a run that never undoes (a script without undo or redo)
+    // writes no snapshot files: each snapshot still marks where its action
+    // begins in the journal, so selections and rollbacks work as ever, and
+    // whole-picture undo and redo find no step.
+    void setWritesFiles(bool writes) { m_writesFiles = writes; }
     const std::string& folder() const { return m_folder; }
     // "<folder>/$$$grVX<hex digit>.bmp"
     std::string slotPath(int slot) const;
@@ -117,6 +125,7 @@ private:
     bool readSlotFile(int slot, uint32_t size);
 
     std::string m_folder;
+    bool m_writesFiles = true;
     std::array<std::optional<uint32_t>, kUndoSlots> m_slots{};
     // Whether the file of a slot was written whole since the last install.
     std::array<bool, kUndoSlots> m_fileValid{};
