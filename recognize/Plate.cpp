@@ -498,10 +498,15 @@ public:
         if (pass.status != LocateStatus::Found) return false;
 
         for (size_t i = 0; i < kMainCharacters; ++i) m_mains[i] = BoxOf(m_buffers.table[m_find.plateSlots.segment[i]]);
-        if (k == 0) {
+        // Only the first detection places the region and the separators:
+        // a best pass that repeats detection (k = 0) reads within them, and
+        // must not move the region the other passes read or draw a second
+        // set of frames over the first.
+        if (k == 0 && !m_regionPlaced) {
             m_result.region = PlateRegionOf(m_mains);
             DrawSeparators(m_buffers.means, m_mains, m_find.regionCells);
             CopyLuminance();
+            m_regionPlaced = true;
         }
         ClassifyHoles(m_buffers.table, segments, m_find.plateSlots);
         m_result.plateSlots = m_find.plateSlots;
@@ -579,6 +584,7 @@ private:
     PlateFind m_find;
     std::array<SegmentBox, kMainCharacters> m_mains{};
     const segment::WordBuffer* m_vectors = nullptr;
+    bool m_regionPlaced = false;
 };
 
 // The detection attempts in order: window 17x9 with the four derived
