@@ -15,6 +15,14 @@ inline constexpr std::string_view kUndoLost = "Не удалось сохран�
 // A snapshot file could not be read back; the picture is left as it was.
 inline constexpr std::string_view kUndoUnreadable = "Не удалось прочитать шаг отмены";
 
+// A report, base or SVG whose path names the open picture's own file is
+// not written: it would replace the picture.
+inline constexpr std::string_view kOutputIsPicture = "Файл совпадает с открытым изображением и не записан";
+// A folder whose list of files cannot be read (no permission).
+inline constexpr std::string_view kFolderUnreadable = "Нет доступа к папке";
+// The engraving's widest window is 17 pixels each way.
+inline constexpr std::string_view kTooSmallToEngrave = "Гравюра требует изображения не меньше 17x17 точек";
+
 // A segmentation that would run out of 24-bit labels (or of table room) is
 // refused before anything is painted.
 inline constexpr std::string_view kTooManySegments = "Слишком много сегментов";

@@ -9,6 +9,7 @@
 #include "effects/Sobel.h"
 #include "effects/Tone.h"
 #include "shell/Editor.h"
+#include "shell/Messages.h"
 #include "shell/commands/DocumentCommands.h"
 #include "shell/commands/Selection.h"
 
@@ -295,6 +296,14 @@ void EngraveCancelled(Editor& editor, DialogModel& dialog) {
     ForgetUntouched(editor);
 }
 
+// The local means need the 17-pixel window to fit at least once.
+std::string_view EngraveRefused(const Editor& editor) {
+    const core::BmpView doc = editor.document();
+    return doc.width() < effects::kLocalMeansMinimumSize || doc.height() < effects::kLocalMeansMinimumSize
+               ? text::kTooSmallToEngrave
+               : std::string_view();
+}
+
 CommandReport RunEngrave(Editor& editor, const DialogModel& dialog) {
     ApplyEngraving(editor, dialog);
     ForgetUntouched(editor);
@@ -384,6 +393,7 @@ const DialogCommand kThresholdCommand{.form = &kPorog,
                                       .run = RunThreshold,
                                       .opArgs = kThresholdArgs};
 const DialogCommand kEngraveCommand{.form = &kGravur,
+                                    .refuse = EngraveRefused,
                                     .hooks = {.opened = EngraveOpened,
                                               .changed = EngraveChanged,
                                               .cancelled = EngraveCancelled,

@@ -17,6 +17,11 @@ void WriteReport(Editor& editor, const CommandReport& report, uint32_t startMs) 
 }
 
 void RunDialogCommand(Editor& editor, const DialogCommand& command) {
+    if (command.refuse)
+        if (const std::string_view why = command.refuse(editor); !why.empty()) {
+            editor.message(why, MessageIcon::Exclamation);
+            return;
+        }
     DialogModel dialog(DialogOf(editor, command), &editor, command.hooks, command.snapshot);
     editor.host().runDialog(dialog);
     if (dialog.end() == DialogEnd::Ok && command.run) {

@@ -47,6 +47,9 @@ struct DialogCommand {
     // (the SVG export asks what the map present calls for).
     const DialogSpec* form = nullptr;
     const DialogSpec* (*choose)(const Editor&) = nullptr;
+    // Why the command cannot work on the picture at hand (a message), or
+    // empty; checked before the dialog opens, so a refusal takes no step.
+    std::string_view (*refuse)(const Editor&) = nullptr;
     // Opening takes an undo snapshot.
     bool snapshot = false;
     DialogHooks hooks;

@@ -373,6 +373,8 @@ TEST_F(EditingTest, RandomSessionsUndoBackToThePictureTheyBeganWith) {
         }
         for (int i = 0; i < 16; ++i) editor.dispatch(CommandId::Undo);
         ASSERT_EQ(Bytes(), start) << "session " << session << " (" << width << " x " << height << "):" << trail;
+        // The engraving refuses pictures under 17 x 17, and says so.
+        std::erase_if(host.messages, [](const auto& m) { return m.text == text::kTooSmallToEngrave; });
         ASSERT_TRUE(host.messages.empty()) << host.messages.front().text;
     }
 }

@@ -152,9 +152,17 @@ TEST_F(EffectCommandsTest, EngraveDialogSession) {
     dialog.click(212);
     EXPECT_EQ(Bytes(), original);
 
+    // Below 17 x 17 the means have no room: the command says so and takes
+    // no undo step (the undo that follows reaches the step before it).
     Use(Colourful(16, 30));
+    editor.dispatch(CommandId::Negative);
+    const std::vector<uint8_t> negated = Bytes();
     host.scripts["GRAVUR"] = {{DialogStep::Click, 352, 0}, {DialogStep::Click, 211, 0}};
     editor.dispatch(CommandId::Engrave);
+    EXPECT_EQ(Bytes(), negated);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Гравюра требует изображения не меньше 17x17 точек");
+    editor.dispatch(CommandId::Undo);
     EXPECT_EQ(Bytes(), original);
 }
 

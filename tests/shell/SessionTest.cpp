@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "shell/Messages.h"
 #include "shell/commands/BarcodeCommand.h"
 #include "shell/commands/SegmentCommands.h"
 #include "shell/input/Input.h"
@@ -144,6 +145,8 @@ TEST_F(SessionTest, MixedCommandsNeverFaultAndUndoLeadsBackToTheStart) {
         }
         for (int i = 0; i < 16; ++i) editor.dispatch(CommandId::Undo);
         ASSERT_EQ(Bytes(), start) << "session " << session << ", " << width << " x " << height;
+        // The engraving refuses pictures under 17 x 17, and says so.
+        std::erase_if(host.messages, [](const auto& m) { return m.text == text::kTooSmallToEngrave; });
         ASSERT_TRUE(host.messages.empty()) << host.messages.front().text;
     }
 }
