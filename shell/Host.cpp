@@ -7,7 +7,7 @@
 
 namespace zorva::shell {
 
-std::vector<std::string> Host::listFolder(const std::string& folder) {
+std::optional<std::vector<std::string>> Host::listFolder(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -15,6 +15,7 @@ std::vector<std::string> Host::listFolder(const std::string& folder) {
         // Folders named like pictures are no pictures; links to files are.
         if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
     }
+    if (ec) return std::nullopt;
     return names;
 }
 

@@ -93,9 +93,9 @@ public:
     // pointer shown. Hosts without printers report Unavailable.
     virtual PrintStatus print(const PrintJob& /*job*/) { return PrintStatus::Unavailable; }
     // The names (not paths) of the regular files in `folder`, in whatever
-    // order the file system gives them; empty when it cannot be read. The
-    // default reads the folder with std::filesystem.
-    virtual std::vector<std::string> listFolder(const std::string& folder);
+    // order the file system gives them; nothing when the folder cannot be
+    // read (no permission, gone). The default reads it with std::filesystem.
+    virtual std::optional<std::vector<std::string>> listFolder(const std::string& folder);
 
     // The clipboard. Publishes `picture` (a selection cut to its box) for
     // other programs; gives back the picture on the clipboard in the

@@ -6,6 +6,7 @@
 
 #include "shell/Editor.h"
 #include "shell/Host.h"
+#include "shell/Messages.h"
 #include "shell/text/FolderOrder.h"
 
 namespace zorva::shell {
@@ -17,10 +18,11 @@ bool HasJpgExtension(std::string_view name) {
     return tail[0] == '.' && lower(tail[1]) == 'j' && lower(tail[2]) == 'p' && lower(tail[3]) == 'g';
 }
 
-std::vector<std::string> ListJpegFiles(Host& host, const std::string& folder) {
-    std::vector<std::string> names = host.listFolder(folder);
-    std::erase_if(names, [](const std::string& n) { return !HasJpgExtension(n); });
-    SortFolderOrder(names);
+std::optional<std::vector<std::string>> ListJpegFiles(Host& host, const std::string& folder) {
+    std::optional<std::vector<std::string>> names = host.listFolder(folder);
+    if (!names) return names;
+    std::erase_if(*names, [](const std::string& n) { return !HasJpgExtension(n); });
+    SortFolderOrder(*names);
     return names;
 }
 
@@ -43,12 +45,16 @@ void NavigateFolder(Editor& editor, Direction direction) {
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
 
-    const std::vector<std::string> names = ListJpegFiles(editor.host(), folder.empty() ? "." : folder);
-    if (names.empty()) {
+    const std::optional<std::vector<std::string>> names = ListJpegFiles(editor.host(), folder.empty() ? "." : folder);
+    if (!names) {
+        editor.message(text::kFolderUnreadable, MessageIcon::Exclamation);
+        return;
+    }
+    if (names->empty()) {
         editor.host().message(kNoImageFiles, "", MessageIcon::Question);
         return;
     }
-    const std::optional<std::string> chosen = Neighbour(names, name, direction);
+    const std::optional<std::string> chosen = Neighbour(*names, name, direction);
     if (!chosen) return;
     // The path follows the document: when the neighbour cannot be loaded the
     // old picture stays, and so does the path that files beside it use.

@@ -19,7 +19,7 @@ enum class Direction { Previous, Next };
 bool HasJpgExtension(std::string_view name);
 
 // The "*.jpg" files of `folder` from `host`, in folder order.
-std::vector<std::string> ListJpegFiles(Host& host, const std::string& folder);
+std::optional<std::vector<std::string>> ListJpegFiles(Host& host, const std::string& folder);
 
 // The neighbour of `current` (compared byte for byte) among `names` in the
 // given direction; nothing when `current` is not among them or is already

@@ -47,15 +47,18 @@ size_t CharacterLength(unsigned char lead) {
 }
 
 // A file name in the code page, one byte per character: characters it
-// lacks (and bytes that are not UTF-8) become "?", so that one odd name
-// neither breaks the report nor shifts its columns.
+// lacks, control characters (a line break would break the report's line)
+// and bytes that are not UTF-8 become "?", so that one odd name neither
+// breaks the report nor shifts its columns.
 std::string NameInCp1251(std::string_view utf8) {
     std::string out;
     size_t i = 0;
     while (i < utf8.size()) {
         size_t length = CharacterLength(static_cast<unsigned char>(utf8[i]));
         if (length == 0 || i + length > utf8.size()) length = 1;
-        const std::optional<std::string> one = ToCp1251(utf8.substr(i, length));
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        const bool control = lead < 0x20 || lead == 0x7F;
+        const std::optional<std::string> one = control ? std::nullopt : ToCp1251(utf8.substr(i, length));
         out += one && one->size() == 1 ? *one : std::string("?");
         i += length;
     }
@@ -78,10 +81,11 @@ bool IsPlatePhoto(std::string_view name) {
     return extension == "jpg" || extension == "jpeg";
 }
 
-std::vector<std::string> ListPlatePhotos(Host& host, const std::string& folder) {
-    std::vector<std::string> names = host.listFolder(folder);
-    std::erase_if(names, [](const std::string& n) { return !IsPlatePhoto(n); });
-    SortFolderOrder(names);
+std::optional<std::vector<std::string>> ListPlatePhotos(Host& host, const std::string& folder) {
+    std::optional<std::vector<std::string>> names = host.listFolder(folder);
+    if (!names) return names;
+    std::erase_if(*names, [](const std::string& n) { return !IsPlatePhoto(n); });
+    SortFolderOrder(*names);
     return names;
 }
 
@@ -151,7 +155,12 @@ void PlatesFolderCommand(Editor& editor) {
     Host& host = editor.host();
     EditorState& state = editor.state();
     const std::string folder = FolderOf(state.currentFilePath);
-    const std::vector<std::string> photos = ListPlatePhotos(host, folder.empty() ? "." : folder);
+    const std::optional<std::vector<std::string>> listed = ListPlatePhotos(host, folder.empty() ? "." : folder);
+    if (!listed) {
+        editor.message(text::kFolderUnreadable, MessageIcon::Exclamation);
+        return;
+    }
+    const std::vector<std::string>& photos = *listed;
     if (photos.empty()) {
         host.message(kNoImageFiles, "", MessageIcon::Question);
         return;

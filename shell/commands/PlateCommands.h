@@ -24,7 +24,7 @@ inline constexpr std::string_view kPlateReportName = "1avto_num.txt";
 bool IsPlatePhoto(std::string_view name);
 
 // The photos of `folder` from `host`, in folder order.
-std::vector<std::string> ListPlatePhotos(Host& host, const std::string& folder);
+std::optional<std::vector<std::string>> ListPlatePhotos(Host& host, const std::string& folder);
 
 // The plate recognition of the document in the arena's segment store: the
 // segmentation of the last pass stays as the current one (indexed, two

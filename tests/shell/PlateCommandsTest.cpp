@@ -63,6 +63,7 @@ TEST(PlateReportTest, LinesMarksAndTotalsByteForByte) {
     report.add("A123BC77  ", "Номер.jpeg");
     report.add("A123BC77  ", "车.JPG");
     report.add("A123BH77  ", "A123BC79.jpg");
+    report.add("E154KO41  ", "E154KO41\r\nx\t.jpg");  // a line break in a name stays within its line
     const std::string expected = kHeader +
                                  "A123BC77* A123BC77.jpg      1\r\n"
                                  "A123BC777 A123BC777.jpg    ++\r\n"
@@ -72,11 +73,12 @@ TEST(PlateReportTest, LinesMarksAndTotalsByteForByte) {
                                  "A123BC77  A123BC77-seco     1\r\n"  // "-" against the space of column 8
                                  "A123BC77  \xCD\xEE\xEC\xE5\xF0.jpeg       #6\r\n"
                                  "A123BC77  ?.JPG             2\r\n"
-                                 "A123BH77  A123BC79.jpg      2\r\n" +
-                                 Totals({"0009", "0001", "0001", "0002", "0003", "0002", "0000"});
+                                 "A123BH77  A123BC79.jpg      2\r\n"
+                                 "E154KO41  E154KO41??x?.     1\r\n" +
+                                 Totals({"0010", "0001", "0001", "0002", "0004", "0002", "0000"});
     EXPECT_EQ(report.text(), expected);
     EXPECT_EQ(expected.find("\r\n") + 2, 38u);
-    EXPECT_EQ(report.totals().photos, 9u);
+    EXPECT_EQ(report.totals().photos, 10u);
 }
 
 // Counters past four digits take the digits they need.
@@ -218,6 +220,13 @@ TEST_F(PlateFolderTest, NoPhotosOrNoRoomForTheReport) {
     EXPECT_EQ(host.messages[0].caption, "");
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Question);
     EXPECT_FALSE(fs::exists(empty.file("1avto_num.txt")));
+
+    // A folder that cannot be listed says so, not that it holds no photos.
+    host.messages.clear();
+    host.lister = [](const std::string&) { return std::optional<std::vector<std::string>>(); };
+    editor.dispatch(CommandId::PlatesFolder);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Нет доступа к папке");
 }
 
 // ---- zorva-cli ----

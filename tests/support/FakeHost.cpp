@@ -38,8 +38,9 @@ shell::PrintStatus FakeHost::print(const shell::PrintJob& job) {
     return printResult;
 }
 
-std::vector<std::string> FakeHost::listFolder(const std::string& folder) {
-    return lister ? lister(folder) : Host::listFolder(folder);
+std::optional<std::vector<std::string>> FakeHost::listFolder(const std::string& folder) {
+    if (lister) return lister(folder);
+    return Host::listFolder(folder);
 }
 
 }  // namespace zorva::test

@@ -40,7 +40,7 @@ public:
     shell::PrintStatus print(const shell::PrintJob& job) override;
     // The real folder listing, or whatever `lister` returns when set (to
     // hand the names over in an order of the test's choosing).
-    std::vector<std::string> listFolder(const std::string& folder) override;
+    std::optional<std::vector<std::string>> listFolder(const std::string& folder) override;
 
     std::vector<Message> messages;
     std::vector<std::pair<int, std::string>> statusLog;
@@ -59,7 +59,7 @@ public:
     shell::PrintStatus printResult = shell::PrintStatus::Done;
     std::vector<std::string> printJobs;
     std::vector<shell::PaintPlan> printedPlans;
-    std::function<std::vector<std::string>(const std::string&)> lister;
+    std::function<std::optional<std::vector<std::string>>(const std::string&)> lister;
 
 private:
     template <typename T>
