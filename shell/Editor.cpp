@@ -2,6 +2,7 @@
 #include "shell/Editor.h"
 
 #include <cstring>
+#include <utility>
 
 #include "core/ImageFiles.h"
 #include "shell/Messages.h"
@@ -16,13 +17,15 @@ namespace zorva::shell {
 
 Editor::Editor(Host& host, std::string undoFolder) : m_host(host), m_undo(std::move(undoFolder)) {}
 
-void Editor::loadSymbolBases(const std::string& folder) {
+void Editor::loadSymbolBases(const std::string& folder, uint8_t which) {
     for (int k = 1; k <= recognize::kSymbolBases; ++k) {
+        if (!(which & (1u << (k - 1)))) continue;
         const std::string name = recognize::BaseFileName(k);
         const uint32_t capacity = recognize::kBaseCapacity[size_t(k - 1)];
-        const std::optional<std::vector<uint8_t>> bytes =
-            core::ReadWholeFile(folder + "/" + name, size_t(capacity) * recognize::kSymbolRecordSize);
+        const std::optional<std::vector<uint8_t>> bytes = core::ReadWholeFile(
+            folder.empty() ? name : folder + "/" + name, size_t(capacity) * recognize::kSymbolRecordSize);
         m_bases[size_t(k - 1)] = bytes ? recognize::ParseBase(*bytes, capacity) : recognize::SymbolBase{};
+        m_baseLoaded[size_t(k - 1)] = bool(bytes);
         if (!bytes) message("База символов " + name + " не загружена!");
     }
 }
@@ -117,9 +120,16 @@ bool Editor::saveDocument(const std::string& path) {
 }
 
 bool Editor::writeFile(const std::string& path, std::string_view bytes) {
-    if (core::WriteWholeFile(path, bytes)) return true;
+    const bool isPicture = core::SameFile(path, m_state.currentFilePath);
+    if (!isPicture && core::WriteWholeFile(path, bytes)) return true;
+    m_refusedPicture = m_refusedPicture || isPicture;
     m_host.fileNotWritten(path);
     return false;
+}
+
+std::string_view Editor::writeFailure() {
+    const bool refused = std::exchange(m_refusedPicture, false);
+    return refused ? text::kOutputIsPicture : text::kCannotWrite;
 }
 
 // ---- undo ----

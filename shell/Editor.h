@@ -1,6 +1,7 @@
 // The editor: state, document, work arena and undo ring behind one command dispatcher.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -26,10 +27,13 @@ public:
     // claimed for this copy of the program).
     Editor(Host& host, std::string undoFolder);
 
-    // Start-up: loads "BazaDan1.zdb" .. "BazaDan3.zdb" from `folder`; each base
-    // that cannot be loaded is reported and left empty, and start-up goes on.
-    void loadSymbolBases(const std::string& folder);
+    // Start-up: loads "BazaDan1.zdb" .. "BazaDan3.zdb" from `folder` (those
+    // whose bit 1 << (k - 1) is set in `which`); each base that cannot be
+    // loaded is reported and left empty, and start-up goes on.
+    void loadSymbolBases(const std::string& folder, uint8_t which = 0x7);
     const recognize::SymbolBases& symbolBases() const { return m_bases; }
+    // Whether base k (1..3) was read from its file.
+    bool baseLoaded(int k) const { return k >= 1 && k <= recognize::kSymbolBases && m_baseLoaded[size_t(k - 1)]; }
 
     // Start-up: reserves the work arena. On failure the message is shown and
     // false returned; the caller must end the program.
@@ -65,8 +69,13 @@ public:
     bool saveDocument(const std::string& path);
     // Writes a file the user asked for (SVG, report, base) through the one
     // whole-file writer; a failure is passed to the host with the file's path
-    // (the caller says "Нельзя записать файл").
+    // and the caller shows writeFailure(). A path that names the open
+    // picture's own file is refused: the picture is never replaced by a
+    // report.
     bool writeFile(const std::string& path, std::string_view bytes);
+    // The message for the files writeFile did not write since the last
+    // call: the refusal when one of them was the picture itself.
+    std::string_view writeFailure();
     // Settles what is still only drawn over the picture, as every command
     // that reads the picture does first: an editable rectangle is committed,
     // a selection ends (dropped, or its outline removed). `keepSelection`:
@@ -110,6 +119,8 @@ private:
     core::BmpImage m_document;
     segment::SegmentStore m_segments;
     recognize::SymbolBases m_bases;
+    std::array<bool, recognize::kSymbolBases> m_baseLoaded{};
+    bool m_refusedPicture = false;  // a write refused since the last writeFailure() named the picture
     edit::FillScratch m_fill;
 };
 

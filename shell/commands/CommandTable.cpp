@@ -118,15 +118,18 @@ constexpr CommandInfo kCommands[] = {
     {SegmentSelect, "&Выбор сегмента", Keys(), ReleaseButton | NeedsSegments, EnterSegmentSelection},
     // "Р&аспознавание"
     {Barcode, "Штрих код", Keys(), S, RunBarcodeCommand, nullptr, "barcode"},
-    {PlateHere, "На текущем фото", Keys(), SBM, PlateHereCommand, nullptr, "plate"},
-    {PlatesFolder, "На всех фото в папке", Keys(), SBM, PlatesFolderCommand, nullptr, "plates"},
+    {PlateHere, "На текущем фото", Keys(), SBM, PlateHereCommand, nullptr, "plate", kDigitsAndLetters},
+    {PlatesFolder, "На всех фото в папке", Keys(), SBM, PlatesFolderCommand, nullptr, "plates", kDigitsAndLetters},
     {Text, "Текст", Keys(), S, NoTextRecognitionYet},
     {ObjectColours, "Объекта", Keys(), S, ObjectColoursCommand, nullptr, "colours"},
     {MakeBase, "Создание базы", Keys(), S, MakeBaseCommand, nullptr, "make-base"},
     // The comparisons take their snapshot themselves, after their clock starts.
-    {CompareBase1, "с базой1", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 1); }, nullptr, "compare:1"},
-    {CompareBase2, "с базой2", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 2); }, nullptr, "compare:2"},
-    {CompareBase3, "с базой3", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 3); }, nullptr, "compare:3"},
+    {CompareBase1, "с базой1", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 1); }, nullptr, "compare:1",
+     BaseBit(1)},
+    {CompareBase2, "с базой2", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 2); }, nullptr, "compare:2",
+     BaseBit(2)},
+    {CompareBase3, "с базой3", Keys(), D, [](Editor& e) { CompareWithBaseCommand(e, 3); }, nullptr, "compare:3",
+     BaseBit(3)},
     // "&Язык": Russian is the only language; its item keeps its check mark.
     {Russian, "Русский", Keys(), V, [](Editor&) {}},
     {English, "English", Keys(), V, ShowEnglish},

@@ -53,7 +53,16 @@ struct CommandInfo {
     // for a dialog command the name its arguments follow ("palette" of
     // "palette:8"). Empty for commands scripts have no use for.
     std::string_view op;
+    // The symbol bases the command reads, BaseBit(k) for base k: a run that
+    // would read one that is not loaded fails (zorva-cli ends in status 1).
+    uint8_t bases = 0;
 };
+
+constexpr uint8_t BaseBit(int k) {
+    return uint8_t(1u << (k - 1));
+}
+// The plate reader's bases: digits (1) and plate letters (2).
+inline constexpr uint8_t kDigitsAndLetters = BaseBit(1) | BaseBit(2);
 
 std::span<const CommandInfo> Commands();
 // The row of `id`, or null for an id no row matches.

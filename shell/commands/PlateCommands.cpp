@@ -188,7 +188,7 @@ void PlatesFolderCommand(Editor& editor) {
         host.folderProgress({i + 1, count, path, host.clockMs() - startMs, true});
     }
     const std::string reportPath = folder + std::string(kPlateReportName);
-    if (!editor.writeFile(reportPath, report.text())) editor.message(text::kCannotWrite, MessageIcon::Exclamation);
+    if (!editor.writeFile(reportPath, report.text())) editor.message(editor.writeFailure(), MessageIcon::Exclamation);
 }
 
 PlateMark MarkOf(std::string_view result, std::string_view name) {

@@ -127,7 +127,7 @@ void MakeBaseCommand(Editor& editor) {
         editor.writeFile(BesideThePicture(picture, ".zdb"),
                          std::string_view(reinterpret_cast<const char*>(records.data()), records.size()));
     editor.setStatus(status::Segment, std::to_string(editor.state().segment.segmentCount));
-    if (!written || !svgWritten) editor.message(text::kCannotWrite, MessageIcon::Exclamation);
+    if (!written || !svgWritten) editor.message(editor.writeFailure(), MessageIcon::Exclamation);
 }
 
 void CompareWithBaseCommand(Editor& editor, int k) {
@@ -148,7 +148,7 @@ void CompareWithBaseCommand(Editor& editor, int k) {
     editor.showElapsed(startMs);
     editor.setStatus(status::Segment, std::to_string(editor.state().segment.segmentCount));
     editor.host().repaint(true);
-    if (!written || !svgWritten) editor.message(text::kCannotWrite, MessageIcon::Exclamation);
+    if (!written || !svgWritten) editor.message(editor.writeFailure(), MessageIcon::Exclamation);
 }
 
 void ObjectColoursCommand(Editor& editor) {
@@ -156,7 +156,7 @@ void ObjectColoursCommand(Editor& editor) {
     const recognize::DominantColourList colours = recognize::RecogniseObjectColours(editor.document());
     const std::string& picture = editor.state().currentFilePath;
     if (picture.empty() || !WriteReport(editor, BesideThePicture(picture, ".txt"), ColourReport(colours)))
-        editor.message(text::kCannotWrite, MessageIcon::Exclamation);
+        editor.message(editor.writeFailure(), MessageIcon::Exclamation);
 }
 
 }  // namespace zorva::shell

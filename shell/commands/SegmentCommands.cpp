@@ -187,7 +187,7 @@ CommandReport RunSvgExport(Editor& editor, const DialogModel& dialog) {
     else
         written = TraceCurrentSegmentation(editor, SvgFile::Write) == TraceResult::Written;
     // A file that did not land is said so, not shown as a success.
-    return {.message = written ? std::string_view() : text::kCannotWrite};
+    return {.message = written ? std::string_view() : editor.writeFailure()};
 }
 
 constexpr OpArg kSvgArgs[] = {{"VALUE", "value", kTrackbar1}};
