@@ -2,7 +2,6 @@
 #include <QCoreApplication>
 #include <iostream>
 
-#include "core/UndoRing.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtDecoder.h"
 #include "shell/cli/Cli.h"
@@ -10,9 +9,9 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);  // Qt's image plugins are found through it
     const std::vector<std::string> args(argv + 1, argv + argc);
-    // Held for the whole run: no other copy of the program writes these files.
+    // Snapshot files, when a job undoes, go to a folder of this copy's own
+    // under the program's folder; the symbol bases are read from it.
     const std::string programFolder = zorva::platform::ProgramFolder();
-    const zorva::core::UndoFolder undoFolder = zorva::core::UndoFolder::Claim(programFolder);
-    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, undoFolder.path(), std::cout, std::cerr,
+    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, programFolder, std::cout, std::cerr,
                                 programFolder);
 }

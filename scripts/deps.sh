@@ -11,9 +11,11 @@ case "${1:-build}" in
   build)  want=("${build[@]}") ;;
   # The test command checks the layout of the sources (clang-format). The
   # tests render SVG (rsvg-convert), validate XML (xmllint), make GIFs and
-  # compare pictures (ImageMagick), look at printed PDFs (pdftoppm) and build
-  # the fuzzers (clang with its libFuzzer runtime).
-  test)   want=("${build[@]}" clang-format imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev) ;;
+  # compare pictures (ImageMagick), look at printed PDFs (pdftoppm), build
+  # the fuzzers (clang with its libFuzzer runtime) and run copies of
+  # zorva-cli side by side (GNU parallel).
+  test)   want=("${build[@]}" clang-format imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev
+                parallel) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
   # The benchmarks compare with OpenCV (its Python module from scripts, its
   # development files in the effects benchmark's own process), zbar, potrace

@@ -1,12 +1,16 @@
 // zorva-cli: info, new, convert, apply and the recognition jobs over the one dispatcher.
 #include "shell/cli/Cli.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 
 #include "core/ImageFiles.h"
+#include "core/UndoRing.h"
 #include "shell/Editor.h"
+#include "shell/Messages.h"
 #include "shell/cli/CliOps.h"
 #include "shell/commands/CommandTable.h"
 #include "shell/commands/PlateCommands.h"
@@ -21,18 +25,42 @@ constexpr int kOk = 0;
 constexpr int kFileError = 1;
 constexpr int kUsage = 2;
 
+// The picture's name for standard output.
+constexpr std::string_view kStandardOutput = "-";
+
 class Session {
 public:
-    Session(const Decoder& decoder, const std::string& undoFolder, std::ostream& output, std::ostream& errors,
+    Session(const Decoder& decoder, std::string programFolder, std::ostream& output, std::ostream& errors,
             std::string bases)
-        : host(decoder, errors), editor(host, undoFolder), out(output), err(errors), baseFolder(std::move(bases)) {}
+        : host(decoder, errors),
+          editor(host, {}),
+          out(output),
+          err(errors),
+          lines(&output),
+          m_programFolder(std::move(programFolder)),
+          m_baseFolder(std::move(bases)) {
+        // A job writes snapshot files only when its script undoes (keepUndoSteps).
+        editor.undoRing().setWritesFiles(false);
+    }
 
-    // Loads the symbol bases as start-up does (a missing one is told and
-    // stays empty), once, and only for jobs that compare with them.
-    void loadBases() {
-        if (basesLoaded || baseFolder.empty()) return;
-        basesLoaded = true;
-        editor.loadSymbolBases(baseFolder);
+    // The job undoes or redoes: snapshots are written to a folder of this
+    // copy's own, claimed now (a script without undo never claims one).
+    void keepUndoSteps() {
+        m_undoFolder = core::UndoFolder::Claim(m_programFolder);
+        editor.undoRing().setFolder(m_undoFolder.path());
+        editor.undoRing().setWritesFiles(true);
+    }
+
+    // Loads the symbol bases a job reads (BaseBit(k) set in `bases`) as
+    // start-up does, each once; one that cannot be read is told. False when
+    // one of them is not loaded: the job would read an empty base and must
+    // not pass for a success.
+    bool needBases(uint8_t bases) {
+        if (const uint8_t fresh = bases & ~m_basesAsked) editor.loadSymbolBases(m_baseFolder, fresh);
+        m_basesAsked |= bases;
+        for (int k = 1; k <= recognize::kSymbolBases; ++k)
+            if ((bases & BaseBit(k)) && !editor.baseLoaded(k)) return false;
+        return true;
     }
 
     // Opens `path` as the document, as the Open command does; a failure is
@@ -45,12 +73,30 @@ public:
         host.setSubject({});
         return loaded;
     }
-    // Saves the document to `path`; a failure is told with the file's name.
+    // Saves the document to `path` ("-": standard output); a failure is
+    // told with the file's name.
     bool save(const std::string& path) {
         host.setSubject(path);
-        const bool saved = editor.saveDocument(path);
+        bool saved = false;
+        if (path == kStandardOutput) {
+            const core::BmpView doc = editor.document();
+            out.write(reinterpret_cast<const char*>(doc.data()), std::streamsize(doc.fileSize()));
+            out.flush();
+            saved = bool(out);
+            if (!saved) {
+                host.fileNotWritten(path);
+                editor.message(text::kCannotWrite, MessageIcon::Exclamation);
+            }
+        } else {
+            saved = editor.saveDocument(path);
+        }
         host.setSubject({});
         return saved;
+    }
+    // The status lines go to standard error when the picture goes to
+    // standard output ("-o -", or a path naming it such as /dev/stdout).
+    void pictureTo(const std::string& path) {
+        if (path == kStandardOutput || core::IsFileOfDescriptor(path, STDOUT_FILENO)) lines = &err;
     }
     // A usage error: what is wrong, on one line.
     int wrong(const std::string& why) {
@@ -62,14 +108,19 @@ public:
     Editor editor;
     std::ostream& out;
     std::ostream& err;
-    std::string baseFolder;
-    bool basesLoaded = false;
+    std::ostream* lines;  // where the status lines go
+
+private:
+    std::string m_programFolder;
+    std::string m_baseFolder;
+    uint8_t m_basesAsked = 0;
+    core::UndoFolder m_undoFolder;
 };
 
-// Jobs that match outlines against the symbol bases.
-bool UsesTheBases(CommandId id) {
-    return id == CommandId::CompareBase1 || id == CommandId::CompareBase2 || id == CommandId::CompareBase3 ||
-           id == CommandId::PlateHere || id == CommandId::PlatesFolder;
+// The symbol bases the command `id` reads.
+uint8_t BasesOf(CommandId id) {
+    const CommandInfo* info = FindCommand(ToInt(id));
+    return info ? info->bases : 0;
 }
 
 using Arguments = std::vector<std::string>;
@@ -110,34 +161,48 @@ int Apply(const Arguments& args, Session& s) {
         opNames.push_back(args[i]);
     }
     if (calls.empty()) return s.wrong("apply: needs at least one OP after the picture");
-    for (const OpCall& call : calls)
-        if (UsesTheBases(call.id)) s.loadBases();
+    uint8_t bases = 0;
+    bool undoes = false;
+    for (const OpCall& call : calls) {
+        if (call.gesture) continue;
+        bases |= BasesOf(call.id);
+        undoes = undoes || call.id == CommandId::Undo || call.id == CommandId::Redo;
+    }
+    if (!s.needBases(bases)) return kFileError;
+    if (undoes) s.keepUndoSteps();
+    s.pictureTo(output);
     if (!s.open(args[0])) return kFileError;
     // Whatever an OP had to say (a file it could not write, a picture too
     // large to turn, too many segments) is a failure of the run.
     const int before = s.host.messagesShown;
+    bool finished = true;
     s.host.recording = true;
     EditorTools tools;
-    for (size_t i = 0; i < calls.size(); ++i) {
+    for (size_t i = 0; i < calls.size() && finished; ++i) {
         OpCall& call = calls[i];
         if (call.gesture) {
             PerformGesture(s.editor, *call.gesture, tools);
             continue;
         }
         // A command the menu would grey (SVG export before any segmentation)
-        // is an error in the OP list, never silently skipped.
+        // is an error in the OP list, never silently skipped; after an OP
+        // that failed, it is that failure, and the run stops there.
+        std::string why;
         if (!IsEnabled(s.editor, call.id)) {
-            s.host.recording = false;
-            return s.wrong("not available at this point: " + opNames[i]);
+            why = "not available at this point: " + opNames[i];
+        } else if (const CommandInfo* info = FindCommand(ToInt(call.id));
+                   info && info->dialog && info->dialog->choose) {
+            // A dialog chosen by the state (the SVG export's) has ranges of
+            // its own: an answer outside them is an error, never quietly
+            // clamped.
+            AnswersFit(opNames[i], *info->dialog, *info->dialog->choose(s.editor), call.script, why);
         }
-        // A dialog chosen by the state (the SVG export's) has ranges of its
-        // own: an answer outside them is an error, never quietly clamped.
-        if (const CommandInfo* info = FindCommand(ToInt(call.id)); info && info->dialog && info->dialog->choose) {
-            std::string why;
-            if (!AnswersFit(opNames[i], *info->dialog, *info->dialog->choose(s.editor), call.script, why)) {
-                s.host.recording = false;
-                return s.wrong(why);
-            }
+        if (!why.empty()) {
+            s.host.recording = false;
+            if (s.host.messagesShown == before) return s.wrong(why);
+            s.err << opNames[i] << ": not run after the failure above\n";
+            finished = false;
+            break;
         }
         s.host.setScript(std::move(call.script));
         s.editor.dispatch(call.id);
@@ -145,7 +210,8 @@ int Apply(const Arguments& args, Session& s) {
     s.host.recording = false;
     // The pointer fields only echo the script's own points.
     for (const auto& [field, text] : s.host.statusLog())
-        if (field != status::PointerX && field != status::PointerY) s.out << field << '\t' << text << '\n';
+        if (field != status::PointerX && field != status::PointerY) *s.lines << field << '\t' << text << '\n';
+    if (!finished) return kFileError;
     // The saved picture is the one the user would see after pressing
     // "Сохранить": no outline, rectangle or pasted image left hanging.
     if (!output.empty()) {
@@ -187,7 +253,8 @@ int Barcode(const Arguments& args, Session& s) {
 // prints the status fields it wrote. A file it could not write is told
 // (naming the picture) and ends in status 1.
 int Recognise(const std::string& picture, Session& s, CommandId id, const std::string& output = {}) {
-    if (UsesTheBases(id)) s.loadBases();
+    if (!s.needBases(BasesOf(id))) return kFileError;
+    s.pictureTo(output);
     if (!s.open(picture)) return kFileError;
     const int before = s.host.messagesShown;
     s.host.recording = true;
@@ -195,7 +262,7 @@ int Recognise(const std::string& picture, Session& s, CommandId id, const std::s
     s.editor.dispatch(id);
     s.host.setSubject({});
     s.host.recording = false;
-    for (const auto& [field, text] : s.host.statusLog()) s.out << field << '\t' << text << '\n';
+    for (const auto& [field, text] : s.host.statusLog()) *s.lines << field << '\t' << text << '\n';
     if (s.host.messagesShown != before) return kFileError;
     if (!output.empty() && !s.save(output)) return kFileError;
     return kOk;
@@ -204,7 +271,7 @@ int Recognise(const std::string& picture, Session& s, CommandId id, const std::s
 // Reads the plate of each picture as "На текущем фото" does and prints the
 // picture, a tab and the result field.
 int Plate(const Arguments& args, Session& s) {
-    s.loadBases();
+    if (!s.needBases(BasesOf(CommandId::PlateHere))) return kFileError;
     int status = kOk;
     for (const std::string& picture : args) {
         if (!s.open(picture)) {
@@ -230,7 +297,7 @@ int Plates(const Arguments& args, Session& s) {
         return kFileError;
     }
     if (folder.back() != '/') folder += '/';
-    s.loadBases();
+    if (!s.needBases(BasesOf(CommandId::PlatesFolder))) return kFileError;
     if (!s.editor.reserveArena()) return kFileError;
     s.editor.dispatch(CommandId::New);
     s.editor.state().currentFilePath = folder;
@@ -299,7 +366,7 @@ int Usage(std::ostream& err) {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const std::string& undoFolder,
+int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const std::string& programFolder,
            std::ostream& out, std::ostream& err, const std::string& baseFolder) {
     const auto start = std::chrono::steady_clock::now();
     bool timed = false;
@@ -330,7 +397,7 @@ int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const
         err << name << ": takes " << verb->arguments << '\n';
         return kUsage;
     }
-    Session session(decoder, undoFolder, out, err, baseFolder);
+    Session session(decoder, programFolder, out, err, baseFolder);
     const int status = verb->run(rest, session);
     if (timed) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);

@@ -1,5 +1,6 @@
 // zorva-cli's verbs, exit codes and output through the real dispatcher.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>
@@ -32,10 +33,17 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    CliRun Cli(std::vector<std::string> args) {
+    CliRun Cli(std::vector<std::string> args, const std::string& bases = {}) {
         std::ostringstream out, err;
-        const int status = RunCli(args, DecodeBmp, dir.path(), out, err);
+        const int status = RunCli(args, DecodeBmp, dir.path(), out, err, bases);
         return {status, out.str(), err.str()};
+    }
+    // Snapshot files anywhere under the program's folder.
+    int SnapshotFiles() const {
+        int count = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
+            if (entry.path().filename().string().starts_with("$$$grVX") && entry.path().extension() == ".bmp") ++count;
+        return count;
     }
     std::string Picture(uint32_t w, uint32_t h, const std::string& name = "in.bmp") {
         const std::string path = dir.file(name);
@@ -199,6 +207,96 @@ TEST_F(CliTest, ApplySavesThePictureSettledAndFailsWhenAnOpFailed) {
     EXPECT_NE(failed.err.find(dir.file("white.svg") + ": Нельзя записать файл"), std::string::npos) << failed.err;
     // The picture is saved all the same: segmented (white as 0xFCFCFC), then negated.
     EXPECT_EQ(test::Rgb(test::ReadBmp24(out).view(), 0, 0), 0x030303u);
+}
+
+// ---- scripts, outputs and bases ----
+
+// A script that never undoes writes no snapshot file; one that does gets
+// its steps back.
+TEST_F(CliTest, OnlyAScriptThatUndoesWritesSnapshots) {
+    const std::string in = Picture(9, 5);
+    ASSERT_EQ(Cli({"apply", in, "-o", dir.file("n.bmp"), "negative", "sharpen", "rotate:right"}).status, 0);
+    EXPECT_EQ(SnapshotFiles(), 0);
+    ASSERT_EQ(Cli({"apply", in, "-o", dir.file("u.bmp"), "negative", "blur:2", "undo", "undo", "redo", "undo"}).status,
+              0);
+    EXPECT_TRUE(test::SameBytes(test::ReadBytes(in), test::ReadBytes(dir.file("u.bmp"))));
+    EXPECT_GT(SnapshotFiles(), 0);
+}
+
+// A report, base or SVG whose path is the open picture's own file (by its
+// name or through a link) is refused with a message; the picture stays.
+TEST_F(CliTest, AnOutputThatIsThePictureItselfIsRefused) {
+    const std::string bases = dir.file("bases");
+    std::filesystem::create_directory(bases);
+    std::filesystem::copy_file(test::SourceDir() + "/data/bases/BazaDan2.zdb", bases + "/BazaDan2.zdb");
+    const std::vector<uint8_t> original = test::ReadBytes(Picture(40, 30));
+    const auto refused = [&](const std::string& picture, std::vector<std::string> args) {
+        const CliRun run = Cli(args, bases);
+        EXPECT_EQ(run.status, 1) << picture;
+        EXPECT_NE(run.err.find("Файл совпадает с открытым изображением"), std::string::npos) << run.err;
+        EXPECT_EQ(test::ReadBytes(picture), original) << picture;
+    };
+    const std::string txt = Picture(40, 30, "img.txt");
+    refused(txt, {"colours", txt});
+    const std::string zdb = Picture(40, 30, "sil.zdb");
+    refused(zdb, {"make-base", zdb});
+    const std::string svg = Picture(40, 30, "p.svg");
+    refused(svg, {"apply", svg, "segment:2,5", "svg:1"});
+    const std::string linked = Picture(40, 30, "pic.bmp");
+    std::filesystem::create_symlink("pic.bmp", dir.file("pic_SB.txt"));
+    refused(linked, {"compare", linked, "2"});
+    // Beside a picture of another name the same jobs write.
+    EXPECT_EQ(Cli({"colours", Picture(40, 30, "other.bmp")}).status, 0);
+}
+
+// A job that reads a symbol base that is not loaded (missing, a folder, a
+// fifo that would never be written) fails after saying so; it never waits.
+TEST_F(CliTest, AJobWhoseBaseIsNotLoadedFails) {
+    const std::string in = Picture(40, 30);
+    const std::string bases = dir.file("bases");
+    std::filesystem::create_directory(bases);
+    const auto fails = [&](std::vector<std::string> args) {
+        const CliRun run = Cli(args, bases);
+        EXPECT_EQ(run.status, 1) << args[0];
+        EXPECT_NE(run.err.find("База символов BazaDan1.zdb не загружена!"), std::string::npos) << run.err;
+    };
+    fails({"compare", in, "1"});
+    fails({"apply", in, "negative", "compare:1"});
+    fails({"plate", in});
+    std::filesystem::create_directory(bases + "/BazaDan1.zdb");
+    fails({"compare", in, "1"});
+    std::filesystem::remove(bases + "/BazaDan1.zdb");
+    ASSERT_EQ(mkfifo((bases + "/BazaDan1.zdb").c_str(), 0600), 0);
+    fails({"compare", in, "1"});
+    // The shipped base in its place: the same job succeeds.
+    std::filesystem::remove(bases + "/BazaDan1.zdb");
+    std::filesystem::copy_file(test::SourceDir() + "/data/bases/BazaDan1.zdb", bases + "/BazaDan1.zdb");
+    EXPECT_EQ(Cli({"compare", in, "1"}, bases).status, 0);
+}
+
+// "-o -" writes the picture, and nothing else, to standard output; the
+// status lines go to standard error.
+TEST_F(CliTest, APictureOnStandardOutputKeepsTheStatusLinesOff) {
+    const std::string in = Picture(12, 7);
+    ASSERT_EQ(Cli({"apply", in, "-o", dir.file("file.bmp"), "segment:2,5"}).status, 0);
+    const CliRun piped = Cli({"apply", in, "-o", "-", "segment:2,5"});
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, std::string(reinterpret_cast<const char*>(test::ReadBytes(dir.file("file.bmp")).data()),
+                                     test::ReadBytes(dir.file("file.bmp")).size()));
+    EXPECT_NE(piped.err.find("4\t"), std::string::npos) << piped.err;
+    EXPECT_TRUE(Cli({"convert", in, "-"}).out.starts_with("BM"));
+}
+
+// Status 2 is for a wrong command line; an OP left unavailable after an
+// earlier OP failed ends the run with the failure's status 1.
+TEST_F(CliTest, AnOpUnavailableAfterAFailureIsThatFailure) {
+    const std::string tiny = Picture(16, 16);
+    const CliRun run = Cli({"apply", tiny, "-o", dir.file("o.bmp"), "engrave:1,8", "svg:0"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Гравюра требует"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("svg:0: not run after the failure above"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("o.bmp")));
+    EXPECT_EQ(Cli({"apply", tiny, "svg:0"}).status, 2);
 }
 
 }  // namespace
