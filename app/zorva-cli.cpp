@@ -12,6 +12,6 @@ int main(int argc, char** argv) {
     // Snapshot files, when a job undoes, go to a folder of this copy's own
     // under the program's folder; the symbol bases are read from it.
     const std::string programFolder = zorva::platform::ProgramFolder();
-    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, programFolder, std::cout, std::cerr,
-                                programFolder);
+    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, programFolder, std::cout, std::cerr, programFolder,
+                                zorva::platform::EncodeWithQt);
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <string>
 
 namespace zorva::core {
 
@@ -169,6 +170,19 @@ bool IsFileOfDescriptor(const std::string& path, int fd) {
     }, open{};
     return stat(path.c_str(), &named) == 0 && fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
            named.st_ino == open.st_ino;
+}
+
+SaveFormat SaveFormatFor(std::string_view path) {
+    const size_t dot = path.find_last_of("./");
+    if (dot == std::string_view::npos || path[dot] != '.') return SaveFormat::Bmp;
+    std::string ending(path.substr(dot + 1));
+    for (char& c : ending)
+        if (c >= 'A' && c <= 'Z') c = char(c + ('a' - 'A'));
+    if (ending == "png") return SaveFormat::Png;
+    if (ending == "jpg" || ending == "jpeg" || ending == "jpe") return SaveFormat::Jpeg;
+    if (ending == "tif" || ending == "tiff") return SaveFormat::Tiff;
+    if (ending == "webp") return SaveFormat::Webp;
+    return SaveFormat::Bmp;
 }
 
 bool WriteImageFile(const std::string& path, BmpView image) {

@@ -56,4 +56,10 @@ bool IsFileOfDescriptor(const std::string& path, int fd);
 // WriteWholeFile: a failed save never destroys the file that was there.
 bool WriteImageFile(const std::string& path, BmpView image);
 
+// The format a picture is saved in, as its name's ending says.
+enum class SaveFormat { Bmp, Png, Jpeg, Tiff, Webp };
+// .png, .jpg/.jpeg/.jpe, .tif/.tiff and .webp in any case; the 24-bit BMP
+// for .bmp and for every name without a known ending.
+SaveFormat SaveFormatFor(std::string_view path);
+
 }  // namespace zorva::core

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -69,6 +70,47 @@ core::BmpImage PictureFromQImage(QImage image) {
     return core::BuildDecodedImage(uint32_t(image.width()), height, [&](uint32_t rowFromBottom) {
         return static_cast<const uint8_t*>(image.constScanLine(int(height - 1 - rowFromBottom)));
     });
+}
+
+std::optional<std::vector<uint8_t>> EncodeWithQt(core::BmpView picture, core::SaveFormat format) {
+    const char* name = nullptr;
+    switch (format) {
+        case core::SaveFormat::Png:
+            name = "png";
+            break;
+        case core::SaveFormat::Jpeg:
+            name = "jpeg";
+            break;
+        case core::SaveFormat::Tiff:
+            name = "tiff";
+            break;
+        case core::SaveFormat::Webp:
+            name = "webp";
+            break;
+        case core::SaveFormat::Bmp:
+            return std::nullopt;
+    }
+    const int width = int(picture.width()), height = int(picture.height());
+    QImage image(width, height, QImage::Format_RGB888);
+    if (image.isNull()) return std::nullopt;
+    // The stored rows go bottom-up in blue, green, red; Qt's top-down in red, green, blue.
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* s = picture.row(uint32_t(height - 1 - y));
+        uchar* d = image.scanLine(y);
+        for (int x = 0; x < width; ++x, s += 3, d += 3) {
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+        }
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, name);
+    // What photo editors save JPEG at by default: hardly a visible loss at a third of the size of 100.
+    if (format == core::SaveFormat::Jpeg) writer.setQuality(92);
+    if (!writer.canWrite() || !writer.write(image)) return std::nullopt;
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 shell::DecodeResult DecodeWithQt(const std::string& path) {

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QStringList>
 #include <chrono>
+#include <span>
 
 #include "core/WorkArena.h"
 #include "edit/ClipboardDib.h"
@@ -29,9 +30,9 @@ QString Text(std::string_view s) {
 
 // "Bitmap Files (*.bmp;*.rle;*.ico)" with "*.bmp;*.rle;*.ico": Qt reads the
 // patterns from the last parentheses, space-separated, and hides them.
-QStringList QtFilters() {
+QStringList QtFilters(std::span<const shell::FileFilter> list) {
     QStringList filters;
-    for (const shell::FileFilter& f : shell::kFileFilters) {
+    for (const shell::FileFilter& f : list) {
         QString patterns = Text(f.pattern);
         patterns.replace(u';', u' ');
         filters << Text(f.text) + QStringLiteral(" (") + patterns + u')';
@@ -90,13 +91,27 @@ shell::DecodeResult QtHost::decode(const std::string& path) {
     return DecodeWithQt(path);
 }
 
+std::optional<std::vector<uint8_t>> QtHost::encode(core::BmpView picture, core::SaveFormat format) {
+    return EncodeWithQt(picture, format);
+}
+
 std::optional<std::string> QtHost::chooseFile(const std::string& current, bool save) {
     QFileDialog dialog(&m_window);
     // Qt's own dialog: the filter texts show exactly and the default
     // extension is appended to names typed without one.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilters(QtFilters());
+    if (save) {
+        dialog.setNameFilters(QtFilters(shell::kSaveFilters));
+        // A name typed without an ending takes the chosen format's.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            for (const shell::FileFilter& f : shell::kSaveFilters)
+                if (filter.startsWith(Text(f.text)))
+                    dialog.setDefaultSuffix(Text(f.pattern.substr(2, f.pattern.find(';') - 2)));  // "*.jpg;..."
+        });
+    } else {
+        dialog.setNameFilters(QtFilters(shell::kFileFilters));
+    }
     dialog.setDefaultSuffix(Text(shell::kDefaultExtension));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Opening does not insist that the file exists: the decoder says.

@@ -21,6 +21,7 @@ public:
     void runDialog(shell::DialogModel& model) override;
     uint32_t clockMs() override;
     shell::DecodeResult decode(const std::string& path) override;
+    std::optional<std::vector<uint8_t>> encode(core::BmpView picture, core::SaveFormat format) override;
     std::optional<std::string> chooseOpenFile(const std::string& current) override;
     std::optional<std::string> chooseSaveFile(const std::string& current) override;
     void setBusy(bool busy) override;

@@ -110,7 +110,14 @@ bool Editor::loadDocument(const std::string& path, InstallKind kind) {
 bool Editor::saveDocument(const std::string& path) {
     if (!hasDocument()) return false;
     m_host.setBusy(true);
-    const bool ok = core::WriteImageFile(path, document());
+    // The name says the format: a picture saved as "photo.png" is a PNG file.
+    const core::SaveFormat format = core::SaveFormatFor(path);
+    bool ok = false;
+    if (format == core::SaveFormat::Bmp) {
+        ok = core::WriteImageFile(path, document());
+    } else if (const std::optional<std::vector<uint8_t>> bytes = m_host.encode(document(), format)) {
+        ok = core::WriteWholeFile(path, bytes->data(), bytes->size());
+    }
     m_host.setBusy(false);
     if (!ok) {
         m_host.fileNotWritten(path);

@@ -65,7 +65,9 @@ public:
     // Makes `image` the document: carves the arena, empties the undo ring,
     // resets tool and segment state.
     void install(core::BmpImage image, InstallKind kind);
-    // Writes the document to `path`; shows "Нельзя записать файл" on failure.
+    // Writes the document to `path` in the format its name says (the 24-bit
+    // BMP unless it ends in .png, .jpg, .tif or .webp); shows "Нельзя
+    // записать файл" on failure, the old file left as it was.
     bool saveDocument(const std::string& path);
     // Writes a file the user asked for (SVG, report, base) through the one
     // whole-file writer; a failure is passed to the host with the file's path

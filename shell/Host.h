@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/BmpImage.h"
+#include "core/ImageFiles.h"
 #include "shell/view/WindowState.h"
 
 namespace zorva::shell {
@@ -77,6 +78,11 @@ public:
     // File dialogs: the chosen path, or nothing when cancelled.
     virtual std::optional<std::string> chooseOpenFile(const std::string& current) = 0;
     virtual std::optional<std::string> chooseSaveFile(const std::string& current) = 0;
+    // The picture in the file layout of `format` (never Bmp, which the
+    // editor writes itself); nothing where the platform has no writer for it.
+    virtual std::optional<std::vector<uint8_t>> encode(core::BmpView /*picture*/, core::SaveFormat /*format*/) {
+        return std::nullopt;
+    }
     // The wait pointer around long file operations.
     virtual void setBusy(bool /*busy*/) {}
     // A folder run's progress; the window shows none beyond the status bar.

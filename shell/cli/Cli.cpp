@@ -30,9 +30,9 @@ constexpr std::string_view kStandardOutput = "-";
 
 class Session {
 public:
-    Session(const Decoder& decoder, std::string programFolder, std::ostream& output, std::ostream& errors,
-            std::string bases)
-        : host(decoder, errors),
+    Session(const Decoder& decoder, const Encoder& encoder, std::string programFolder, std::ostream& output,
+            std::ostream& errors, std::string bases)
+        : host(decoder, encoder, errors),
           editor(host, {}),
           out(output),
           err(errors),
@@ -324,10 +324,10 @@ int Compare(const Arguments& args, Session& s) {
 int Colours(const Arguments& args, Session& s) {
     std::string output;
     if (args.size() == 3) {
-        if (args[1] != "-o") return s.wrong(args[1] + ": colours takes IMAGE [-o OUT.bmp]");
+        if (args[1] != "-o") return s.wrong(args[1] + ": colours takes IMAGE [-o OUT]");
         output = args[2];
     } else if (args.size() != 1) {
-        return s.wrong("colours: takes IMAGE [-o OUT.bmp]");
+        return s.wrong("colours: takes IMAGE [-o OUT]");
     }
     return Recognise(args[0], s, CommandId::ObjectColours, output);
 }
@@ -343,15 +343,15 @@ struct Verb {
 
 constexpr Verb kVerbs[] = {
     {"info", "IMAGE", 1, 1, Info},
-    {"new", "OUT.bmp", 1, 1, New},
-    {"convert", "IMAGE OUT.bmp", 2, 2, Convert},
-    {"apply", "IMAGE [-o OUT.bmp] OP [OP ...]", 2, SIZE_MAX, Apply},
+    {"new", "OUT", 1, 1, New},
+    {"convert", "IMAGE OUT", 2, 2, Convert},
+    {"apply", "IMAGE [-o OUT] OP [OP ...]", 2, SIZE_MAX, Apply},
     {"barcode", "[--strict] IMAGE...", 1, SIZE_MAX, Barcode},
     {"plate", "IMAGE...", 1, SIZE_MAX, Plate},
     {"plates", "FOLDER", 1, 1, Plates},
     {"make-base", "IMAGE", 1, 1, MakeBase},
     {"compare", "IMAGE K", 2, 2, Compare},
-    {"colours", "IMAGE [-o OUT.bmp]", 1, 3, Colours},
+    {"colours", "IMAGE [-o OUT]", 1, 3, Colours},
 };
 
 int Usage(std::ostream& err) {
@@ -367,7 +367,7 @@ int Usage(std::ostream& err) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const std::string& programFolder,
-           std::ostream& out, std::ostream& err, const std::string& baseFolder) {
+           std::ostream& out, std::ostream& err, const std::string& baseFolder, const Encoder& encoder) {
     const auto start = std::chrono::steady_clock::now();
     bool timed = false;
     std::vector<std::string> args;
@@ -397,7 +397,7 @@ int RunCli(const std::vector<std::string>& argsIn, const Decoder& decoder, const
         err << name << ": takes " << verb->arguments << '\n';
         return kUsage;
     }
-    Session session(decoder, programFolder, out, err, baseFolder);
+    Session session(decoder, encoder, programFolder, out, err, baseFolder);
     const int status = verb->run(rest, session);
     if (timed) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);

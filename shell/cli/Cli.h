@@ -17,7 +17,9 @@ namespace zorva::shell {
 // `programFolder` (core::UndoFolder), and only when the job undoes. The
 // symbol bases are read from `baseFolder` (the program's folder) when a job
 // compares with them.
+// Pictures are saved in the format their name says through `encoder`
+// (none: only the BMP can be written).
 int RunCli(const std::vector<std::string>& args, const Decoder& decoder, const std::string& programFolder,
-           std::ostream& out, std::ostream& err, const std::string& baseFolder = {});
+           std::ostream& out, std::ostream& err, const std::string& baseFolder = {}, const Encoder& encoder = {});
 
 }  // namespace zorva::shell

@@ -13,10 +13,12 @@
 namespace zorva::shell {
 
 using Decoder = std::function<DecodeResult(const std::string& path)>;
+using Encoder = std::function<std::optional<std::vector<uint8_t>>(core::BmpView picture, core::SaveFormat format)>;
 
 class ConsoleHost : public Host {
 public:
-    ConsoleHost(Decoder decoder, std::ostream& err) : m_decoder(std::move(decoder)), m_err(err) {}
+    ConsoleHost(Decoder decoder, Encoder encoder, std::ostream& err)
+        : m_decoder(std::move(decoder)), m_encoder(std::move(encoder)), m_err(err) {}
 
     void message(std::string_view text, std::string_view caption, MessageIcon icon) override;
     void statusChanged(int field, std::string_view text) override;
@@ -27,6 +29,10 @@ public:
     // messages about a photo name it.
     void folderProgress(const FolderProgress& progress) override;
     DecodeResult decode(const std::string& path) override { return m_decoder(path); }
+    std::optional<std::vector<uint8_t>> encode(core::BmpView picture, core::SaveFormat format) override {
+        if (!m_encoder) return std::nullopt;
+        return m_encoder(picture, format);
+    }
     // The command line never asks: it sets paths itself.
     std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
     std::optional<std::string> chooseSaveFile(const std::string&) override { return std::nullopt; }
@@ -47,6 +53,7 @@ public:
 
 private:
     Decoder m_decoder;
+    Encoder m_encoder;
     std::ostream& m_err;
     DialogScript m_script;
     std::string m_subject;

@@ -22,6 +22,17 @@ inline constexpr std::array<FileFilter, 7> kFileFilters = {{
     {"All Files (*.*)", "*.*"},
 }};
 
+// The save dialog's: the formats a picture is written in, as its name's
+// ending chooses them (a name of another ending is written as the BMP). The
+// first, preselected, agrees with the default extension.
+inline constexpr std::array<FileFilter, 5> kSaveFilters = {{
+    {"JPEG (*.jpg;*.jpeg)", "*.jpg;*.jpeg;*.jpe"},
+    {"Bitmap Files (*.bmp)", "*.bmp"},
+    {"PNG (*.png)", "*.png"},
+    {"TIFF (*.tif;*.tiff)", "*.tif;*.tiff"},
+    {"WebP (*.webp)", "*.webp"},
+}};
+
 // Appended by both dialogs to a name typed without an extension, so a picture
 // saved as "photo" becomes "photo.jpg" holding BMP data (it reopens fine: the
 // decoder reads the data, not the name).

@@ -5,12 +5,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
+#include <sstream>
 
 #include "core/ImageFiles.h"
 #include "edit/ClipboardDib.h"
 #include "platform/QtDecoder.h"
 #include "shell/Editor.h"
 #include "shell/Messages.h"
+#include "shell/cli/Cli.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/TestSupport.h"
 
@@ -154,6 +156,55 @@ private slots:
         shell::DecodeResult result = platform::DecodeWithQt(path.toStdString());
         QCOMPARE(int(result.status), int(shell::DecodeStatus::Ok));
         QVERIFY(MaxChannelError(Expected(smooth).view(), result.image.view()) <= 12);
+    }
+
+    // Saving writes the format the name says, in any case of its ending,
+    // through "Записать"'s road (the CLI's convert and apply): PNG and TIFF
+    // give the picture back exactly, JPEG closely, and .bmp or an unknown
+    // ending the 24-bit BMP of the picture.
+    void savedFilesAreTheFormatTheirNameSays() {
+        QTemporaryDir dir;
+        QImage smooth(64, 48, QImage::Format_RGB32);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) smooth.setPixel(x, y, qRgb(x * 4, y * 5, 128));
+        const core::BmpImage picture = Expected(smooth);
+        const std::string in = dir.filePath("in.bmp").toStdString();
+        QVERIFY(core::WriteImageFile(in, picture.view()));
+        const struct {
+            const char* name;
+            std::string_view magic;
+            int tolerance;  // largest channel error after decoding back
+        } saves[] = {{"out.png", "\x89PNG", 0},
+                     {"OUT.PNG", "\x89PNG", 0},
+                     {"out.tif", "II*", 0},
+                     {"out.tiff", "II*", 0},
+                     {"out.jpg", "\xFF\xD8\xFF", 12},
+                     {"out.Jpeg", "\xFF\xD8\xFF", 12},
+                     {"out.bmp", "BM", 0},
+                     {"out.xyz", "BM", 0}};
+        for (const auto& save : saves) {
+            const std::string out = dir.filePath(save.name).toStdString();
+            std::ostringstream o, e;
+            QCOMPARE(shell::RunCli({"convert", in, out}, platform::DecodeWithQt, dir.path().toStdString(), o, e, {},
+                                   platform::EncodeWithQt),
+                     0);
+            const std::vector<uint8_t> bytes = test::ReadBytes(out);
+            QVERIFY2(
+                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()).starts_with(save.magic),
+                save.name);
+            shell::DecodeResult back = platform::DecodeWithQt(out);
+            QCOMPARE(int(back.status), int(shell::DecodeStatus::Ok));
+            QVERIFY2(MaxChannelError(picture.view(), back.image.view()) <= save.tolerance, save.name);
+        }
+        // The BMP is the very file the picture came from.
+        QVERIFY(test::SameBytes(test::ReadBytes(in), test::ReadBytes(dir.filePath("out.xyz").toStdString())));
+        // apply -o follows the same rule, after the OPs.
+        std::ostringstream o, e;
+        const std::string negated = dir.filePath("negated.png").toStdString();
+        QCOMPARE(shell::RunCli({"apply", in, "-o", negated, "negative", "negative"}, platform::DecodeWithQt,
+                               dir.path().toStdString(), o, e, {}, platform::EncodeWithQt),
+                 0);
+        QVERIFY(test::SamePixels(picture.view(), platform::DecodeWithQt(negated).image.view()));
     }
 
     void transparencyIsFlattenedOnWhite() {

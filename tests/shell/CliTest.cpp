@@ -98,8 +98,8 @@ TEST_F(CliTest, UsageErrorsExitTwoAndNeverSkipAnOp) {
     const std::pair<std::vector<std::string>, std::string> wrong[] = {
         {{"frobnicate"}, "frobnicate: no such command; zorva-cli without arguments lists them\n"},
         {{"info"}, "info: takes IMAGE\n"},
-        {{"convert", in}, "convert: takes IMAGE OUT.bmp\n"},
-        {{"apply", in}, "apply: takes IMAGE [-o OUT.bmp] OP [OP ...]\n"},
+        {{"convert", in}, "convert: takes IMAGE OUT\n"},
+        {{"apply", in}, "apply: takes IMAGE [-o OUT] OP [OP ...]\n"},
         {{"apply", in, "-o"}, "-o: needs the file to save to\n"},
         {{"apply", in, "no-such-op"}, "no-such-op: no such OP\n"},
         {{"apply", in, "undo:3"}, "undo:3: undo takes no arguments\n"},
