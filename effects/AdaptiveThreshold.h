@@ -7,9 +7,11 @@
 
 #include "core/BmpImage.h"
 #include "core/Plane.h"
-#include "effects/Kernels.h"
+#include "core/simd/Kernels.h"
 
 namespace zorva::effects {
+
+using simd::Kernels;
 
 // The smallest width and height the local means are computed for.
 inline constexpr uint32_t kLocalMeansMinimumSize = 17;

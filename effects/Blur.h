@@ -4,9 +4,11 @@
 #include <cstdint>
 
 #include "core/BmpImage.h"
-#include "effects/Kernels.h"
+#include "core/simd/Kernels.h"
 
 namespace zorva::effects {
+
+using simd::Kernels;
 
 enum class BlurLevel : uint8_t {
     Light,       // radius 1 once

@@ -4,20 +4,19 @@
 #include <cstdint>
 
 #include "core/BmpImage.h"
-#include "effects/Kernels.h"
+#include "core/simd/Kernels.h"
 
 namespace zorva::effects {
+
+using simd::Kernels;
 
 // The smallest width and height sharpening works on; smaller pictures are
 // left unchanged.
 inline constexpr uint32_t kSharpenMinimumSize = 9;
 
-// The average of nine values from their sum S: (S - S / 8) / 8 with both
-// divisions rounded down, about S / 9.14; it runs a little low, so nine
-// equal values v give slightly less than v (128 gives 126).
-constexpr uint32_t NineAverage(uint32_t sum) {
-    return (sum - (sum >> 3)) >> 3;
-}
+// The average of nine values from their sum, (S - S / 8) / 8, as the
+// sharpening loops of the processor layer take it.
+using simd::NineAverage;
 
 // Sharpens `image` in place. `average` (a block of the picture's size)
 // receives the picture's header and the 9x9 average: NineAverage of each

@@ -4,9 +4,11 @@
 #include <cstdint>
 
 #include "core/BmpImage.h"
-#include "effects/Kernels.h"
+#include "core/simd/Kernels.h"
 
 namespace zorva::effects {
+
+using simd::Kernels;
 
 // The smallest width and height each filter works on; smaller pictures are
 // left unchanged.
@@ -14,11 +16,9 @@ inline constexpr uint32_t kSobelMinimumSize = 3;
 inline constexpr uint32_t kPencilHardMinimumSize = 3;
 inline constexpr uint32_t kPencilSoftMinimumSize = 7;
 
-// A gradient folded to a magnitude: a negative value v becomes -v - 1 (its
-// bitwise complement), so -1 folds to 0 and -2 to 1.
-constexpr int FoldGradient(int v) {
-    return v >= 0 ? v : -v - 1;
-}
+// A gradient folded to a magnitude (-1 folds to 0), as the gradient loops
+// of the processor layer take it.
+using simd::FoldGradient;
 
 // Each of the filters first copies `image` into `scratch` (a block of the
 // picture's size, header included), reads the copy and writes `image`.

@@ -5,15 +5,13 @@
 #include <cstdint>
 
 #include "core/BmpImage.h"
-#include "effects/Kernels.h"
+#include "core/Luma.h"
+#include "core/simd/Kernels.h"
 
 namespace zorva::effects {
 
-// Luminance: the weights 77, 150 and 29 add up to 256, so white gives 255
-// and black 0.
-constexpr uint32_t Luma(uint32_t red, uint32_t green, uint32_t blue) {
-    return (77 * red + 150 * green + 29 * blue) >> 8;
-}
+using core::Luma;
+using simd::Kernels;
 
 // How the pure white pixels of a picture are taken.
 enum class White : uint8_t {

@@ -37,7 +37,7 @@ inline size_t GreyPlaneBytes(uint32_t width, uint32_t height) {
     return size_t(width) * size_t(height);
 }
 
-// Fills `out` with `image`'s luminance Y = (77 R + 150 G + 29 B) >> 8, rows
+// Fills `out` with `image`'s luminance (core::Luma), rows
 // top-down. An empty plane when `out` holds fewer than GreyPlaneBytes.
 GreyPlane MakeGreyPlane(core::BmpView image, std::span<uint8_t> out);
 

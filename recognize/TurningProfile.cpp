@@ -6,12 +6,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/simd/Kernels.h"
 #include "recognize/LabelTables.h"
 #include "segment/VectorData.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace zorva::recognize {
 
@@ -141,49 +138,12 @@ std::optional<OutlineProfile> BuildProfile(std::span<const uint32_t> block, Prof
 
 // ---- distance ----
 
-namespace {
-
-// The 64 shifted pair sums of one distance stay below 2^33; a sum that does
-// not fit 32 bits is the largest distance there is.
-uint32_t Saturate(uint64_t sum) {
-    return sum > UINT32_MAX ? UINT32_MAX : uint32_t(sum);
-}
-
-}  // namespace
-
 uint32_t ProfileDistancePlain(const int16_t* profile, const uint8_t* record) {
-    uint64_t sum = 0;
-    for (uint32_t k = 0; k < kProfileSamples; k += 2) {
-        const int16_t r0 = int16_t(uint16_t(record[2 * k] | record[2 * k + 1] << 8));
-        const int16_t r1 = int16_t(uint16_t(record[2 * k + 2] | record[2 * k + 3] << 8));
-        const int32_t d0 = int16_t(uint16_t(profile[k] - r0));
-        const int32_t d1 = int16_t(uint16_t(profile[k + 1] - r1));
-        // At most 2 x 32768^2 = 2^31: exact in 32 unsigned bits.
-        sum += (uint32_t(d0 * d0) + uint32_t(d1 * d1)) >> 4;
-    }
-    return Saturate(sum);
+    return simd::ProfileDistance(profile, record, kProfileSamples, simd::Kernels::Plain);
 }
 
 uint32_t ProfileDistance(const int16_t* profile, const uint8_t* record) {
-#if defined(__SSE2__)
-    assert(reinterpret_cast<uintptr_t>(profile) % 16 == 0 && reinterpret_cast<uintptr_t>(record) % 16 == 0);
-    const __m128i* p = reinterpret_cast<const __m128i*>(profile);
-    const __m128i* r = reinterpret_cast<const __m128i*>(record);
-    // Eight samples at a time: 16-bit wrap-around differences, pairs of
-    // squares summed into 32-bit lanes by the multiply-add (2^31, the one
-    // sum it cannot hold as a signed value, is right as an unsigned one),
-    // each shifted right by 4. A lane adds 16 such values: at most 2^31.
-    __m128i sums = _mm_setzero_si128();
-    for (uint32_t k = 0; k < kProfileSamples / 8; ++k) {
-        const __m128i d = _mm_sub_epi16(_mm_load_si128(p + k), _mm_load_si128(r + k));
-        sums = _mm_add_epi32(sums, _mm_srli_epi32(_mm_madd_epi16(d, d), 4));
-    }
-    alignas(16) uint32_t lanes[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), sums);
-    return Saturate(uint64_t(lanes[0]) + lanes[1] + lanes[2] + lanes[3]);
-#else
-    return ProfileDistancePlain(profile, record);
-#endif
+    return simd::ProfileDistance(profile, record, kProfileSamples);
 }
 
 // ---- best match ----

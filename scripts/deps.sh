@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zorva needs for a purpose, only those missing.
-#   scripts/deps.sh build|test|run|bench|corpus|bases|plates|screenshot
+#   scripts/deps.sh build|test|run|bench|corpus|bases|plates|screenshot|arm
 set -euo pipefail
 
 # The barcode chain links zxing-cpp and zbar (libzxing-dev, libzbar-dev);
@@ -29,7 +29,13 @@ case "${1:-build}" in
   # (scripts/make-plates.sh).
   plates) want=(imagemagick fonts-opendin fonts-osifont) ;;
   screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core) ;;
-  *) echo "usage: $0 build|test|run|bench|corpus|bases|plates|screenshot" >&2; exit 2 ;;
+  # The Qt-free build for 64-bit ARM (scripts/test-arm.sh): the cross compiler, qemu-user to run the tests, and
+  # the target's libraries as multiarch packages. zbar comes as its runtime library only: libzbar-dev:arm64
+  # conflicts with libzbar-dev (its ImageMagick dependency is not multi-arch) and would remove it; the cross
+  # build takes the header of the build machine's libzbar-dev.
+  arm)    want=("${build[@]}" g++-aarch64-linux-gnu qemu-user-static libgtest-dev:arm64 libgmock-dev:arm64
+                libjpeg-dev:arm64 libpng-dev:arm64 libzxing-dev:arm64 libzbar0:arm64) ;;
+  *) echo "usage: $0 build|test|run|bench|corpus|bases|plates|screenshot|arm" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -41,5 +47,13 @@ done
 echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
+if [[ " ${missing[*]}" == *:arm64* ]] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  $sudo dpkg --add-architecture arm64
+fi
 $sudo apt-get update -qq
+# A package of another architecture may conflict with one of the machine's own; never let it remove anything.
+if DEBIAN_FRONTEND=noninteractive $sudo apt-get install -s --no-install-recommends "${missing[@]}" | grep '^Remv'; then
+  echo "$0: installing ${missing[*]} would remove the packages above; not installing" >&2
+  exit 1
+fi
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

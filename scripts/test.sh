@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Zorva with its tests and runs them all: the formatting check, the full
-# build with warnings as errors, a short run of every fuzzer, then the Qt-free
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build with warnings as errors, a short run of every fuzzer, the Qt-free
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and once
+# more cross-built for 64-bit ARM under qemu-user.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
@@ -21,3 +22,5 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVA_WITH
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -j "$jobs" --output-on-failure
+
+scripts/test-arm.sh

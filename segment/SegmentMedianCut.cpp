@@ -1,12 +1,11 @@
 // Growing, resolving, linking, folding and numbering of 4-connected palette-index regions, and the plate window.
 #include "segment/SegmentMedianCut.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <bit>
 #include <vector>
 
+#include "core/simd/Kernels.h"
 #include "segment/SegmentCommon.h"
 
 namespace zorva::segment {
@@ -22,36 +21,6 @@ struct Area {
     uint32_t x0, y0, x1, y1;
     bool empty() const { return x1 <= x0 || y1 <= y0; }
 };
-
-// Bit i of `mask` set where a run of equal indices (the low byte) starts at
-// line[i], i < n: at 0 and wherever the index differs from the one before.
-// Bits from n up are clear; `mask` holds (n + 63) / 64 words. Sixteen pixels
-// are compared at a time and each word is stored once.
-void RunStarts(const uint32_t* line, uint32_t n, uint64_t* mask) {
-    const __m128i low = _mm_set1_epi32(0xFF), zero = _mm_setzero_si128();
-    // All ones in the lanes of line[i..i+3] whose index equals the one before.
-    const auto same = [&](uint32_t i) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i));
-        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i - 1));
-        return _mm_cmpeq_epi32(_mm_and_si128(_mm_xor_si128(here, before), low), zero);
-    };
-    for (uint32_t base = 0; base < n; base += 64) {
-        uint64_t bits = 0;
-        for (uint32_t g = 0; g < 64 && base + g < n; g += 16) {
-            const uint32_t i = base + g;
-            if (i > 0 && i + 16 <= n) {
-                const __m128i sameFirst = _mm_packs_epi32(same(i), same(i + 4));
-                const __m128i sameSecond = _mm_packs_epi32(same(i + 8), same(i + 12));
-                const uint32_t equal = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(sameFirst, sameSecond)));
-                bits |= uint64_t(~equal & 0xFFFF) << g;
-            } else {
-                for (uint32_t k = i; k < std::min(i + 16, n); ++k)
-                    bits |= uint64_t(k == 0 || ((line[k] ^ line[k - 1]) & 0xFF) != 0) << (k - base);
-            }
-        }
-        mask[base / 64] = bits;
-    }
-}
 
 // One growing cycle's state over the map and the record table.
 class Cycle {
@@ -151,7 +120,7 @@ public:
         starts.resize(size_t(n) + 1);
         for (uint32_t y = rows.y0; y < rows.y1; ++y) {
             uint32_t* line = m_map + size_t(y) * m_width + rows.x0;
-            RunStarts(line, n, scratch.data());
+            simd::RunStarts(line, n, scratch.data());
             size_t runs = 0;
             for (size_t w = 0; w < words; ++w)
                 for (uint64_t bits = scratch[w]; bits; bits &= bits - 1)
@@ -315,7 +284,7 @@ bool Cycle::growRuns(const Area& area, std::vector<uint64_t>& scratch) {
         uint32_t* line = m_map + size_t(y) * m_width + area.x0;
         const bool first = y == area.y0;
         const uint32_t* below = first ? line : line - m_width;  // not read on the first row
-        RunStarts(line, n, starts);
+        simd::RunStarts(line, n, starts);
         // Walk the places where a run starts in this row or in the row below;
         // between two of them the run and the run underneath stay the same.
         uint32_t runStart = 0, value = 0, index = 0, belowValue = 0;

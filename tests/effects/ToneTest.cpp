@@ -147,5 +147,17 @@ TEST(Tone, EnhancementOfEveryOrdering) {
     EXPECT_EQ(d.hue, 19);
 }
 
+// The fastest build enhances without a hue (largest channel, smallest,
+// middle from the ramp); it gives the hue-table definition's bytes for every
+// one of the 2^24 colours.
+TEST(Enhance, FastestBuildMatchesHueDefinitionForEveryColour) {
+    if (simd::FastestBuild() == simd::Build::Plain) GTEST_SKIP() << "only the plain build runs on this processor";
+    const core::BmpImage all = test::MakeImage(4096, 4096, [](uint32_t x, uint32_t r) { return r << 12 | x; });
+    core::BmpImage plain = test::CopyOf(all.view()), fastest = test::CopyOf(all.view());
+    EnhanceColour(plain.view(), Kernels::Plain);
+    EnhanceColour(fastest.view(), Kernels::Fastest);
+    ASSERT_TRUE(test::SameBytes(plain.data(), plain.view().fileSize(), fastest.data(), fastest.view().fileSize()));
+}
+
 }  // namespace
 }  // namespace zorva::effects

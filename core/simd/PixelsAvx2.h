@@ -1,4 +1,5 @@
-// AVX2 helpers for 24-bit rows: 32 pixels split into blue, green and red lanes, luminance, and the way back.
+// AVX2 helpers for 24-bit rows, for the AVX2 kernel file only: 32 pixels split into blue, green and red lanes,
+// luminance, and the way back.
 #pragma once
 
 #include <immintrin.h>
@@ -6,9 +7,13 @@
 #include <array>
 #include <cstdint>
 
-#include "effects/Kernels.h"
+#include "core/Luma.h"
 
-namespace zorva::effects::avx2 {
+// A function built for AVX2; only reached through the AVX2 table, which the
+// processor check picks only where the processor has AVX2.
+#define ZORVA_AVX2 __attribute__((target("avx2")))
+
+namespace zorva::simd::avx2 {
 
 // 32 pixels of a row, one byte per pixel in each vector. Lane 0 of each
 // vector holds pixels 0..15, lane 1 pixels 16..31.
@@ -134,9 +139,9 @@ ZORVA_AVX2 inline void StoreGrey(uint8_t* p, __m256i grey) {
                 _mm256_shuffle_epi8(grey, Mask(kGrey[2])));
 }
 
-// (77 R + 150 G + 29 B) >> 8 of the 32 pixels at `p`: 29 B + 77 R as one
-// multiply-add of byte pairs (at most 27,030, no saturation), 150 G in 16
-// bits; their sum stays below 65,536. The pairs are shuffled straight out of
+// core::Luma of the 32 pixels at `p`: 29 B + 77 R as one multiply-add of
+// byte pairs (at most 27,030, no saturation), 150 G in 16 bits; their sum
+// stays below 65,536. The pairs are shuffled straight out of
 // the interleaved bytes, eight shuffles where splitting the channels first
 // takes thirteen. Pairs: two chunks' shuffles of one half of the pixels.
 ZORVA_AVX2 inline __m256i Pairs(__m256i first, __m256i second, const ShuffleMask (&m)[2]) {
@@ -146,7 +151,8 @@ ZORVA_AVX2 inline __m256i Pairs(__m256i first, __m256i second, const ShuffleMask
 ZORVA_AVX2 inline __m256i LumaAt(const uint8_t* p) {
     __m256i c0, c1, c2;
     LoadChunks(p, c0, c1, c2);
-    const __m256i weights = _mm256_set1_epi16(int16_t(77 << 8 | 29)), g150 = _mm256_set1_epi16(150);
+    const __m256i weights = _mm256_set1_epi16(int16_t(core::kLumaRed << 8 | core::kLumaBlue));
+    const __m256i g150 = _mm256_set1_epi16(int16_t(core::kLumaGreen));
     const __m256i lo = _mm256_add_epi16(_mm256_maddubs_epi16(Pairs(c0, c1, kBlueRed[0]), weights),
                                         _mm256_mullo_epi16(Pairs(c0, c1, kGreen[0]), g150));
     const __m256i hi = _mm256_add_epi16(_mm256_maddubs_epi16(Pairs(c1, c2, kBlueRed[1]), weights),
@@ -154,4 +160,4 @@ ZORVA_AVX2 inline __m256i LumaAt(const uint8_t* p) {
     return _mm256_packus_epi16(_mm256_srli_epi16(lo, 8), _mm256_srli_epi16(hi, 8));
 }
 
-}  // namespace zorva::effects::avx2
+}  // namespace zorva::simd::avx2
