@@ -97,10 +97,6 @@ void WriteNewHeader(uint8_t* block) {
     Store32(block + kOffYPelsPerMetre, kNewPelsPerMetre);
 }
 
-void CopyBlock(uint8_t* dst, const uint8_t* src, size_t n) {
-    std::memmove(dst, src, (n + 3) & ~size_t(3));
-}
-
 void CopyForFloating(MutableBmpView dst, BmpView src) {
     std::memcpy(dst.data(), src.data(), kHeaderSize);
     const uint32_t w = src.width();

@@ -130,10 +130,6 @@ private:
     size_t m_capacity = 0;
 };
 
-// Copies n bytes rounded up to a multiple of 4, as the program's block moves do;
-// the destination must have room for the rounding.
-void CopyBlock(uint8_t* dst, const uint8_t* src, size_t n);
-
 // Copies header and pixels of `src` into `dst`, changing pure white to
 // blue 254, green 255, red 255 so it stays visible in a floating selection
 // (where 0xFFFFFF means transparent). Padding of `dst` is not written.

@@ -96,11 +96,6 @@ MutableBmpView WorkArena::writeBackground() {
     return MutableBmpView(touch(Region::BackgroundCopy, m_imageBlockSize));
 }
 
-Plane<uint32_t> WorkArena::writeBackgroundPlane() {
-    auto* words = reinterpret_cast<uint32_t*>(touch(Region::BackgroundCopy, 4 * m_pixels));
-    return PackedPlane(words, m_width, m_height);
-}
-
 std::span<uint8_t> WorkArena::writeBackgroundBytes(size_t bytes) {
     if (bytes > roomFrom(Region::BackgroundCopy)) return {};
     return {touch(Region::BackgroundCopy, bytes), bytes};
@@ -127,10 +122,6 @@ std::span<uint8_t> WorkArena::writeFloat(size_t bytes) {
 
 Plane<const uint32_t> WorkArena::pixelPlane() const {
     return PackedPlane(reinterpret_cast<const uint32_t*>(begin(Region::PixelPlane)), m_width, m_height);
-}
-
-Plane<const uint32_t> WorkArena::backgroundPlane() const {
-    return PackedPlane(reinterpret_cast<const uint32_t*>(begin(Region::BackgroundCopy)), m_width, m_height);
 }
 
 // ---- the segmentations' layouts ----

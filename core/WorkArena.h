@@ -98,9 +98,6 @@ public:
     std::span<uint32_t> writePixelWords(size_t count);
     // BackgroundCopy shaped as the document's BMP block (ImageBlockSize bytes).
     MutableBmpView writeBackground();
-    // The document's width x height words at BackgroundCopy: index planes,
-    // 0/1 result planes.
-    Plane<uint32_t> writeBackgroundPlane();
     // The first `bytes` bytes of BackgroundCopy, as a work plane.
     std::span<uint8_t> writeBackgroundBytes(size_t bytes);
     // MaskImage as a BMP block (ImageBlockSize bytes).
@@ -116,7 +113,6 @@ public:
     // ---- reading ----
     Plane<const uint32_t> pixelPlane() const;
     BmpView background() const { return BmpView(begin(Region::BackgroundCopy)); }
-    Plane<const uint32_t> backgroundPlane() const;
     BmpView mask() const { return BmpView(begin(Region::MaskImage)); }
     BmpView floatImage() const { return BmpView(begin(Region::FloatImage)); }
     // Bytes from the start of `region` to the end of the arena.

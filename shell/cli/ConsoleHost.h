@@ -43,9 +43,8 @@ public:
     void fileNotWritten(std::string_view path) override { m_file = path; }
     // The answers of the next dialog: its trackbar moves and "OK".
     void setScript(DialogScript script) { m_script = std::move(script); }
-    // Status writes since the last clear, in the order written.
+    // Status writes of the run, in the order written.
     const std::vector<std::pair<int, std::string>>& statusLog() const { return m_status; }
-    void clearStatusLog() { m_status.clear(); }
     bool recording = false;
     bool progress = false;
     // Messages shown so far: a job that had something to tell has failed.

@@ -155,14 +155,6 @@ const HelpTopic* FindHelpTopic(CommandId id) {
     return nullptr;
 }
 
-std::string_view AboutText() {
-    return kAbout;
-}
-
-std::string_view EnglishText() {
-    return kEnglish;
-}
-
 bool ShowHelp(Editor& editor, CommandId id) {
     const HelpTopic* topic = FindHelpTopic(id);
     if (!topic) return false;

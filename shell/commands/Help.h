@@ -26,12 +26,6 @@ inline constexpr std::string_view kProgramVersion = "v1.0.5";
 inline constexpr std::string_view kAboutCaption = " О программе ";
 inline constexpr std::string_view kEnglishCaption = " English ";
 
-// The about box text: name, version and what the program is for.
-std::string_view AboutText();
-// The box of the "English" item: "      Study Russian!     " and four lines
-// of Russian verse.
-std::string_view EnglishText();
-
 // Help item `id`: its box (OK button, no icon). False for other ids.
 bool ShowHelp(Editor& editor, CommandId id);
 // "О программе": the about box with the information icon.
