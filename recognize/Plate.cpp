@@ -362,7 +362,7 @@ void ClassifyHoles(std::span<const IndexedSegmentRecord> table, uint32_t segment
 namespace {
 
 bool Ink(const uint32_t* map, uint32_t width, uint32_t segment, int x, int y) {
-    return map[size_t(y) * width + size_t(x)] >> 8 == segment;
+    return segment::ValueLabel(map[size_t(y) * width + size_t(x)]) == segment;
 }
 
 // Distance from one side of the box to the segment's first pixel in row

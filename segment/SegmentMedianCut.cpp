@@ -100,12 +100,12 @@ public:
         for (uint32_t y = rows.y0; y < rows.y1; ++y) {
             uint32_t* line = m_map + size_t(y) * m_width;
             for (uint32_t x = rows.x0; x < rows.x1; ++x) {
-                uint32_t l = line[x] >> 8;
+                uint32_t l = ValueLabel(line[x]);
                 if (l > last()) l = 0;
                 IndexedSegmentRecord& r = m_rec[l];
                 if (r.value & kMark) {
                     r.value &= ~kMark;
-                    r.firstPixel = y << 16 | x;
+                    r.firstPixel = detail::Point(x, y);
                 }
                 line[x] = r.value;
             }
@@ -127,10 +127,10 @@ public:
                     starts[runs++] = uint32_t(w * 64 + uint32_t(std::countr_zero(bits)));
             starts[runs] = n;
             for (size_t i = 0; i < runs; ++i) {
-                IndexedSegmentRecord& r = m_rec[line[starts[i]] >> 8];
+                IndexedSegmentRecord& r = m_rec[ValueLabel(line[starts[i]])];
                 if (r.value & kMark) {
                     r.value &= ~kMark;
-                    r.firstPixel = y << 16 | (rows.x0 + starts[i]);
+                    r.firstPixel = detail::Point(rows.x0 + starts[i], y);
                 }
                 std::fill(line + starts[i], line + starts[i + 1], r.value);
             }
@@ -212,10 +212,10 @@ bool Cycle::grow(const Area& area, const PaletteDistance& d) {
 
     // First row: only the left neighbour.
     uint32_t* line = m_map + size_t(area.y0) * m_width;
-    if (!create(line + area.x0, line[area.x0] & 0xFF, 0)) return false;
+    if (!create(line + area.x0, ValueIndex(line[area.x0]), 0)) return false;
     for (uint32_t x = area.x0 + 1; x < area.x1; ++x) {
-        const uint32_t index = line[x] & 0xFF;
-        if (index == (line[x - 1] & 0xFF))
+        const uint32_t index = ValueIndex(line[x]);
+        if (index == ValueIndex(line[x - 1]))
             join(line + x, line[x - 1]);
         else if (!create(line + x, index, 0))
             return false;
@@ -226,7 +226,7 @@ bool Cycle::grow(const Area& area, const PaletteDistance& d) {
         const uint32_t* under = line - m_width;
         // First column: only the stored value underneath.
         {
-            const uint32_t index = line[area.x0] & 0xFF;
+            const uint32_t index = ValueIndex(line[area.x0]);
             if (index == (under[area.x0] & 0xFF))
                 join(line + area.x0, under[area.x0]);
             else if (!create(line + area.x0, index, 0))
@@ -236,7 +236,7 @@ bool Cycle::grow(const Area& area, const PaletteDistance& d) {
             uint32_t* at = line + x;
             const uint32_t index = *at & 0xFF;
             const uint32_t left = line[x - 1];
-            const uint32_t below = m_rec[root(under[x] >> 8)].value;
+            const uint32_t below = m_rec[root(ValueLabel(under[x]))].value;
             const uint32_t leftIndex = left & 0xFF;
             const uint32_t belowIndex = below & 0xFF;
             if (index == belowIndex) {

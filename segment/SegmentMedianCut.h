@@ -19,6 +19,7 @@ inline constexpr uint32_t kMaxIndexedLabel = 0xFFFFFF;
 // Segmentation palettes have at most 32 colours (the PaletteDistance table).
 inline constexpr uint32_t kSegmentColours = 32;
 
+// A SegmentMap word: the segment's label above its palette index byte.
 inline constexpr uint32_t ValueLabel(uint32_t value) {
     return value >> 8;
 }

@@ -27,7 +27,7 @@ void ForEachIndexedPixel(core::MutableBmpView image, const uint32_t* map, uint32
         uint8_t* p = image.row(y);
         const uint32_t* m = map + size_t(y) * width;
         for (uint32_t x = 0; x < width; ++x, p += 3)
-            if (m[x] >> 8 == label) f(p);
+            if (ValueLabel(m[x]) == label) f(p);
     }
 }
 

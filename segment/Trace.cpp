@@ -224,12 +224,12 @@ std::vector<uint32_t> FirstPixels(const uint32_t* map, uint32_t width, uint32_t 
                                   std::span<const IndexedSegmentRecord> table, uint32_t k) {
     std::vector<uint32_t> firsts(size_t(k) + 1, kNoPixel);
     for (uint32_t s = 1; s <= k; ++s) {
-        const uint32_t y = table[s].firstPixel >> 16;
-        uint32_t x = table[s].firstPixel & 0xFFFF;
+        const uint32_t y = PointY(table[s].firstPixel);
+        uint32_t x = PointX(table[s].firstPixel);
         if (y >= height) continue;
         const uint32_t* line = map + size_t(y) * width;
-        while (x < width && line[x] >> 8 != s) ++x;
-        if (x < width) firsts[s] = y << 16 | x;
+        while (x < width && ValueLabel(line[x]) != s) ++x;
+        if (x < width) firsts[s] = Point(x, y);
     }
     return firsts;
 }
@@ -324,7 +324,7 @@ void TraceSegments(const uint32_t* map, uint32_t width, uint32_t height, std::sp
         out.push(palette.colours[rec.value & 0xFF]);
         if (firsts[s] == kNoPixel) continue;  // a record that names no pixel of its own has no outline
         walker.setCurrent(s, &firsts);
-        walker.walk(firsts[s] & 0xFFFF, firsts[s] >> 16, SegmentPixels(rec), outline);
+        walker.walk(PointX(firsts[s]), PointY(firsts[s]), SegmentPixels(rec), outline);
         WriteRuns(s, k, outline, vectorFlags, shared, stack, out);
         UpdateRecord(rec, outline);
     }

@@ -155,7 +155,7 @@ void Editor::takeSnapshot() {
     const core::MutableBmpView mask = m_arena.writeMask();
     std::memcpy(mask.data(), document().data(), core::kHeaderSize);
     core::FillWhite(mask, m_arena.imageBlockSize());
-    if ((mode & tool::SelectionBit) && !(mode & tool::Pencil)) m_state.outlineFlags |= 0x10;
+    if ((mode & tool::SelectionBit) && !(mode & tool::Pencil)) m_state.outlineFlags |= EditorState::kPrimaryOutline;
     if (status == core::UndoStatus::WriteFailed) message(text::kUndoLost, MessageIcon::Exclamation);
 }
 
@@ -169,7 +169,7 @@ void Editor::beginStroke() {
 }
 
 edit::Point Editor::pointerPoint() const {
-    return {m_state.pointer.pointerX & 0x7FFF, m_state.pointer.pointerY};
+    return {m_state.pointer.column(), m_state.pointer.pointerY};
 }
 
 edit::Canvas Editor::canvas(edit::Ink ink) {

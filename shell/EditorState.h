@@ -151,6 +151,9 @@ struct EditorState {
     CommandId checkedEraser = CommandId::EraserLarge;
     CommandId checkedGrid = CommandId::GridOff;
     // Selection-outline flags of the selection tools (0x10 primary, secondary).
+    // outlineFlags bit: the snapshot was taken for a selection tool's stroke
+    // (not the freehand pencil's), so its outline is the primary one.
+    static constexpr uint8_t kPrimaryOutline = 0x10;
     uint8_t outlineFlags = 0;
     bool secondaryOutline = false;
     StrokeState stroke;

@@ -275,8 +275,8 @@ void EnterSegmentSelection(Editor& editor) {
 void SegmentPickAt(Editor& editor, uint32_t x, uint32_t y) {
     segment::SegmentStore& store = editor.segments();
     const core::MutableBmpView image = editor.document();
-    if (!Ready(editor) || !editor.state().segment.segmentsReady || !store.matches(editor.arena(), image)) return;
-    x &= 0x7FFF;
+    if (!Ready(editor) || !editor.segmentationPresent()) return;
+    x = PointerState::Column(uint16_t(x));
     std::optional<segment::SegmentPick> pick;
     if (store.form() == segment::MapForm::Label)
         pick = segment::PickEightSegment(image, store.labelMap(), store.eightRecords(), x, y);

@@ -141,7 +141,7 @@ void RectangleDrag(Editor& editor) {
         return;
     }
     const PointerState& pointer = editor.state().pointer;
-    const int dx = int(pointer.pointerX & 0x7FFF) - int(pointer.previousX & 0x7FFF);
+    const int dx = int(pointer.column()) - int(pointer.previousColumn());
     const int dy = int(pointer.pointerY) - int(pointer.previousY);
     Point& lo = s.start;
     Point& hi = s.corner;
@@ -303,7 +303,7 @@ void EditorTools::press(Editor& editor) {
     if (IsSelectionState(mode)) {
         SelectionPress(editor);
     } else if (mode & tool::SegmentSelection) {
-        SegmentPickAt(editor, state.pointer.pointerX & 0x7FFFu, state.pointer.pointerY);
+        SegmentPickAt(editor, state.pointer.column(), state.pointer.pointerY);
         return;
     } else if (IsSelectionTool(mode)) {
         SelectionToolPress(editor);
@@ -339,7 +339,7 @@ void EditorTools::drag(Editor& editor) {
     StrokeState& s = state.stroke;
     // Drag steps run while the left button alone is held; the first event
     // that finds it no longer held ends the drag as a release would.
-    if (state.pointer.pointerX & 0x8000) {
+    if (!state.pointer.leftButtonAlone()) {
         if (s.buttonHeld) release(editor);
         return;
     }

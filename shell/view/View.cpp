@@ -200,8 +200,8 @@ ImagePoint SnapToPicture(const EditorState& state, core::BmpView document, Image
     int ix = p.x;
     int iy = p.y;
     if (const int s = state.gridStep; s != 0) {
-        ix = ((ix & 0x7FFF) + s / 2) / s * s;
-        iy = ((iy & 0x7FFF) + s / 2) / s * s;
+        ix = (PointerState::Column(uint16_t(ix)) + s / 2) / s * s;
+        iy = (PointerState::Column(uint16_t(iy)) + s / 2) / s * s;
     }
     if (!document.valid()) return ImagePoint{ix, iy};
     // Keep the point inside the picture. A column is past the right edge when
@@ -225,7 +225,7 @@ void PlacePointer(Editor& editor, ImagePoint p, bool leftButtonOnly) {
     PointerState& pointer = editor.state().pointer;
     pointer.previousX = pointer.pointerX;
     pointer.previousY = pointer.pointerY;
-    pointer.pointerX = uint16_t(p.x | (leftButtonOnly ? 0 : 0x8000));
+    pointer.pointerX = uint16_t(p.x | (leftButtonOnly ? 0 : PointerState::kNotLeftAlone));
     pointer.pointerY = uint16_t(p.y);
     editor.setStatus(status::PointerX, std::to_string(p.x));
     editor.setStatus(status::PointerY, std::to_string(p.y));

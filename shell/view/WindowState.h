@@ -34,13 +34,20 @@ struct ViewLayout {
 
 // The pointer in image coordinates, as every tool reads it.
 struct PointerState {
-    // PointerX: the column, with bit 15 set unless the last mouse message
-    // reported exactly the left button held. PointerY: the stored row,
-    // counted from the bottom of the picture.
+    // PointerX: the column, with bit 15 (kNotLeftAlone) set unless the last
+    // mouse message reported exactly the left button held. PointerY: the
+    // stored row, counted from the bottom of the picture.
     uint16_t pointerX = 0;
     uint16_t pointerY = 0;
     uint16_t previousX = 0;
     uint16_t previousY = 0;
+
+    static constexpr uint16_t kNotLeftAlone = 0x8000;
+    static constexpr uint16_t kColumnBits = 0x7FFF;
+    static constexpr uint16_t Column(uint16_t packedX) { return packedX & kColumnBits; }
+    uint16_t column() const { return Column(pointerX); }
+    uint16_t previousColumn() const { return Column(previousX); }
+    bool leftButtonAlone() const { return !(pointerX & kNotLeftAlone); }
 };
 
 // The tool palette: which button the pointer is over and which tool is chosen.
