@@ -95,9 +95,7 @@ QAction* MainWindow::menuAction(shell::CommandId id) const {
 }
 
 void MainWindow::applyMenuRules() {
-    shell::EditorState& state = m_editor.state();
-    const bool document = m_editor.hasDocument();
-    shell::ApplyEnableRule(state, document);
+    const shell::EditorState& state = m_editor.state();
     for (const auto* actions : {&m_mainActions, &m_contextActions})
         for (const auto& [action, id] : *actions) {
             action->setEnabled(shell::IsEnabled(m_editor, id));

@@ -71,7 +71,6 @@ void Editor::install(core::BmpImage image, InstallKind kind) {
     m_arena.carve(m_document.view());
     m_undo.empty();
     m_segments.reset();
-    m_state.segment.segmentsReady = false;
     m_state.toolMode = tool::None;
     // Strokes, rectangles and selections belonged to the picture that went.
     m_state.stroke = StrokeState{};

@@ -49,6 +49,10 @@ public:
     segment::SegmentStore& segments() { return m_segments; }
     const segment::SegmentStore& segments() const { return m_segments; }
     bool hasDocument() const { return bool(m_document); }
+    // A segmentation of the document is present: its map and table are
+    // intact in the arena (nothing written over them since) and fit the
+    // picture. The segment commands work on it.
+    bool segmentationPresent() const { return hasDocument() && m_segments.matches(m_arena, m_document.view()); }
     core::MutableBmpView document() const { return m_document.view(); }
 
     // Runs one command to completion: the one implementation behind menus,

@@ -67,8 +67,7 @@ enum class SegmentMode : uint8_t {
 // Parameters and results shared by the colour, segmentation and vector commands.
 struct SegmentState {
     SegmentMode segmentMode = SegmentMode::Palette;
-    bool segmentsReady = false;  // a segmentation result exists
-    int paletteSize = 32;        // N, lowered by one just before a run
+    int paletteSize = 32;  // N, lowered by one just before a run
     int segmentTolerance = 2;
     int segmentRepetitions = 5;
     int minSegmentPoints = 5;

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "shell/Editor.h"
 #include "shell/commands/BarcodeCommand.h"
 #include "shell/commands/DocumentCommands.h"
 #include "shell/commands/EffectCommands.h"
@@ -242,6 +243,37 @@ const MenuNode& ContextMenu(int submenu) {
 
 std::span<const CommandId> StartupChecks() {
     return kStartupChecks;
+}
+
+// ---- menu rules ----
+
+bool IsEnabled(const Editor& editor, CommandId id) {
+    const CommandInfo* info = FindCommand(ToInt(id));
+    if (!info) return true;
+    if (info->marks & mark::NeedsSegments) return editor.segmentationPresent();
+    if (info->marks & mark::NeedsDocument) return editor.hasDocument();
+    return true;
+}
+
+namespace {
+bool InRange(CommandId id, CommandId first, CommandId last) {
+    return ToInt(id) >= ToInt(first) && ToInt(id) <= ToInt(last);
+}
+}  // namespace
+
+bool IsCheckable(CommandId id) {
+    return id == CommandId::SourceView || id == CommandId::Preview || InRange(id, CommandId::Line1, CommandId::Line4) ||
+           InRange(id, CommandId::EraserSmall, CommandId::EraserLarge) ||
+           InRange(id, CommandId::GridOff, CommandId::Grid64) || id == CommandId::CopyMode || id == CommandId::Russian;
+}
+
+bool IsChecked(const EditorState& state, CommandId id) {
+    if (id == CommandId::SourceView || id == CommandId::Preview) return state.viewMode == id;
+    if (InRange(id, CommandId::Line1, CommandId::Line4)) return state.checkedLine == id;
+    if (InRange(id, CommandId::EraserSmall, CommandId::EraserLarge)) return state.checkedEraser == id;
+    if (InRange(id, CommandId::GridOff, CommandId::Grid64)) return state.checkedGrid == id;
+    if (id == CommandId::CopyMode) return state.copyMode;
+    return id == CommandId::Russian;
 }
 
 }  // namespace zorva::shell

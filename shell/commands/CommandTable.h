@@ -86,4 +86,20 @@ const MenuNode& ContextMenu(int submenu);
 // Items that carry a check mark at start-up.
 std::span<const CommandId> StartupChecks();
 
+// ---- menu rules ----
+// Asked each time a menu is about to open, and by the dispatcher and the
+// command line before running a command.
+
+struct EditorState;
+// Whether item `id` is enabled (ids no row matches: enabled): document
+// items need a document; the segment items need a segmentation whose map
+// is still there.
+bool IsEnabled(const Editor& editor, CommandId id);
+// Items that carry a check mark: the view, line-width, eraser and grid
+// groups, copy mode and "Русский" (which keeps its mark; "English" never
+// takes it).
+bool IsCheckable(CommandId id);
+// Whether item `id` shows its check mark now. "Русский" always does.
+bool IsChecked(const EditorState& state, CommandId id);
+
 }  // namespace zorva::shell

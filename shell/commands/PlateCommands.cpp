@@ -99,7 +99,6 @@ recognize::PlateResult ReadDocumentPlate(Editor& editor) {
     // The run segments into the store's own map and table, so that what it
     // leaves is the current segmentation: selection and SVG export read it.
     if (!store.placeIndexed(arena, image.width(), image.height())) {
-        s.segmentsReady = false;
         editor.message(text::kNoMemory);
         return {};
     }
@@ -120,7 +119,6 @@ recognize::PlateResult ReadDocumentPlate(Editor& editor) {
     recognize::PlateResult result = recognize::RecognisePlate(image, buffers, editor.symbolBases());
     if (!result.segmented) {
         store.invalidate();
-        s.segmentsReady = false;
         return result;
     }
     store.palette = store.segmentPalette = recognize::PlatePalette();
@@ -128,7 +126,6 @@ recognize::PlateResult ReadDocumentPlate(Editor& editor) {
     s.quantiseFirst = false;
     s.vectorFlags = recognize::kPlateVectorFlags;
     s.segmentCount = s.segmentTotal = result.segments;
-    s.segmentsReady = true;
     // The attempt parameters stay as the last attempt set them.
     state.effects.windowChoice = result.lastAttempt.window;
     if (result.lastAttempt.level) state.effects.adaptiveLevel = int16_t(*result.lastAttempt.level);

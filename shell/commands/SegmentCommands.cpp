@@ -84,7 +84,6 @@ CommandReport RunSegmentEight(Editor& editor, const DialogModel& dialog) {
     s.segmentRepetitions = dialog.value(kTrackbar2);
     s.segmentMode = SegmentMode::Eight;
     if (!store.placeEight(editor.arena(), editor.document())) {
-        s.segmentsReady = false;
         return {.timed = false, .message = text::kNoMemory};
     }
     const segment::SegmentEightResult result =
@@ -92,11 +91,9 @@ CommandReport RunSegmentEight(Editor& editor, const DialogModel& dialog) {
                               uint32_t(s.segmentRepetitions));
     if (result.status != segment::SegmentStatus::Done) {
         store.invalidate();
-        s.segmentsReady = false;
         return {.message = text::kTooManySegments};
     }
     store.segmentCount = s.segmentCount = result.segmentCount;
-    s.segmentsReady = true;
     return {};
 }
 
@@ -204,7 +201,6 @@ MedianCutOutcome SegmentDocumentMedianCut(Editor& editor, int colours, int minim
     s.segmentMode = SegmentMode::MedianCut;
     s.paletteSize -= 1;
     if (!store.placeIndexed(editor.arena(), image.width(), image.height())) {
-        s.segmentsReady = false;
         return MedianCutOutcome::NoMemory;
     }
     segment::SegmentMedianCutParams params;
@@ -216,13 +212,11 @@ MedianCutOutcome SegmentDocumentMedianCut(Editor& editor, int colours, int minim
         image, params, Histogram(editor), store.indexedMap(), store.indexedTable(), store.palette, k);
     if (status != segment::SegmentStatus::Done) {
         store.invalidate();
-        s.segmentsReady = false;
         return MedianCutOutcome::TooManySegments;
     }
     store.segmentPalette = store.palette;
     store.settleIndexed(editor.arena(), k);
     s.segmentCount = s.segmentTotal = k;
-    s.segmentsReady = true;
     segments = k;
     return MedianCutOutcome::Done;
 }

@@ -120,42 +120,4 @@ void RunContextCommand(Editor& editor, CommandId id) {
     editor.host().repaint(true);
 }
 
-// ---- menu rules ----
-
-void ApplyEnableRule(EditorState& state, bool hasDocument) {
-    if (!hasDocument) state.segment.segmentsReady = false;
-}
-
-bool IsEnabled(const Editor& editor, CommandId id) {
-    const CommandInfo* info = FindCommand(ToInt(id));
-    if (!info) return true;
-    const bool document = editor.hasDocument();
-    if (info->marks & mark::NeedsSegments)
-        return document && editor.state().segment.segmentsReady &&
-               editor.segments().matches(editor.arena(), editor.document());
-    if (info->marks & mark::NeedsDocument) return document;
-    return true;
-}
-
-namespace {
-bool InRange(CommandId id, CommandId first, CommandId last) {
-    return ToInt(id) >= ToInt(first) && ToInt(id) <= ToInt(last);
-}
-}  // namespace
-
-bool IsCheckable(CommandId id) {
-    return id == CommandId::SourceView || id == CommandId::Preview || InRange(id, CommandId::Line1, CommandId::Line4) ||
-           InRange(id, CommandId::EraserSmall, CommandId::EraserLarge) ||
-           InRange(id, CommandId::GridOff, CommandId::Grid64) || id == CommandId::CopyMode || id == CommandId::Russian;
-}
-
-bool IsChecked(const EditorState& state, CommandId id) {
-    if (id == CommandId::SourceView || id == CommandId::Preview) return state.viewMode == id;
-    if (InRange(id, CommandId::Line1, CommandId::Line4)) return state.checkedLine == id;
-    if (InRange(id, CommandId::EraserSmall, CommandId::EraserLarge)) return state.checkedEraser == id;
-    if (InRange(id, CommandId::GridOff, CommandId::Grid64)) return state.checkedGrid == id;
-    if (id == CommandId::CopyMode) return state.copyMode;
-    return id == CommandId::Russian;
-}
-
 }  // namespace zorva::shell

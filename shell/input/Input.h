@@ -90,21 +90,4 @@ int ContextSubmenu(const EditorState& state, bool hasDocument);
 // afterwards.
 void RunContextCommand(Editor& editor, CommandId id);
 
-// ---- menu rules ----
-
-// The enable rule, applied each time a menu is about to open: without a
-// document every document item is greyed and SegmentsReady is cleared;
-// "&Выбор сегмента" and "Векторный файл .svg" need SegmentsReady.
-void ApplyEnableRule(EditorState& state, bool hasDocument);
-// Whether item `id` is enabled under the rule (ids no row matches: enabled):
-// document items need a document; the segment items need a segmentation
-// whose map is still there.
-bool IsEnabled(const Editor& editor, CommandId id);
-
-// Items that carry a check mark: the view, line-width, eraser and grid groups,
-// copy mode and "Русский" (which keeps its mark; "English" never takes it).
-bool IsCheckable(CommandId id);
-// Whether item `id` shows its check mark now. "Русский" always does.
-bool IsChecked(const EditorState& state, CommandId id);
-
 }  // namespace zorva::shell

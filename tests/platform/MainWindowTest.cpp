@@ -137,9 +137,6 @@ private slots:
         QVERIFY(window->menuAction(CommandId::Open)->isEnabled());
         QVERIFY(window->menuAction(CommandId::HelpTools)->isEnabled());
         QVERIFY(window->menuAction(CommandId::NextPhoto)->isEnabled());
-        state().segment.segmentsReady = true;  // stale: cleared with no document
-        emit file->aboutToShow();
-        QVERIFY(!state().segment.segmentsReady);
         QVERIFY(!window->menuAction(CommandId::SvgExport)->isEnabled());
 
         QVERIFY(window->openAtStart(Picture(40, 30, 0xFF0000, 0x0000FF)));
@@ -151,7 +148,6 @@ private slots:
         // A segment map present (as a segmentation leaves it).
         shell::Editor& editor = window->editor();
         QVERIFY(editor.segments().placeIndexed(editor.arena(), 40, 30));
-        state().segment.segmentsReady = true;
         emit file->aboutToShow();
         QVERIFY(window->menuAction(CommandId::SvgExport)->isEnabled());
         QVERIFY(window->menuAction(CommandId::SegmentSelect)->isEnabled());

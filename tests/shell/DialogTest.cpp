@@ -71,7 +71,7 @@ TEST_F(DialogCommandTest, SetButtonsScaleTheEchoAndOnlyOkRuns) {
     EXPECT_EQ(dialog.control(232)->text, "007");
     dialog.closeBox();
     EXPECT_EQ(dialog.end(), DialogEnd::CloseBox);
-    EXPECT_EQ(editor.state().segment.segmentsReady, false);
+    EXPECT_FALSE(editor.segmentationPresent());
 }
 
 }  // namespace

@@ -212,9 +212,6 @@ const std::set<uint16_t>& DocumentItems() {
 }
 
 TEST_F(InputTest, WithoutADocumentTheDocumentItemsAreGreyed) {
-    state().segment.segmentsReady = true;  // a stale flag
-    ApplyEnableRule(state(), false);
-    EXPECT_FALSE(state().segment.segmentsReady);
     for (const CommandInfo& c : Commands()) {
         const uint16_t id = ToInt(c.id);
         const bool segments = id == 40046 || id == 40050;

@@ -133,7 +133,7 @@ TEST_F(RecognitionCommandsTest, EmptyBaseAndUnwritableReport) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, "Нельзя записать файл");
     EXPECT_EQ(host.statusLog.back(), std::make_pair(int(status::Segment), std::string("4")));
-    EXPECT_TRUE(editor.state().segment.segmentsReady);
+    EXPECT_TRUE(editor.segmentationPresent());
     editor.dispatch(CommandId::MakeBase);
     EXPECT_EQ(host.messages.size(), 2u);
 }

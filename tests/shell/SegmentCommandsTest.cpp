@@ -216,7 +216,7 @@ TEST_F(SegmentCommandsTest, SegmentEightOnTwoHalves) {
     EXPECT_EQ(host.statusLog, (Log{{11, "T(ms)=7"}}));
     EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"SEGMENT1"});
     EXPECT_EQ(int(seg().segmentMode), 1);
-    EXPECT_TRUE(seg().segmentsReady);
+    EXPECT_TRUE(editor.segmentationPresent());
     EXPECT_EQ(seg().segmentCount, 3u);
     EXPECT_TRUE(test::SameBytes(before, Bytes()));
 }
@@ -250,7 +250,7 @@ TEST_F(SegmentCommandsTest, SegmentEightCancelChangesNothing) {
     Run(CommandId::Segment8, "SEGMENT1", {Trackbar(201, 9), kCancel});
     EXPECT_TRUE(test::SameBytes(before, Bytes()));
     EXPECT_TRUE(host.statusLog.empty());
-    EXPECT_FALSE(seg().segmentsReady);
+    EXPECT_FALSE(editor.segmentationPresent());
 }
 
 // The snapshot taken when SEGMENT1 opened brings the picture back.
@@ -273,7 +273,7 @@ TEST_F(SegmentCommandsTest, SegmentMedianCutShowsTimeThenCount) {
     EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"SEGMENT2"});
     EXPECT_EQ(int(seg().segmentMode), 3);
     EXPECT_EQ(seg().segmentTotal, 2u);
-    EXPECT_TRUE(seg().segmentsReady);
+    EXPECT_TRUE(editor.segmentationPresent());
     // Rows 0..H-2 take the palette colours; the top row keeps its own.
     EXPECT_EQ(test::Rgb(editor.document(), 7, 0), 0xFCFCFCu);
     EXPECT_EQ(test::Rgb(editor.document(), 7, 5), 0xFFFFFFu);

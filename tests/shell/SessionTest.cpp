@@ -7,6 +7,7 @@
 
 #include "shell/Messages.h"
 #include "shell/commands/BarcodeCommand.h"
+#include "shell/commands/CommandTable.h"
 #include "shell/commands/SegmentCommands.h"
 #include "shell/input/Input.h"
 #include "shell/input/Tools.h"
@@ -138,8 +139,7 @@ TEST_F(SessionTest, MixedCommandsNeverFaultAndUndoLeadsBackToTheStart) {
         while (snapshots < 12) {
             snapshots += RandomCommand(random) ? 1 : 0;
             // The segment commands are offered exactly while their map is intact.
-            const bool mapThere =
-                editor.state().segment.segmentsReady && editor.segments().matches(editor.arena(), editor.document());
+            const bool mapThere = editor.segments().matches(editor.arena(), editor.document());
             ASSERT_EQ(IsEnabled(editor, CommandId::SvgExport), mapThere) << session;
             if (random() % 8 == 0) break;
         }
