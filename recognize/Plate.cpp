@@ -446,9 +446,8 @@ int BaseOfSlot(uint32_t slot) {
 
 class PlateRun {
 public:
-    PlateRun(core::MutableBmpView image, const PlateBuffers& buffers, const SymbolBases& bases, PlateResult& result)
-        : m_image(image),
-          m_buffers(buffers),
+    PlateRun(core::BmpView image, const PlateBuffers& buffers, const SymbolBases& bases, PlateResult& result)
+        : m_buffers(buffers),
           m_bases(bases),
           m_result(result),
           m_width(image.width()),
@@ -486,10 +485,9 @@ public:
                                                       segments) == segment::SegmentStatus::Done;
         m_result.segmented = segmented;
         m_result.segments = segments;
-        segment::WordBuffer& vectors = m_buffers.vectorsFor(segments);
+        m_vectors.reset(m_buffers.vectorWords.data(), m_buffers.vectorWords.size());
         segment::TraceSegments(m_buffers.map, m_width, m_height, m_buffers.table, segments, m_palette,
-                               kPlateVectorFlags, vectors);
-        m_vectors = &vectors;
+                               kPlateVectorFlags, m_vectors);
 
         PlatePass pass{p, k, replaying, segments, LocateStatus::NotFound};
         if (segmented) pass.status = LocatePlate(m_buffers.table, segments, replaying, m_find);
@@ -504,8 +502,9 @@ public:
         // set of frames over the first.
         if (k == 0 && !m_regionPlaced) {
             m_result.region = PlateRegionOf(m_mains);
+            m_result.characters = m_mains;
+            m_result.regionCells = m_find.regionCells;
             DrawSeparators(m_buffers.means, m_mains, m_find.regionCells);
-            CopyLuminance();
             m_regionPlaced = true;
         }
         ClassifyHoles(m_buffers.table, segments, m_find.plateSlots);
@@ -519,7 +518,7 @@ public:
     void read() {
         m_result.text = std::string(kPlateNotRead);
         PlateReadingRow* row = m_result.readings.add();
-        const segment::VectorView vectors(m_vectors->words());
+        const segment::VectorView vectors(m_vectors.words());
         std::vector<ProfileEdge> scratch;
         for (uint32_t i = 0; i < kPlateSlots; ++i) {
             const uint32_t s = m_find.plateSlots.segment[i];
@@ -544,37 +543,7 @@ public:
         }
     }
 
-    // ---- painting ----
-    // The characters of the slots, inside the PlateRegion, in kPlateInk.
-    void paint() {
-        const PlateRegion& r = m_result.region;
-        const uint32_t right = std::min<uint32_t>(r.right, m_width - 1);
-        const uint32_t top = std::min<uint32_t>(r.top, m_height - 1);
-        for (uint32_t y = r.bottom; y <= top; ++y) {
-            const uint32_t* line = m_buffers.map + size_t(y) * m_width;
-            for (uint32_t x = r.left; x <= right; ++x) {
-                const uint32_t label = line[x] >> 8;
-                if (label == 0) continue;
-                for (uint32_t s : m_find.plateSlots.segment)
-                    if (s == label) {
-                        m_image.set(x, y, kPlateInk);
-                        break;
-                    }
-            }
-        }
-    }
-
 private:
-    // The luminance with the separators, as grey, into the picture.
-    void CopyLuminance() {
-        for (uint32_t y = 0; y < m_height; ++y) {
-            const uint32_t* means = m_buffers.means.row(y);
-            uint8_t* p = m_image.row(y);
-            for (uint32_t x = 0; x < m_width; ++x, p += 3) p[0] = p[1] = p[2] = uint8_t(means[x]);
-        }
-    }
-
-    core::MutableBmpView m_image;
     const PlateBuffers& m_buffers;
     const SymbolBases& m_bases;
     PlateResult& m_result;
@@ -583,7 +552,7 @@ private:
     segment::PaletteTable m_palette;
     PlateFind m_find;
     std::array<SegmentBox, kMainCharacters> m_mains{};
-    const segment::WordBuffer* m_vectors = nullptr;
+    segment::WordBuffer m_vectors;
     bool m_regionPlaced = false;
 };
 
@@ -603,7 +572,7 @@ constexpr uint32_t kRefinementPasses = 18;
 
 }  // namespace
 
-PlateResult RecognisePlate(core::MutableBmpView image, const PlateBuffers& buffers, const SymbolBases& bases) {
+PlateResult RecognisePlate(core::BmpView image, const PlateBuffers& buffers, const SymbolBases& bases) {
     PlateResult result;
     if (!effects::ComputeLocalMeans(image, buffers.means)) return result;
     PlateRun run(image, buffers, bases, result);
@@ -635,13 +604,13 @@ PlateResult RecognisePlate(core::MutableBmpView image, const PlateBuffers& buffe
 
     // ---- best pass ----
     // The row with the smallest distances is read once more; its map is the
-    // one painted. Should the repeated pass not find the plate (a detection
-    // pass now sees the separators), nothing is painted: the map would not
-    // belong to the slots.
+    // one to paint. Should the repeated pass not find the plate (a detection
+    // pass now sees the separators), nothing is to be painted: the map would
+    // not belong to the slots.
     if (const std::optional<uint32_t> best = result.readings.bestPass())
         if (run.attempt(*found, *best)) {
             run.read();
-            run.paint();
+            result.painted = true;
         }
     result.readings.vote(result.text);
     return result;

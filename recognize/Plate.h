@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -156,13 +155,13 @@ struct PlateAttempt {
 // The buffers a plate command works in, all width x height of the picture:
 // the LocalMeanRecords (their luminance bytes receive the separators), the
 // indexed SegmentMap with its record table (at least SegmentWindowCapacity
-// of the whole picture), and where each pass's VectorData goes: called once
-// a pass's segmentation is done, with its segment count.
+// of the whole picture), and the words each pass's VectorData is traced
+// into first (a pass that needs more moves to a block of its own).
 struct PlateBuffers {
     core::Plane<uint32_t> means;
     uint32_t* map = nullptr;
     std::span<segment::IndexedSegmentRecord> table;
-    std::function<segment::WordBuffer&(uint32_t segments)> vectorsFor;
+    std::span<uint32_t> vectorWords;
 };
 
 // One binarise-segment-trace cycle as it went.
@@ -178,11 +177,21 @@ struct PlateResult {
     // The result field: recognised characters from position 0, "*" where
     // nothing was read, then spaces; eight "*" and two spaces for no plate.
     std::string text = std::string(kPlateNotRead);
+    // A plate was found: `region`, `characters` and `regionCells` are those
+    // of the first detection, and the luminance bytes of the means hold the
+    // separator frames drawn round those cells (what the picture shows as
+    // grey once the run is done).
     bool found = false;
     // A segmentation ran: the map and table hold that of the last pass.
     bool segmented = false;
     uint32_t segments = 0;  // K of the last segmentation
     PlateRegion region;
+    std::array<SegmentBox, kMainCharacters> characters{};
+    std::array<CellBox, kRegionSlots> regionCells{};
+    // The last pass, the best one run again, found the plate: the segments
+    // of `plateSlots` in the map left are the characters read, to be painted
+    // kPlateInk inside the region.
+    bool painted = false;
     // The slots of the last pass that found the plate (segment numbers of
     // that pass's table; when it was the last pass, of the table left).
     PlateSlots plateSlots;
@@ -204,10 +213,11 @@ segment::PaletteTable PlatePalette();
 // (letters, slots 0, 4, 5) and base 1 (digits); up to 18 refinement passes
 // inside the PlateRegion with the threshold raised by the pass number, as
 // long as each finds the plate; the pass with the smallest distances run
-// once more; its characters painted kPlateInk, and each position voted to
-// the reading with the smallest distance. A plate found turns the picture
-// into its grey luminance with the separator frames drawn in. Pictures
-// below 17 x 17 give no plate and no segmentation.
-PlateResult RecognisePlate(core::MutableBmpView image, const PlateBuffers& buffers, const SymbolBases& bases);
+// once more; and each position voted to the reading with the smallest
+// distance. The picture is only read; what to show of the run (the grey
+// luminance with the separators, the characters in kPlateInk) is in the
+// result and the buffers. Pictures below 17 x 17 give no plate and no
+// segmentation.
+PlateResult RecognisePlate(core::BmpView image, const PlateBuffers& buffers, const SymbolBases& bases);
 
 }  // namespace zorva::recognize

@@ -2,6 +2,7 @@
 // report.
 #include "shell/commands/PlateCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -89,6 +90,40 @@ std::optional<std::vector<std::string>> ListPlatePhotos(Host& host, const std::s
     return names;
 }
 
+namespace {
+
+// What the picture shows of a plate run: its grey luminance with the
+// separator frames where a plate was found, and the characters of the
+// final pass in kPlateInk inside the plate region.
+void ShowPlateRun(Editor& editor, const recognize::PlateResult& result) {
+    if (!result.found) return;
+    const core::MutableBmpView image = editor.document();
+    const core::Plane<const uint32_t> means = editor.arena().pixelPlane();
+    for (uint32_t y = 0; y < image.height(); ++y) {
+        const uint32_t* records = means.row(y);
+        uint8_t* p = image.row(y);
+        for (uint32_t x = 0; x < image.width(); ++x, p += 3)
+            p[0] = p[1] = p[2] = uint8_t(effects::RecordLuma(records[x]));
+    }
+    if (!result.painted) return;
+    const recognize::PlateRegion& r = result.region;
+    const uint32_t* map = editor.segments().indexedMap();
+    const uint32_t right = std::min<uint32_t>(r.right, image.width() - 1);
+    const uint32_t top = std::min<uint32_t>(r.top, image.height() - 1);
+    for (uint32_t y = r.bottom; y <= top; ++y) {
+        const uint32_t* line = map + size_t(y) * image.width();
+        for (uint32_t x = r.left; x <= right; ++x) {
+            const uint32_t label = segment::ValueLabel(line[x]);
+            if (label == 0) continue;
+            if (std::find(result.plateSlots.segment.begin(), result.plateSlots.segment.end(), label) !=
+                result.plateSlots.segment.end())
+                image.set(x, y, recognize::kPlateInk);
+        }
+    }
+}
+
+}  // namespace
+
 recognize::PlateResult ReadDocumentPlate(Editor& editor) {
     EditorState& state = editor.state();
     SegmentState& s = state.segment;
@@ -106,21 +141,15 @@ recognize::PlateResult ReadDocumentPlate(Editor& editor) {
     buffers.means = arena.writePixelPlane();
     buffers.map = store.indexedMap();
     buffers.table = store.indexedTable();
-    // Each pass's VectorData starts right after its last record. A settled
-    // table only shrinks, so every pass first places the map and the
-    // worst-case table again: the same carve gives the same places, and
-    // nothing in them is touched.
-    buffers.vectorsFor = [&](uint32_t k) -> segment::WordBuffer& {
-        store.placeIndexed(arena, image.width(), image.height());
-        store.settleIndexed(arena, k);
-        store.prepareVectors(arena);
-        return store.vectors;
-    };
+    // The passes trace into the room after the worst-case table.
+    buffers.vectorWords = arena.writeMaskWords();
     recognize::PlateResult result = recognize::RecognisePlate(image, buffers, editor.symbolBases());
     if (!result.segmented) {
         store.invalidate();
         return result;
     }
+    store.settleIndexed(arena, result.segments);
+    ShowPlateRun(editor, result);
     store.palette = store.segmentPalette = recognize::PlatePalette();
     s.segmentMode = SegmentMode::MedianCut;
     s.quantiseFirst = false;

@@ -1,6 +1,8 @@
 // Plate runs over plain vectors, and the shipped bases read from the sources.
 #include "tests/recognize/PlateTestSupport.h"
 
+#include <algorithm>
+
 #include "tests/support/TestSupport.h"
 
 namespace zorva::test {
@@ -17,7 +19,7 @@ const recognize::SymbolBases& ShippedBases() {
     return bases;
 }
 
-recognize::PlateResult PlateRunner::run(core::MutableBmpView image, const recognize::SymbolBases& bases) {
+recognize::PlateResult PlateRunner::run(core::BmpView image, const recognize::SymbolBases& bases) {
     const uint32_t w = image.width(), h = image.height();
     means.assign(size_t(w) * h, 0);
     map.assign(size_t(w) * h, 0);
@@ -26,8 +28,21 @@ recognize::PlateResult PlateRunner::run(core::MutableBmpView image, const recogn
     buffers.means = core::PackedPlane(means.data(), w, h);
     buffers.map = map.data();
     buffers.table = table;
-    buffers.vectorsFor = [this](uint32_t) -> segment::WordBuffer& { return vectors; };
+    // No room given for VectorData: every pass traces into a block of its own.
     return recognize::RecognisePlate(image, buffers, bases);
+}
+
+uint32_t PlateRunner::characterPixels(const recognize::PlateResult& result, uint32_t width, uint32_t height) const {
+    const recognize::PlateRegion& r = result.region;
+    uint32_t count = 0;
+    for (uint32_t y = r.bottom; y <= std::min<uint32_t>(r.top, height - 1); ++y)
+        for (uint32_t x = r.left; x <= std::min<uint32_t>(r.right, width - 1); ++x) {
+            const uint32_t label = segment::ValueLabel(map[size_t(y) * width + x]);
+            if (label != 0 && std::find(result.plateSlots.segment.begin(), result.plateSlots.segment.end(), label) !=
+                                  result.plateSlots.segment.end())
+                ++count;
+        }
+    return count;
 }
 
 }  // namespace zorva::test

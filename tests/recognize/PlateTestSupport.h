@@ -15,15 +15,17 @@ namespace zorva::test {
 // The bases of data/bases, as the program loads them from its folder.
 const recognize::SymbolBases& ShippedBases();
 
-// Runs RecognisePlate on `image` in buffers sized for it; the map, table
-// and VectorData of the last pass stay for the test to look at.
+// Runs RecognisePlate on `image` in buffers sized for it; the means, map
+// and table of the last pass stay for the test to look at.
 struct PlateRunner {
-    recognize::PlateResult run(core::MutableBmpView image, const recognize::SymbolBases& bases = ShippedBases());
+    recognize::PlateResult run(core::BmpView image, const recognize::SymbolBases& bases = ShippedBases());
+    // How many pixels of the plate region the last pass's map gives to the
+    // characters read.
+    uint32_t characterPixels(const recognize::PlateResult& result, uint32_t width, uint32_t height) const;
 
     std::vector<uint32_t> means;
     std::vector<uint32_t> map;
     std::vector<segment::IndexedSegmentRecord> table;
-    segment::WordBuffer vectors;
 };
 
 }  // namespace zorva::test
