@@ -150,19 +150,24 @@ struct EditorState {
     CommandId checkedEraser = CommandId::EraserLarge;
     CommandId checkedGrid = CommandId::GridOff;
     // Selection-outline flags of the selection tools (0x10 primary, secondary).
+    uint8_t outlineFlags = 0;
     // outlineFlags bit: the snapshot was taken for a selection tool's stroke
     // (not the freehand pencil's), so its outline is the primary one.
     static constexpr uint8_t kPrimaryOutline = 0x10;
-    uint8_t outlineFlags = 0;
     bool secondaryOutline = false;
     StrokeState stroke;
     SelectionState selection;
     SegmentState segment;
     EffectState effects;
     std::array<std::string, status::kFieldCount> statusText;
-    // Who read the code of the last barcode command: "part", "zxing",
-    // "zbar", or "-" when nothing was read (zorva-cli prints it).
-    std::string barcodeReader;
+    // What the last recognition command returned, as zorva-cli prints it:
+    // its text (the result field) and what produced it: the barcode reader
+    // ("part", "zxing", "zbar", "-" when nothing was read) or the plate
+    // reading's stage ("part").
+    struct Reading {
+        std::string text;
+        std::string by;
+    } lastReading;
     // The window: scroll bars and view size, the pointer in image
     // coordinates, the tool palette.
     ViewLayout layout;

@@ -242,9 +242,10 @@ int Barcode(const Arguments& args, Session& s) {
             status = kFileError;
             continue;
         }
+        s.editor.state().lastReading = {};
         s.editor.dispatch(id);
-        s.out << picture << '\t' << s.editor.state().statusText[status::Result] << '\t'
-              << s.editor.state().barcodeReader << '\n';
+        const EditorState::Reading& read = s.editor.state().lastReading;
+        s.out << picture << '\t' << read.text << '\t' << read.by << '\n';
     }
     return status;
 }
@@ -269,7 +270,7 @@ int Recognise(const std::string& picture, Session& s, CommandId id, const std::s
 }
 
 // Reads the plate of each picture as "На текущем фото" does and prints the
-// picture, a tab and the result field.
+// picture, the result field and the stage that read it, tab-separated.
 int Plate(const Arguments& args, Session& s) {
     if (!s.needBases(BasesOf(CommandId::PlateHere))) return kFileError;
     int status = kOk;
@@ -278,8 +279,10 @@ int Plate(const Arguments& args, Session& s) {
             status = kFileError;
             continue;
         }
+        s.editor.state().lastReading = {};
         s.editor.dispatch(CommandId::PlateHere);
-        s.out << picture << '\t' << s.editor.state().statusText[status::Result] << '\n';
+        const EditorState::Reading& read = s.editor.state().lastReading;
+        s.out << picture << '\t' << read.text << '\t' << read.by << '\n';
     }
     return status;
 }

@@ -19,8 +19,8 @@ void Show(Editor& editor, BarcodeMethod method) {
     // search goes on; the final text (a later read or the asterisks) replaces it.
     if (result.exact.rejected && !result.exact.found())
         editor.setStatus(status::Result, BarcodeText(*result.exact.rejected));
-    editor.setStatus(status::Result, BarcodeText(result));
-    editor.state().barcodeReader = BarcodeReaderName(result.reader);
+    editor.state().lastReading = {BarcodeText(result), std::string(BarcodeReaderName(result.reader))};
+    editor.setStatus(status::Result, editor.state().lastReading.text);
     editor.showElapsed(startMs);
 }
 

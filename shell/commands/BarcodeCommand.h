@@ -59,7 +59,7 @@ int OutlineThickness(uint32_t width, uint32_t height);
 // before and repaints after): write "Штрих-код" to field 9, read the
 // document (the chain, or the exact reader alone), mark the picture, write
 // the result to field 10 and "T(ms)=N" to field 11, and keep the reader's
-// name in EditorState::barcodeReader. Do nothing without a document.
+// name in EditorState::lastReading. Do nothing without a document.
 void RunBarcodeCommand(Editor& editor);
 void RunStrictBarcodeCommand(Editor& editor);
 

@@ -168,6 +168,7 @@ std::string RecognisePlateOnDocument(Editor& editor) {
     editor.showElapsed(startMs);
     editor.setStatus(status::Segment, std::to_string(result.segments));
     editor.setStatus(status::Result, result.text);
+    editor.state().lastReading = {result.text, std::string(kPlateStage)};
     return result.text;
 }
 

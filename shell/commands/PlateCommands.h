@@ -18,6 +18,9 @@ class Host;
 inline constexpr std::string_view kPlateLabel = "Авто номер";
 // The folder run's report, written into the folder.
 inline constexpr std::string_view kPlateReportName = "1avto_num.txt";
+// The stage that produced a plate reading, as zorva-cli names it: the
+// reading of the attempts, refinement passes and vote.
+inline constexpr std::string_view kPlateStage = "part";
 
 // Whether `name` is a photo the folder run reads: ".jpg" or ".jpeg" in any
 // letter case.

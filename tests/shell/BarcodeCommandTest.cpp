@@ -108,7 +108,7 @@ TEST_F(BarcodeCommandTest, ACodeOnItsSideIsReadAndOutlined) {
     const std::vector<std::pair<int, std::string>> expected = {
         {9, "Штрих-код"}, {10, "5901234123457+"}, {11, "T(ms)=7"}};
     EXPECT_EQ(host.statusLog, expected);
-    EXPECT_EQ(editor.state().barcodeReader, "zxing");
+    EXPECT_EQ(editor.state().lastReading.by, "zxing");
     EXPECT_EQ(host.repaints, 1);
     // The outline: green, along the whole code (zxing-cpp places a linear
     // code as the line it read it on), near the bars; nothing else changed.
@@ -137,7 +137,7 @@ TEST_F(BarcodeCommandTest, TheStrictCommandRunsTheExactReaderAlone) {
     Install(SidewaysCodePicture());
     editor.dispatch(CommandId::BarcodeStrict);
     EXPECT_EQ(editor.state().statusText[10], "********  ");
-    EXPECT_EQ(editor.state().barcodeReader, "-");
+    EXPECT_EQ(editor.state().lastReading.by, "-");
     EXPECT_TRUE(test::SamePixels(SidewaysCodePicture().view(), editor.document()));
 
     Install(CodePicture());
@@ -150,7 +150,7 @@ TEST_F(BarcodeCommandTest, TheStrictCommandRunsTheExactReaderAlone) {
     host.statusLog.clear();
     editor.dispatch(CommandId::BarcodeStrict);
     EXPECT_EQ(host.statusLog, chainLog);
-    EXPECT_EQ(editor.state().barcodeReader, "part");
+    EXPECT_EQ(editor.state().lastReading.by, "part");
     EXPECT_TRUE(test::SamePixels(chainPicture.view(), editor.document()));
 }
 

@@ -271,7 +271,7 @@ TEST(PlateCli, PlateAndPlatesVerbs) {
     };
     std::string out, err;
     ASSERT_EQ(cli({"plate", Photo("E154KO41.jpg"), Photo("nothing-2.jpg")}, out, err), 0);
-    EXPECT_EQ(out, Photo("E154KO41.jpg") + "\tE154KO41  \n" + Photo("nothing-2.jpg") + "\t********  \n");
+    EXPECT_EQ(out, Photo("E154KO41.jpg") + "\tE154KO41  \tpart\n" + Photo("nothing-2.jpg") + "\t********  \tpart\n");
 
     fs::copy_file(Photo("E154KO41.jpg"), photos.file("E154KO41.jpg"));
     fs::copy_file(Photo("nothing-2.jpg"), photos.file("nothing-2.jpg"));
