@@ -70,6 +70,10 @@ public:
     virtual void repaint(bool erase) = 0;
     // Runs a modal dialog until it ends (the host calls model.open() first).
     virtual void runDialog(DialogModel& model) = 0;
+    // Whether someone watches the dialogs that preview on the picture: the
+    // window does; a script's answers need no preview of each step, only
+    // the result computed once on OK.
+    virtual bool previewsLive() const { return true; }
     // Milliseconds of a monotonic clock, for the "T(ms)=" timings.
     virtual uint32_t clockMs() = 0;
     // Decodes any picture file the platform reads into the decoded BmpImage

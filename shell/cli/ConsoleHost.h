@@ -24,6 +24,7 @@ public:
     void statusChanged(int field, std::string_view text) override;
     void repaint(bool) override {}
     void runDialog(DialogModel& model) override;
+    bool previewsLive() const override { return false; }
     uint32_t clockMs() override;
     // With `progress` set, a line per photo of a folder run on stderr; the
     // messages about a photo name it.

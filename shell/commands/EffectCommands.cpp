@@ -157,6 +157,7 @@ void ToneChanged(Editor& editor, DialogModel& dialog, int id) {
     s.brightness[s.channel] = uint8_t(dialog.value(kBrightness));
     s.contrast[s.channel] = uint8_t(dialog.value(kContrast));
     s.colourGamma = uint32_t(dialog.value(kGamma));
+    if (!editor.host().previewsLive()) return;
     RecomputeTone(editor, dialog);
     editor.host().repaint(true);
 }
@@ -178,7 +179,10 @@ void ToneClosed(Editor& editor, DialogModel&) {
     ForgetUntouched(editor);
 }
 
-CommandReport RunTone(Editor& editor, const DialogModel&) {
+CommandReport RunTone(Editor& editor, const DialogModel& dialog) {
+    // The picture with the settings as they stand; with live previews it
+    // already is, and the same settings give the same pixels.
+    RecomputeTone(editor, dialog);
     ForgetUntouched(editor);
     return {.timed = false};
 }
@@ -216,6 +220,7 @@ void ThresholdOpened(Editor& editor, DialogModel&) {
 
 void ThresholdChanged(Editor& editor, DialogModel& dialog, int) {
     editor.state().effects.thresholdLevel = uint8_t(dialog.value(kLevel));
+    if (!editor.host().previewsLive()) return;
     RecomputeThreshold(editor);
     editor.host().repaint(true);
 }
@@ -284,6 +289,7 @@ void ApplyEngraving(Editor& editor, const DialogModel& dialog) {
 }
 
 void EngraveChanged(Editor& editor, DialogModel& dialog, int) {
+    if (!editor.host().previewsLive()) return;
     ApplyEngraving(editor, dialog);
     editor.host().repaint(true);
 }
