@@ -13,6 +13,7 @@
 #include "shell/commands/Navigation.h"
 #include "shell/text/Cp1251.h"
 #include "shell/text/FolderOrder.h"
+#include "shell/text/Utf8.h"
 
 namespace zorva::shell {
 
@@ -37,16 +38,6 @@ std::string Cp1251(std::string_view utf8) {
     return ToCp1251(utf8).value_or(std::string());
 }
 
-// Bytes of the UTF-8 character starting at `lead`; 0 for a byte that
-// cannot start one.
-size_t CharacterLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 0;
-}
-
 // A file name in the code page, one byte per character: characters it
 // lacks, control characters (a line break would break the report's line)
 // and bytes that are not UTF-8 become "?", so that one odd name neither
@@ -55,7 +46,7 @@ std::string NameInCp1251(std::string_view utf8) {
     std::string out;
     size_t i = 0;
     while (i < utf8.size()) {
-        size_t length = CharacterLength(static_cast<unsigned char>(utf8[i]));
+        size_t length = Utf8Length(static_cast<unsigned char>(utf8[i]));
         if (length == 0 || i + length > utf8.size()) length = 1;
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
         const bool control = lead < 0x20 || lead == 0x7F;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "shell/text/Utf8.h"
+
 namespace zorva::shell {
 
 namespace {
@@ -39,25 +41,9 @@ std::u16string FolderKey(std::string_view name) {
     key.reserve(name.size());
     size_t i = 0;
     while (i < name.size()) {
-        const auto b = uint8_t(name[i]);
-        char32_t c = b;
-        size_t length = 1;
-        if (b >= 0xC2 && b <= 0xF4) {
-            const size_t need = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-            char32_t value = b & (0x7F >> need);
-            bool valid = i + need <= name.size();
-            for (size_t k = 1; valid && k < need; ++k) {
-                const auto t = uint8_t(name[i + k]);
-                valid = (t & 0xC0) == 0x80;
-                value = value << 6 | (t & 0x3F);
-            }
-            const char32_t minimum = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;
-            if (valid && value >= minimum && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF)) {
-                c = value;
-                length = need;
-            }
-        }
-        c = Capital(c);
+        const Utf8Character one = DecodeUtf8(name.substr(i));
+        const size_t length = one.length;
+        const char32_t c = Capital(one.value);
         if (c >= 0x10000) {
             key.push_back(char16_t(0xD800 + ((c - 0x10000) >> 10)));
             key.push_back(char16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
