@@ -18,9 +18,23 @@ inline constexpr uint32_t kOffWidth = 18;
 inline constexpr uint32_t kOffHeight = 22;
 inline constexpr uint32_t kOffPlanes = 26;
 inline constexpr uint32_t kOffBitCount = 28;
+inline constexpr uint32_t kOffCompression = 30;
 inline constexpr uint32_t kOffImageSize = 34;
 inline constexpr uint32_t kOffXPelsPerMetre = 38;
 inline constexpr uint32_t kOffYPelsPerMetre = 42;
+inline constexpr uint32_t kOffColoursUsed = 46;
+// The file header before the BITMAPINFOHEADER, and that header's own size.
+// A DIB (the clipboard's form) starts at the info header: its fields lie
+// InInfoHeader(offset) bytes in.
+inline constexpr uint32_t kFileHeaderSize = 14;
+inline constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t InInfoHeader(uint32_t fileOffset) {
+    return fileOffset - kFileHeaderSize;
+}
+// Values of the compression field the program reads itself.
+inline constexpr uint32_t kCompressionRgb = 0;             // BI_RGB: no compression
+inline constexpr uint32_t kCompressionBitFields = 3;       // BI_BITFIELDS: channel masks follow the header
+inline constexpr uint32_t kCompressionAlphaBitFields = 6;  // BI_ALPHABITFIELDS: four masks
 
 // The whole system counts columns, rows and strides in 16 bits, so a stride
 // (3 * width rounded up to 4) must stay below 65,536: width at most 21,844.

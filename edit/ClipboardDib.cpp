@@ -10,9 +10,10 @@ namespace zorva::edit {
 
 namespace {
 
-constexpr uint32_t kInfoHeader = 40;  // BITMAPINFOHEADER
-constexpr uint32_t kRgb = 0;          // BI_RGB: no compression
-constexpr uint32_t kBitFields = 3;    // BI_BITFIELDS: channel masks follow the header
+using core::InInfoHeader;
+constexpr uint32_t kInfoHeader = core::kInfoHeaderSize;
+constexpr uint32_t kRgb = core::kCompressionRgb;
+constexpr uint32_t kBitFields = core::kCompressionBitFields;
 
 int32_t LoadSigned(const uint8_t* p) {
     return int32_t(core::Load32(p));
@@ -30,8 +31,8 @@ uint8_t Channel(uint32_t word, uint32_t mask) {
 }  // namespace
 
 std::vector<uint8_t> DibOf(core::BmpView picture) {
-    const size_t size = picture.fileSize() - 14;
-    std::vector<uint8_t> dib(picture.data() + 14, picture.data() + 14 + size);
+    const size_t size = picture.fileSize() - core::kFileHeaderSize;
+    std::vector<uint8_t> dib(picture.data() + core::kFileHeaderSize, picture.data() + core::kFileHeaderSize + size);
     return dib;
 }
 
@@ -39,12 +40,13 @@ std::optional<core::BmpImage> PictureFromDib(std::span<const uint8_t> bytes) {
     if (bytes.size() < kInfoHeader) return std::nullopt;
     const uint8_t* h = bytes.data();
     const uint32_t headerSize = core::Load32(h);
-    const int32_t width = LoadSigned(h + 4);
-    const int32_t rawHeight = LoadSigned(h + 8);
-    const uint16_t bits = core::Load16(h + 14);
-    const uint32_t compression = core::Load32(h + 16);
-    uint32_t used = core::Load32(h + 32);
-    if (headerSize < kInfoHeader || headerSize > bytes.size() || core::Load16(h + 12) != 1) return std::nullopt;
+    const int32_t width = LoadSigned(h + InInfoHeader(core::kOffWidth));
+    const int32_t rawHeight = LoadSigned(h + InInfoHeader(core::kOffHeight));
+    const uint16_t bits = core::Load16(h + InInfoHeader(core::kOffBitCount));
+    const uint32_t compression = core::Load32(h + InInfoHeader(core::kOffCompression));
+    uint32_t used = core::Load32(h + InInfoHeader(core::kOffColoursUsed));
+    if (headerSize < kInfoHeader || headerSize > bytes.size() || core::Load16(h + InInfoHeader(core::kOffPlanes)) != 1)
+        return std::nullopt;
     if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return std::nullopt;
     const bool topDown = rawHeight < 0;
     const uint32_t w = uint32_t(width), ht = uint32_t(topDown ? -rawHeight : rawHeight);
@@ -65,7 +67,7 @@ std::optional<core::BmpImage> PictureFromDib(std::span<const uint8_t> bytes) {
             at += 12;
         } else {
             if (headerSize < 52) return std::nullopt;
-            for (int i = 0; i < 3; ++i) masks[i] = core::Load32(h + 40 + 4 * i);
+            for (int i = 0; i < 3; ++i) masks[i] = core::Load32(h + kInfoHeader + 4 * i);
         }
     }
     // The colour table of 1-, 4- and 8-bit pixels: blue, green, red, unused.

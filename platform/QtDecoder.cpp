@@ -39,13 +39,17 @@ constexpr size_t kLargestFile = size_t(1) << 30;
 // the missing rows with black and calls it a success. Compressed and
 // old-style BMP files are left to the reader.
 bool TruncatedBmp(const std::vector<uint8_t>& bytes) {
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+    if (bytes.size() < core::kHeaderSize || bytes[0] != 'B' || bytes[1] != 'M') return false;
     const uint8_t* b = bytes.data();
-    const uint32_t pixelOffset = core::Load32(b + 10), infoSize = core::Load32(b + 14);
-    const auto width = int32_t(core::Load32(b + 18)), height = int32_t(core::Load32(b + 22));
-    const uint32_t bits = core::Load16(b + 28), compression = core::Load32(b + 30);
-    constexpr uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
-    if (infoSize < 40 || (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields))
+    const uint32_t pixelOffset = core::Load32(b + core::kOffPixelOffset);
+    const uint32_t infoSize = core::Load32(b + core::kOffInfoSize);
+    const auto width = int32_t(core::Load32(b + core::kOffWidth));
+    const auto height = int32_t(core::Load32(b + core::kOffHeight));
+    const uint32_t bits = core::Load16(b + core::kOffBitCount);
+    const uint32_t compression = core::Load32(b + core::kOffCompression);
+    if (infoSize < core::kInfoHeaderSize ||
+        (compression != core::kCompressionRgb && compression != core::kCompressionBitFields &&
+         compression != core::kCompressionAlphaBitFields))
         return false;
     if (width <= 0 || height == 0 || height == INT32_MIN || bits == 0 || bits > 32) return false;
     const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
