@@ -42,67 +42,21 @@ ModelDialog::ModelDialog(shell::DialogModel& model, QWidget* parent) : QDialog(p
     for (size_t i = 0; i < controls.size(); ++i) {
         const shell::DialogControl& c = controls[i];
         switch (c.kind) {
-            case shell::ControlKind::Label: {
-                auto* label = new QLabel(Text(c.text), this);
-                column->addWidget(label);
-                if (c.id) m_widgets[c.id] = label;
+            case shell::ControlKind::Label:
+                column->addWidget(keep(c.id, new QLabel(Text(c.text), this)));
                 break;
-            }
-            case shell::ControlKind::Trackbar: {
-                auto* row = new QHBoxLayout;
-                auto* slider = new QSlider(Qt::Horizontal, this);
-                slider->setRange(c.minimum, c.maximum);
-                slider->setMinimumWidth(256);
-                const int id = c.id;
-                connect(slider, &QSlider::valueChanged, this, [this, id](int value) {
-                    m_model.moveTrackbar(id, value);
-                    afterEvent();
-                });
-                row->addWidget(slider, 1);
-                m_widgets[id] = slider;
-                // The read-only edit that echoes this trackbar sits beside it.
-                if (i + 1 < controls.size() && controls[i + 1].kind == shell::ControlKind::ReadOnlyEdit) {
-                    const shell::DialogControl& e = controls[++i];
-                    auto* edit = EchoEdit(this);
-                    row->addWidget(edit);
-                    m_widgets[e.id] = edit;
-                }
-                column->addLayout(row);
+            case shell::ControlKind::Trackbar:
+                column->addLayout(trackbarRow(c, takeEcho(controls, i)));
                 break;
-            }
-            case shell::ControlKind::UpDown: {
-                // An edit that shows the value (when the next control echoes
-                // it) with the two arrows that step it.
-                auto* row = new QHBoxLayout;
-                if (i + 1 < controls.size() && controls[i + 1].kind == shell::ControlKind::ReadOnlyEdit) {
-                    const shell::DialogControl& e = controls[++i];
-                    auto* edit = EchoEdit(this);
-                    edit->setMaximumWidth(QWIDGETSIZE_MAX);
-                    row->addWidget(edit, 1);
-                    m_widgets[e.id] = edit;
-                }
-                const int id = c.id;
-                for (const auto& [arrow, step] : {std::pair{Qt::UpArrow, 1}, std::pair{Qt::DownArrow, -1}}) {
-                    auto* button = new QToolButton(this);
-                    button->setArrowType(arrow);
-                    button->setAutoRepeat(true);
-                    const int delta = step;
-                    connect(button, &QToolButton::clicked, this, [this, id, delta] {
-                        m_model.moveTrackbar(id, m_model.value(id) + delta);
-                        afterEvent();
-                    });
-                    row->addWidget(button);
-                }
-                column->addLayout(row);
+            case shell::ControlKind::UpDown:
+                column->addLayout(upDownRow(c, takeEcho(controls, i)));
                 break;
-            }
             case shell::ControlKind::Picture: {
                 auto* picture = new QLabel(this);
                 picture->setAlignment(Qt::AlignCenter);
                 picture->setFrameStyle(QFrame::Box | QFrame::Sunken);
                 picture->setMinimumSize(kIllustrationSize, kIllustrationSize);
-                column->addWidget(picture);
-                m_widgets[c.id] = picture;
+                column->addWidget(keep(c.id, picture));
                 break;
             }
             case shell::ControlKind::Value:
@@ -111,38 +65,83 @@ ModelDialog::ModelDialog(shell::DialogModel& model, QWidget* parent) : QDialog(p
                 auto* edit = new QLineEdit(this);
                 edit->setReadOnly(true);
                 edit->setFocusPolicy(Qt::NoFocus);
-                column->addWidget(edit);
-                m_widgets[c.id] = edit;
+                column->addWidget(keep(c.id, edit));
                 break;
             }
             case shell::ControlKind::Radio: {
                 auto* radio = new QRadioButton(Text(c.text), this);
                 // The model decides which radio is checked.
                 radio->setAutoExclusive(false);
-                const int id = c.id;
-                connect(radio, &QAbstractButton::clicked, this, [this, id] {
-                    m_model.click(id);
-                    afterEvent();
-                });
-                column->addWidget(radio);
-                m_widgets[id] = radio;
+                column->addWidget(clicks(c.id, radio));
                 break;
             }
-            case shell::ControlKind::Button: {
-                auto* button = new QPushButton(Text(c.text), this);
-                const int id = c.id;
-                connect(button, &QAbstractButton::clicked, this, [this, id] {
-                    m_model.click(id);
-                    afterEvent();
-                });
-                buttons->addWidget(button);
-                m_widgets[id] = button;
+            case shell::ControlKind::Button:
+                buttons->addWidget(clicks(c.id, new QPushButton(Text(c.text), this)));
                 break;
-            }
         }
     }
     column->addLayout(buttons);
     refresh();
+}
+
+QWidget* ModelDialog::keep(int id, QWidget* widget) {
+    if (id) m_widgets[id] = widget;
+    return widget;
+}
+
+QAbstractButton* ModelDialog::clicks(int id, QAbstractButton* button) {
+    connect(button, &QAbstractButton::clicked, this, [this, id] {
+        m_model.click(id);
+        afterEvent();
+    });
+    keep(id, button);
+    return button;
+}
+
+QLineEdit* ModelDialog::takeEcho(const std::vector<shell::DialogControl>& controls, size_t& i) {
+    if (i + 1 >= controls.size() || controls[i + 1].kind != shell::ControlKind::ReadOnlyEdit) return nullptr;
+    auto* edit = EchoEdit(this);
+    keep(controls[++i].id, edit);
+    return edit;
+}
+
+QHBoxLayout* ModelDialog::trackbarRow(const shell::DialogControl& c, QLineEdit* echo) {
+    auto* row = new QHBoxLayout;
+    auto* slider = new QSlider(Qt::Horizontal, this);
+    slider->setRange(c.minimum, c.maximum);
+    slider->setMinimumWidth(256);
+    const int id = c.id;
+    connect(slider, &QSlider::valueChanged, this, [this, id](int value) {
+        m_model.moveTrackbar(id, value);
+        afterEvent();
+    });
+    row->addWidget(keep(id, slider), 1);
+    // The edit that echoes the trackbar sits beside it.
+    if (echo) row->addWidget(echo);
+    return row;
+}
+
+QHBoxLayout* ModelDialog::upDownRow(const shell::DialogControl& c, QLineEdit* echo) {
+    // An edit that shows the value (when the next control echoes it) with
+    // the two arrows that step it.
+    auto* row = new QHBoxLayout;
+    if (echo) {
+        echo->setMaximumWidth(QWIDGETSIZE_MAX);
+        row->addWidget(echo, 1);
+    }
+    const int id = c.id;
+    for (const auto& [arrow, step] : {std::pair{Qt::UpArrow, 1}, std::pair{Qt::DownArrow, -1}}) {
+        auto* button = new QToolButton(this);
+        button->setArrowType(arrow);
+        button->setAutoRepeat(true);
+        const int delta = step;
+        connect(button, &QToolButton::clicked, this, [this, id, delta] {
+            m_model.moveTrackbar(id, m_model.value(id) + delta);
+            afterEvent();
+        });
+        row->addWidget(button);
+    }
+    return row;
 }
 
 QWidget* ModelDialog::widgetFor(int id) const {

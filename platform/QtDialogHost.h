@@ -3,9 +3,13 @@
 
 #include <QDialog>
 #include <map>
+#include <vector>
 
 #include "shell/dialogs/Dialog.h"
 
+class QAbstractButton;
+class QHBoxLayout;
+class QLineEdit;
 class QWidget;
 
 namespace zorva::platform {
@@ -28,6 +32,15 @@ public slots:
     void reject() override;
 
 private:
+    // Builders of the rows: a widget kept under its control id, a button
+    // that clicks its control in the model, the echo edit that follows
+    // control i (moving i past it; null when none follows), a trackbar or an
+    // up-down with its echo.
+    QWidget* keep(int id, QWidget* widget);
+    QAbstractButton* clicks(int id, QAbstractButton* button);
+    QLineEdit* takeEcho(const std::vector<shell::DialogControl>& controls, size_t& i);
+    QHBoxLayout* trackbarRow(const shell::DialogControl& c, QLineEdit* echo);
+    QHBoxLayout* upDownRow(const shell::DialogControl& c, QLineEdit* echo);
     void refresh();
     void afterEvent();
 
