@@ -135,6 +135,70 @@ SegmentBox BoxOf(const IndexedSegmentRecord& r) {
             r.link >> 8};
 }
 
+namespace {
+
+// ---- plate location, stage by stage ----
+
+// The anchor and the unrejected segments after it in the table whose height
+// is within h - 2c .. 2h - c (c = h / 4), up to kMaxMembers; the table is
+// ordered by first row, and the scan ends three heights (less 3c) above the
+// anchor. Ordered by column, ties in table order.
+std::vector<uint32_t> GatherRow(const std::vector<SegmentBox>& box, const std::vector<uint8_t>& rejected, uint32_t k,
+                                uint32_t anchor) {
+    const SegmentBox& a = box[anchor];
+    const int c = a.h / 4;
+    const int lowest = a.h - 2 * c, highest = 2 * a.h - c;
+    const int stopRow = a.y + 3 * a.h - 3 * c;
+    std::vector<uint32_t> members(1, anchor);
+    for (uint32_t n = anchor + 1; n < k && members.size() < kMaxMembers; ++n) {
+        if (box[n].y >= stopRow) break;
+        if (rejected[n]) continue;
+        if (box[n].h >= lowest && box[n].h <= highest) members.push_back(n);
+    }
+    std::stable_sort(members.begin(), members.end(), [&](uint32_t p, uint32_t q) { return box[p].x < box[q].x; });
+    return members;
+}
+
+// The members that keep to the anchor's baseline: walking away from the
+// anchor on each side, a member whose first row is t or more from the last
+// one kept is dropped.
+std::vector<uint32_t> OnTheBaseline(const std::vector<SegmentBox>& box, const std::vector<uint32_t>& members,
+                                    uint32_t anchor) {
+    const SegmentBox& a = box[anchor];
+    const int t = (a.h + 3) / 4 + (a.h + 7) / 8;
+    const auto at = std::find(members.begin(), members.end(), anchor) - members.begin();
+    std::vector<uint8_t> keep(members.size(), 1);
+    const auto walk = [&](std::ptrdiff_t step) {
+        int reference = a.y;
+        for (std::ptrdiff_t i = at + step; i >= 0 && i < std::ptrdiff_t(members.size()); i += step) {
+            if (std::abs(box[members[size_t(i)]].y - reference) >= t)
+                keep[size_t(i)] = 0;
+            else
+                reference = box[members[size_t(i)]].y;
+        }
+    };
+    walk(-1);
+    walk(+1);
+    std::vector<uint32_t> row;
+    for (size_t i = 0; i < members.size(); ++i)
+        if (keep[i]) row.push_back(members[i]);
+    return row;
+}
+
+// The first of six consecutive members that pass the layout check: a
+// failing first member that is not the anchor is dropped while seven or
+// more remain. Nothing when no six pass.
+std::optional<size_t> FirstOfTheSix(const std::vector<SegmentBox>& box, const std::vector<uint32_t>& row,
+                                    uint32_t anchor, std::array<SegmentBox, kMainCharacters>& m) {
+    for (size_t first = 0;; ++first) {
+        for (size_t i = 0; i < kMainCharacters; ++i) m[i] = box[row[first + i]];
+        if (LayoutFits(m)) return first;
+        if (row.size() - first < 7 || row[first] == anchor) return std::nullopt;
+    }
+}
+
+}  // namespace
+
 LocateStatus LocatePlate(std::span<const IndexedSegmentRecord> table, uint32_t segments, bool placeRegionByGeometry,
                          PlateFind& found) {
     const uint32_t k = table.empty() ? 0 : std::min<uint32_t>(segments, uint32_t(table.size() - 1));
@@ -147,71 +211,18 @@ LocateStatus LocatePlate(std::span<const IndexedSegmentRecord> table, uint32_t s
     for (uint32_t n = 1; n <= k; ++n) box[n] = BoxOf(table[n]);
     for (uint32_t n = 1; n < k; ++n) rejected[n] = !IsCharacter(box[n]);
 
-    std::vector<uint32_t> members;
-    members.reserve(kMaxMembers);
     for (uint32_t anchor = 1; anchor < k; ++anchor) {
         if (rejected[anchor]) continue;
-        const SegmentBox& a = box[anchor];
-
-        // ---- gather the row ----
-        // Heights from h - 2c to 2h - c; the table is ordered by first row,
-        // and the scan ends three heights (less 3c) above the anchor.
-        const int c = a.h / 4;
-        const int lowest = a.h - 2 * c, highest = 2 * a.h - c;
-        const int stopRow = a.y + 3 * a.h - 3 * c;
-        members.assign(1, anchor);
-        for (uint32_t n = anchor + 1; n < k && members.size() < kMaxMembers; ++n) {
-            if (box[n].y >= stopRow) break;
-            if (rejected[n]) continue;
-            if (box[n].h >= lowest && box[n].h <= highest) members.push_back(n);
-        }
+        const std::vector<uint32_t> members = GatherRow(box, rejected, k, anchor);
         if (members.size() < kMainCharacters) continue;
-        std::stable_sort(members.begin(), members.end(), [&](uint32_t p, uint32_t q) { return box[p].x < box[q].x; });
-
-        // ---- baseline ----
-        // Walking away from the anchor on each side, a member whose first
-        // row is t or more from the last one kept is dropped.
-        const int t = (a.h + 3) / 4 + (a.h + 7) / 8;
-        const size_t at = size_t(std::find(members.begin(), members.end(), anchor) - members.begin());
-        std::vector<uint8_t> keep(members.size(), 1);
-        int reference = a.y;
-        for (size_t i = at; i-- > 0;) {
-            if (std::abs(box[members[i]].y - reference) >= t)
-                keep[i] = 0;
-            else
-                reference = box[members[i]].y;
-        }
-        reference = a.y;
-        for (size_t i = at + 1; i < members.size(); ++i) {
-            if (std::abs(box[members[i]].y - reference) >= t)
-                keep[i] = 0;
-            else
-                reference = box[members[i]].y;
-        }
-        std::vector<uint32_t> row;
-        for (size_t i = 0; i < members.size(); ++i)
-            if (keep[i]) row.push_back(members[i]);
+        const std::vector<uint32_t> row = OnTheBaseline(box, members, anchor);
         if (row.size() < kMainCharacters) continue;
-
-        // ---- layout ----
-        // A failing first member that is not the anchor is dropped while
-        // seven or more remain.
-        size_t first = 0;
         std::array<SegmentBox, kMainCharacters> m;
-        bool fits = false;
-        for (;;) {
-            for (size_t i = 0; i < kMainCharacters; ++i) m[i] = box[row[first + i]];
-            if (LayoutFits(m)) {
-                fits = true;
-                break;
-            }
-            if (row.size() - first < 7 || row[first] == anchor) break;
-            ++first;
-        }
-        if (!fits) continue;
+        const std::optional<size_t> first = FirstOfTheSix(box, row, anchor, m);
+        if (!first) continue;
 
         PlateFind plate;
-        for (size_t i = 0; i < kMainCharacters; ++i) plate.plateSlots.segment[i] = row[first + i];
+        for (size_t i = 0; i < kMainCharacters; ++i) plate.plateSlots.segment[i] = row[*first + i];
 
         // ---- region digits ----
         const std::vector<uint32_t> digits = RegionDigits(table, k, rejected, m);
