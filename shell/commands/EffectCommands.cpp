@@ -86,14 +86,6 @@ void ForgetUntouched(Editor& editor) {
     editor.state().effects.untouchedCopy = {};
 }
 
-// Puts the untouched copy back over the whole picture: the threshold's
-// "Отмена", or an undo that could not be had.
-void RestoreUntouched(Editor& editor) {
-    const core::BmpView copy = Untouched(editor);
-    if (copy.valid() && copy.fileSize() == editor.document().fileSize())
-        std::memcpy(editor.document().data(), copy.data(), copy.fileSize());
-}
-
 // ---- CONTROLS ----
 
 constexpr int kBrightness = 201;
@@ -162,17 +154,27 @@ void ToneChanged(Editor& editor, DialogModel& dialog, int id) {
     editor.host().repaint(true);
 }
 
-void ToneCancelled(Editor& editor, DialogModel& dialog) {
-    if (dialog.value(kTargetFloating)) {
-        // The selection's pixels as they were at opening, composited again.
-        editor.state().effects.tone = ToneSettings{};
-        RecomputeTone(editor, dialog);
-    } else if (dialog.value(kStepTaken)) {
+// "Отмена" of every dialog that previews on the picture: the target as it
+// was at opening. Where the dialog undoes (`undoes`) and opening recorded a
+// step, that step is undone; otherwise the untouched copy goes back (into
+// the floating selection's pixels, composited again, when that is the
+// target: `floating`).
+void CancelPreview(Editor& editor, const DialogModel& dialog, bool undoes, bool floating) {
+    if (!floating && undoes && dialog.value(kStepTaken)) {
         UndoCommand(editor);
     } else {
-        RestoreUntouched(editor);
+        const Target target = DialogTarget(editor, floating);
+        const core::BmpView copy = Untouched(editor);
+        if (copy.valid() && copy.fileSize() == target.pixels.fileSize())
+            std::memcpy(target.pixels.data(), copy.data(), copy.fileSize());
+        if (floating) Recomposite(editor);
     }
     ForgetUntouched(editor);
+}
+
+void ToneCancelled(Editor& editor, DialogModel& dialog) {
+    editor.state().effects.tone = ToneSettings{};
+    CancelPreview(editor, dialog, true, dialog.value(kTargetFloating) != 0);
 }
 
 void ToneClosed(Editor& editor, DialogModel&) {
@@ -225,9 +227,9 @@ void ThresholdChanged(Editor& editor, DialogModel& dialog, int) {
     editor.host().repaint(true);
 }
 
-void ThresholdCancelled(Editor& editor, DialogModel&) {
-    RestoreUntouched(editor);
-    ForgetUntouched(editor);
+// The threshold's "Отмена" puts its copy back and keeps the step.
+void ThresholdCancelled(Editor& editor, DialogModel& dialog) {
+    CancelPreview(editor, dialog, false, false);
 }
 
 CommandReport RunThreshold(Editor& editor, const DialogModel& dialog) {
@@ -295,11 +297,7 @@ void EngraveChanged(Editor& editor, DialogModel& dialog, int) {
 }
 
 void EngraveCancelled(Editor& editor, DialogModel& dialog) {
-    if (dialog.value(kStepTaken))
-        UndoCommand(editor);
-    else
-        RestoreUntouched(editor);
-    ForgetUntouched(editor);
+    CancelPreview(editor, dialog, true, false);
 }
 
 // The local means need the 17-pixel window to fit at least once.
