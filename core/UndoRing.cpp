@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/ImageFiles.h"
+#include "core/InstallLayout.h"
 
 namespace zorva::core {
 
@@ -165,7 +166,9 @@ std::string PrivateTempFolder() {
 UndoFolder UndoFolder::Claim(const std::string& programFolder) {
     UndoFolder claimed;
     std::vector<std::string> bases;
-    if (CanCreateFileIn(programFolder)) bases.push_back(programFolder);
+    // An installed copy's folder (/usr/bin) is the package manager's, shared
+    // by every user: writable as root, and still never ours to fill.
+    if (!IsInstalledProgramFolder(programFolder) && CanCreateFileIn(programFolder)) bases.push_back(programFolder);
     if (const std::string cache = CacheFolder(); CanCreateFileIn(cache)) bases.push_back(cache);
     for (const std::string& base : bases) {
         const ClaimGuard claim(base);

@@ -28,8 +28,10 @@ enum class UndoStatus {
 
 // The folder of this running copy's snapshot files, held for the copy's
 // whole run. Two copies of the program never share snapshot files: the first
-// takes the folder (the program's folder when files can be created there,
-// else the user's cache folder ~/.cache/zorva, else a private folder made
+// takes the folder (the program's folder when files can be created there and
+// it is not an installed copy's (core::IsInstalledProgramFolder: /usr/bin is
+// never written), else the user's cache folder ~/.cache/zorva (or
+// $XDG_CACHE_HOME/zorva), else a private folder made
 // with mode 0700 under the temporary folder) by locking "$$$grVX.lock" in
 // it; a copy that finds it locked works in a subfolder "$$$grVX.<pid>" of
 // its own, locked the same way. Subfolders left by copies that ended are

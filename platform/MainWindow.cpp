@@ -155,7 +155,9 @@ int RunZorva(QApplication& app) {
     WindowOptions options;
     options.undoFolder = undoFolder.path();
     options.tools = std::make_unique<shell::EditorTools>();
-    options.loadSymbolBases = [](shell::Editor& editor) { editor.loadSymbolBases(ProgramFolder()); };
+    options.loadSymbolBases = [](shell::Editor& editor) {
+        editor.loadSymbolBases(shell::SymbolBaseFolder(ProgramFolder()));
+    };
     MainWindow window(std::move(options));
     if (!window.startUp()) return 1;
     const QStringList args = QApplication::arguments();

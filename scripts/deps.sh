@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zorva needs for a purpose, only those missing.
-#   scripts/deps.sh build|test|run|bench|corpus|bases|plates|screenshot|arm
+#   scripts/deps.sh build|test|run|package|bench|corpus|bases|plates|screenshot|arm
 set -euo pipefail
 
 # The barcode chain links zxing-cpp and zbar (libzxing-dev, libzbar-dev);
 # their runtime libraries come with them, so every purpose below has them.
+# The build renders the program icon's bitmap sizes from its SVG (rsvg-convert).
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev libjpeg-dev libzxing-dev libzbar-dev)
+       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev libjpeg-dev libzxing-dev libzbar-dev
+       librsvg2-bin)
+# The Debian package (cpack, scripts/package.sh): its Depends come from dpkg-shlibdeps (dpkg-dev), which
+# cpack runs on the files that file(1) calls executables.
+package=(dpkg-dev file)
 case "${1:-build}" in
   build)  want=("${build[@]}") ;;
   # The test command checks the layout of the sources (clang-format). The
   # tests render SVG (rsvg-convert), validate XML (xmllint), make GIFs and
   # compare pictures (ImageMagick), look at printed PDFs (pdftoppm), build
   # the fuzzers (clang with its libFuzzer runtime) and run copies of
-  # zorva-cli side by side (GNU parallel).
-  test)   want=("${build[@]}" clang-format imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev
-                parallel) ;;
+  # zorva-cli side by side (GNU parallel). The package's test builds it, checks its desktop entry
+  # (desktop-file-validate) and manual pages (groff) and asks apt whether it would install.
+  test)   want=("${build[@]}" "${package[@]}" clang-format imagemagick libxml2-utils poppler-utils clang libclang-rt-14-dev
+                parallel desktop-file-utils groff-base) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
+  package) want=("${build[@]}" "${package[@]}") ;;
   # The benchmarks compare with OpenCV (its Python module from scripts, its
   # development files in the effects benchmark's own process), zbar, potrace
   # and ImageMagick.
@@ -35,7 +42,7 @@ case "${1:-build}" in
   # build takes the header of the build machine's libzbar-dev.
   arm)    want=("${build[@]}" g++-aarch64-linux-gnu qemu-user-static libgtest-dev:arm64 libgmock-dev:arm64
                 libjpeg-dev:arm64 libpng-dev:arm64 libzxing-dev:arm64 libzbar0:arm64) ;;
-  *) echo "usage: $0 build|test|run|bench|corpus|bases|plates|screenshot|arm" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|run|package|bench|corpus|bases|plates|screenshot|arm" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -3,8 +3,10 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "core/ImageFiles.h"
+#include "core/InstallLayout.h"
 #include "shell/Messages.h"
 #include "shell/commands/CommandTable.h"
 #include "shell/commands/Selection.h"
@@ -28,6 +30,12 @@ void Editor::loadSymbolBases(const std::string& folder, uint8_t which) {
         m_baseLoaded[size_t(k - 1)] = bool(bytes);
         if (!bytes) message("База символов " + name + " не загружена!");
     }
+}
+
+std::string SymbolBaseFolder(const std::string& programFolder) {
+    std::vector<std::string> names;
+    for (int k = 1; k <= recognize::kSymbolBases; ++k) names.push_back(recognize::BaseFileName(k));
+    return core::DataFolder(programFolder, names);
 }
 
 bool Editor::reserveArena() {

@@ -27,7 +27,8 @@ public:
     // claimed for this copy of the program).
     Editor(Host& host, std::string undoFolder);
 
-    // Start-up: loads "BazaDan1.zdb" .. "BazaDan3.zdb" from `folder` (those
+    // Start-up: loads "BazaDan1.zdb" .. "BazaDan3.zdb" from `folder`
+    // (SymbolBaseFolder of the program's folder; those
     // whose bit 1 << (k - 1) is set in `which`); each base that cannot be
     // loaded is reported and left empty, and start-up goes on.
     void loadSymbolBases(const std::string& folder, uint8_t which = 0x7);
@@ -129,5 +130,12 @@ private:
     bool m_refusedPicture = false;  // a write refused since the last writeFailure() named the picture
     edit::FillScratch m_fill;
 };
+
+// The folder the symbol bases are read from: the program's folder when a
+// base file sits there (a build tree, or bases the user put beside the
+// executable), else the installed data folder ../share/zorva when one sits
+// there (the package's /usr/share/zorva), else the program's folder, where
+// start-up then reports each base missing.
+std::string SymbolBaseFolder(const std::string& programFolder);
 
 }  // namespace zorva::shell

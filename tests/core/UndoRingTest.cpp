@@ -311,5 +311,20 @@ TEST(UndoFolder, FallsBackToPrivateFoldersAndNeverFollowsALink) {
     EXPECT_EQ(test::ReadBytes(dir.file("victim")), std::vector<uint8_t>{7});
 }
 
+// An installed copy (here a package unpacked under a scratch root, which
+// anyone may write) keeps its snapshots in the user's cache folder and
+// leaves the program's folder as the package put it.
+TEST(UndoFolder, AnInstalledCopyWritesOnlyIntoTheUserCache) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.file("root/usr/bin"));
+    std::filesystem::create_directories(dir.file("root/usr/share/zorva"));
+    setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
+    UndoFolder installed = UndoFolder::Claim(dir.file("root/usr/bin"));
+    unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(installed.path(), dir.file("cache") + "/zorva");
+    installed = UndoFolder();
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("root/usr/bin")));
+}
+
 }  // namespace
 }  // namespace zorva::core
