@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <iostream>
 
+#include "platform/PictureDecoder.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtDecoder.h"
 #include "shell/cli/Cli.h"
@@ -12,6 +13,6 @@ int main(int argc, char** argv) {
     // Snapshot files, when a job undoes, go to a folder of this copy's own
     // under the program's folder; the symbol bases are read from it.
     const std::string programFolder = zorva::platform::ProgramFolder();
-    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, programFolder, std::cout, std::cerr, programFolder,
-                                zorva::platform::EncodeWithQt);
+    return zorva::shell::RunCli(args, zorva::platform::DecodePicture, programFolder, std::cout, std::cerr,
+                                programFolder, zorva::platform::EncodeWithQt);
 }
