@@ -7,9 +7,8 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <span>
-#include <vector>
 
 #include "core/BmpFile.h"
 #include "core/ImageFiles.h"
@@ -51,14 +50,16 @@ size_t ReadHead(int fd, uint8_t* to, size_t size) {
     return got;
 }
 
-// Reads the whole file into memory, as libjpeg and libpng read it.
-std::optional<std::vector<uint8_t>> ReadAll(int fd, uint64_t size) {
-    std::vector<uint8_t> bytes(size);
+// Reads the whole file into memory, as libjpeg and libpng read it; the
+// buffer is not cleared first, the read overwrites every byte. Null when the
+// file cannot be read whole.
+std::unique_ptr<uint8_t[]> ReadAll(int fd, uint64_t size) {
+    auto bytes = std::make_unique_for_overwrite<uint8_t[]>(size);
     size_t got = 0;
     while (got < size) {
-        const ssize_t n = pread(fd, bytes.data() + got, size - got, off_t(got));
+        const ssize_t n = pread(fd, bytes.get() + got, size - got, off_t(got));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return std::nullopt;
+        if (n <= 0) return nullptr;
         got += size_t(n);
     }
     return bytes;
@@ -75,9 +76,10 @@ core::BmpImage DecodeFast(const std::string& path) {
     const bool jpeg = head[0] == 0xFF && head[1] == 0xD8;
     const bool png = head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G';
     if ((!jpeg && !png) || size > kLargestCompressed) return {};
-    const std::optional<std::vector<uint8_t>> bytes = ReadAll(file.fd(), size);
+    const std::unique_ptr<uint8_t[]> bytes = ReadAll(file.fd(), size);
     if (!bytes) return {};
-    return jpeg ? DecodeJpeg(*bytes) : DecodePng(*bytes);
+    const std::span<const uint8_t> whole(bytes.get(), size);
+    return jpeg ? DecodeJpeg(whole) : DecodePng(whole);
 }
 
 }  // namespace
