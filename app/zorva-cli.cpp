@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <iostream>
 
+#include "platform/PictureDecoder.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtDecoder.h"
 #include "shell/Editor.h"
@@ -15,6 +16,6 @@ int main(int argc, char** argv) {
     // the symbol bases are read beside the executable, or from the installed
     // data folder.
     const std::string programFolder = zorva::platform::ProgramFolder();
-    return zorva::shell::RunCli(args, zorva::platform::DecodeWithQt, programFolder, std::cout, std::cerr,
+    return zorva::shell::RunCli(args, zorva::platform::DecodePicture, programFolder, std::cout, std::cerr,
                                 zorva::shell::SymbolBaseFolder(programFolder), zorva::platform::EncodeWithQt);
 }

@@ -17,19 +17,11 @@
 #include "core/Bytes.h"
 #include "core/ImageFiles.h"
 #include "core/WorkArena.h"
+#include "platform/AlphaBlend.h"
 
 namespace zorva::platform {
 
 namespace {
-
-// Blends one non-premultiplied ARGB pixel over white, rounding to nearest.
-inline uint32_t OverWhite(uint32_t argb) {
-    const uint32_t a = argb >> 24;
-    if (a == 255) return argb;
-    const uint32_t inv = 255 - a;
-    const auto mix = [&](uint32_t c) { return (c * a + 255 * inv + 127) / 255; };
-    return 0xFF000000u | mix((argb >> 16) & 255) << 16 | mix((argb >> 8) & 255) << 8 | mix(argb & 255);
-}
 
 // Picture files larger than this are not read (an uncompressed picture the
 // work arena can hold is well below it).

@@ -15,6 +15,7 @@
 #include "edit/ClipboardDib.h"
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
+#include "platform/PictureDecoder.h"
 #include "platform/Printing.h"
 #include "platform/QtDecoder.h"
 #include "platform/QtDialogHost.h"
@@ -88,7 +89,7 @@ uint32_t QtHost::clockMs() {
 }
 
 shell::DecodeResult QtHost::decode(const std::string& path) {
-    return DecodeWithQt(path);
+    return DecodePicture(path);
 }
 
 std::optional<std::vector<uint8_t>> QtHost::encode(core::BmpView picture, core::SaveFormat format) {

@@ -26,8 +26,10 @@ case "${1:-build}" in
   package) want=("${build[@]}" "${package[@]}") ;;
   # The benchmarks compare with OpenCV (its Python module from scripts, its
   # development files in the effects benchmark's own process), zbar, potrace
-  # and ImageMagick.
-  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools python3-opencv libopencv-dev) ;;
+  # and ImageMagick; whole runs of zorva-cli also with GraphicsMagick and
+  # libvips (bench/process-compare.sh).
+  bench)  want=("${build[@]}" libbenchmark-dev imagemagick potrace zbar-tools python3-opencv libopencv-dev
+                graphicsmagick libvips-tools) ;;
   corpus) want=(zint imagemagick) ;;
   # The shipped symbol bases are drawn from fonts close to the number-plate typeface (Open DIN,
   # osifont) and a plain sans-serif (DejaVu Sans) by ImageMagick (scripts/make-bases.sh).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while:
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   (default 20 seconds; every target, or the named ones:
-#                                            decoder, barcode, barcode_chain, base, segment, ...)
+#                                            decoder, bmp, jpeg, png, barcode, barcode_chain,
+#                                            base, segment, ...)
 # A finding stops the run with the input that caused it saved in the working folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,0 +1,72 @@
+// Reading a plain 24-bit BMP file straight into the document block, the layout it already has.
+#include "core/BmpFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "core/WorkArena.h"
+
+namespace zorva::core {
+
+namespace {
+
+// Reads exactly `size` bytes at `offset`; false on an error or an early end.
+bool ReadAt(int fd, uint8_t* to, size_t size, uint64_t offset) {
+    while (size > 0) {
+        const ssize_t n = pread(fd, to, size, off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        to += n;
+        size -= size_t(n);
+        offset += uint64_t(n);
+    }
+    return true;
+}
+
+// BITMAPINFOHEADER, BITMAPV4HEADER and BITMAPV5HEADER: the headers whose
+// 24-bit uncompressed rows every reader takes the same way.
+bool PlainInfoHeader(uint32_t size) {
+    return size == 40 || size == 108 || size == 124;
+}
+
+}  // namespace
+
+BmpImage ReadPlainBmp(int fd, uint64_t fileSize) {
+    uint8_t head[kHeaderSize];
+    if (fileSize < kHeaderSize || !ReadAt(fd, head, kHeaderSize, 0)) return {};
+    if (head[0] != 'B' || head[1] != 'M') return {};
+    const uint32_t pixelOffset = Load32(head + kOffPixelOffset), infoSize = Load32(head + kOffInfoSize);
+    const auto width = int32_t(Load32(head + kOffWidth)), height = int32_t(Load32(head + kOffHeight));
+    constexpr uint32_t kUncompressed = 0;
+    if (!PlainInfoHeader(infoSize) || Load16(head + kOffPlanes) != 1 || Load16(head + kOffBitCount) != 24 ||
+        Load32(head + 30) != kUncompressed)
+        return {};
+    // The rows start where the header says, never inside the headers.
+    if (uint64_t(pixelOffset) < 14 + uint64_t(infoSize)) return {};
+    if (width <= 0 || height == 0 || height == INT32_MIN) return {};
+    const bool topDown = height < 0;
+    const auto w = uint32_t(width), h = uint32_t(topDown ? -height : height);
+    if (CheckFit(w, h) != ImageFit::Fits) return {};
+    // A 24-bit BMP row is 3 * width rounded up to 4, as in the block.
+    const size_t stride = StrideFor(w);
+    if (fileSize < uint64_t(pixelOffset) + uint64_t(stride) * h) return {};
+
+    BmpImage image = BmpImage::Decoded(w, h);
+    if (!image) return {};
+    const MutableBmpView view = image.view();
+    if (!topDown) {
+        if (!ReadAt(fd, view.pixels(), stride * h, pixelOffset)) return {};
+    } else {
+        for (uint32_t y = 0; y < h; ++y)
+            if (!ReadAt(fd, view.row(h - 1 - y), stride, pixelOffset + uint64_t(y) * stride)) return {};
+    }
+    // The file's padding bytes may hold anything; the decoded layout pads with zeros.
+    if (const uint32_t padding = w & 3; padding != 0)
+        for (uint32_t r = 0; r < h; ++r) std::memset(view.row(r) + 3 * size_t(w), 0, padding);
+    return image;
+}
+
+}  // namespace zorva::core
