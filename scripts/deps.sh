@@ -5,17 +5,21 @@ set -euo pipefail
 
 # The barcode chain links zxing-cpp and zbar (libzxing-dev, libzbar-dev);
 # their runtime libraries come with them, so every purpose below has them.
+# Qt's own dialogs speak Russian from Qt's translations (qtbase_ru.qm in
+# qt6-translations-l10n), whatever the system's locale.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev libjpeg-dev libzxing-dev libzbar-dev)
+       qt6-qpa-plugins qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libpng-dev libjpeg-dev libzxing-dev
+       libzbar-dev)
 case "${1:-build}" in
   build)  want=("${build[@]}") ;;
   # The test command checks the layout of the sources (clang-format). The
   # tests render SVG (rsvg-convert), validate XML (xmllint), make GIFs and
   # compare pictures (ImageMagick), look at printed PDFs (pdftoppm), build
   # the fuzzers (clang with its libFuzzer runtime) and run copies of
-  # zorva-cli side by side (GNU parallel).
+  # zorva-cli side by side (GNU parallel). The clipboard test runs the window
+  # under Xvfb beside a clipboard owner of its own that never answers (xcb).
   test)   want=("${build[@]}" clang-format imagemagick librsvg2-bin libxml2-utils poppler-utils clang libclang-rt-14-dev
-                parallel) ;;
+                parallel xvfb xauth libxcb1-dev) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
   # The benchmarks compare with OpenCV (its Python module from scripts, its
   # development files in the effects benchmark's own process), zbar, potrace
@@ -28,7 +32,8 @@ case "${1:-build}" in
   # The generated plate corpus draws plates in the same faces and lays them on grounds made by ImageMagick
   # (scripts/make-plates.sh).
   plates) want=(imagemagick fonts-opendin fonts-osifont) ;;
-  screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core) ;;
+  # The title bar of the window is drawn by a window manager (openbox) in the X server.
+  screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core openbox) ;;
   # The Qt-free build for 64-bit ARM (scripts/test-arm.sh): the cross compiler, qemu-user to run the tests, and
   # the target's libraries as multiarch packages. zbar comes as its runtime library only: libzbar-dev:arm64
   # conflicts with libzbar-dev (its ImageMagick dependency is not multi-arch) and would remove it; the cross
