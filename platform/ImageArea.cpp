@@ -3,14 +3,19 @@
 
 #include <qdrawutil.h>
 
+#include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 #include <utility>
 
@@ -183,7 +188,19 @@ void ImageArea::paintEvent(QPaintEvent* event) {
     if (!m_editor.hasDocument()) return;
     shell::EditorState& state = m_editor.state();
     const shell::PaintPlan plan = shell::PlanPaint(state, m_editor.document(), state.clientWidth, state.clientHeight);
-    PaintView(p, plan, m_editor.document(), event->rect() & QRect(0, 0, state.clientWidth, state.clientHeight));
+    const QRect view(0, 0, state.clientWidth, state.clientHeight);
+    PaintView(p, plan, m_editor.document(), event->rect() & view);
+    // A line just outside the picture: a white picture on the white ground
+    // shows where it ends. Never over the picture, the strip or the bars.
+    const shell::Rect covered = shell::CoveredRect(plan, m_editor.document().width(), m_editor.document().height());
+    if (!covered.empty()) {
+        const QRect picture(covered.x, covered.y, covered.width, covered.height);
+        p.save();
+        p.setClipRect(QRect(plan.dest.x, plan.dest.y, plan.dest.width, plan.dest.height) & view);
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawRect(picture.adjusted(-1, -1, 0, 0));  // a 1-pixel frame around the picture's pixels
+        p.restore();
+    }
     // The palette strip over everything else.
     for (int k = 1; k <= shell::kToolCount; ++k) {
         const bool pressed = state.palette.chosen == k && state.palette.chosenPressed;
@@ -296,6 +313,71 @@ void ImageArea::focusOutEvent(QFocusEvent* event) {
     // release of a held Control or Shift will not come here.
     shell::ResetModifiers(m_editor);
     QWidget::focusOutEvent(event);
+}
+
+void ImageArea::zoomAt(const QPoint& at, int steps) {
+    if (!shell::ZoomAt(m_editor, at.x(), at.y(), steps)) return;
+    // The pointer now stands over the same pixel: its coordinates as before.
+    routeMove(at, QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+    update();
+}
+
+void ImageArea::wheelEvent(QWheelEvent* event) {
+    if (!m_editor.hasDocument()) return;
+    const QPoint at = event->position().toPoint();
+    const QPoint angle = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        // One level per notch (120 eighths of a degree); finer wheels add up.
+        m_wheelZoom += angle.y() != 0 ? angle.y() : angle.x();
+        const int steps = m_wheelZoom / 120;
+        m_wheelZoom -= steps * 120;
+        if (steps != 0) zoomAt(at, steps);
+        event->accept();
+        return;
+    }
+    // Screen pixels to move: a touchpad says, a wheel moves the desktop's
+    // lines per notch, 20 pixels each. Down and right are forward.
+    QPoint pixels = event->pixelDelta();
+    if (pixels.isNull()) pixels = angle * QApplication::wheelScrollLines() * 20 / 120;
+    int along = -pixels.y();
+    int across = -pixels.x();
+    // Some platforms turn Shift+wheel sideways themselves.
+    if ((event->modifiers() & Qt::ShiftModifier) && pixels.x() == 0) std::swap(along, across);
+    shell::EditorState& state = m_editor.state();
+    if (state.viewMode != shell::CommandId::SourceView) return;
+    auto image = [&](int screen) {
+        const int n = shell::SourceLength(state.zoomIndex, std::abs(screen));
+        return screen < 0 ? -std::max(n, 1) : screen > 0 ? std::max(n, 1) : 0;
+    };
+    bool moved = shell::ScrollBy(state.layout, shell::ScrollAxis::Vertical, image(along));
+    moved = shell::ScrollBy(state.layout, shell::ScrollAxis::Horizontal, image(across)) || moved;
+    if (moved) {
+        syncFromState();
+        const shell::Rect r = state.layout.repaint;
+        update(r.x, r.y, r.width, r.height);
+        routeMove(at, event->buttons(), event->modifiers());
+    }
+    event->accept();
+}
+
+bool ImageArea::event(QEvent* event) {
+    if (event->type() != QEvent::NativeGesture) return QWidget::event(event);
+    const auto* gesture = static_cast<QNativeGestureEvent*>(event);
+    if (gesture->gestureType() == Qt::BeginNativeGesture) m_pinch = 0;
+    if (gesture->gestureType() == Qt::ZoomNativeGesture && m_editor.hasDocument()) {
+        // value() is the change of scale since the last event (0.1: 10%
+        // larger); a level is reached after a third of the way to the next
+        // (levels are 1.5 to 2 apart).
+        m_pinch += gesture->value();
+        constexpr double kStep = 0.35;
+        const int steps = int(m_pinch / kStep);
+        if (steps != 0) {
+            m_pinch -= steps * kStep;
+            zoomAt(gesture->position().toPoint(), steps);
+        }
+    }
+    event->accept();
+    return true;
 }
 
 void ImageArea::onScroll(shell::ScrollAxis axis, int action) {

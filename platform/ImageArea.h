@@ -72,6 +72,10 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // The wheel scrolls (Shift: sideways); Ctrl+wheel zooms at the pointer.
+    void wheelEvent(QWheelEvent* event) override;
+    // A touchpad's pinch zooms at the pointer like Ctrl+wheel.
+    bool event(QEvent* event) override;
 
 private:
     void routeMove(const QPoint& at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
@@ -87,7 +91,13 @@ private:
     QScrollBar* m_hbar;
     QScrollBar* m_vbar;
     StatusBarWidget* m_status;
+    void zoomAt(const QPoint& at, int steps);
+
     QPoint m_lastMove{-1, -1};
+    // Wheel and pinch movement not yet worth a step (high-resolution wheels
+    // and touchpads report in fractions of a notch).
+    int m_wheelZoom = 0;
+    double m_pinch = 0;
 };
 
 }  // namespace zorva::platform

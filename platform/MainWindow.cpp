@@ -2,18 +2,26 @@
 #include "platform/MainWindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
+#include <QSettings>
+#include <QTimer>
 #include <QTranslator>
 
 #include "core/UndoRing.h"
 #include "platform/ImageArea.h"
 #include "platform/PaletteIcons.h"
 #include "platform/ProgramFolder.h"
+#include "shell/commands/DocumentCommands.h"
 #include "shell/input/Tools.h"
 
 namespace zorva::platform {
@@ -40,7 +48,11 @@ MainWindow::MainWindow(WindowOptions options)
         }
         QMenu* menu = menuBar()->addMenu(Text(node.text));
         addItems(menu, node.children, true);
+        if (!m_fileMenu) m_fileMenu = menu;
     }
+    // The recent files below the menu's own items.
+    m_recentSeparator = m_fileMenu->addSeparator();
+    rebuildRecentItems();
     for (int i = 0; i < 3; ++i) {
         m_context[size_t(i)] = new QMenu(this);
         addItems(m_context[size_t(i)], shell::ContextMenu(i).children, false);
@@ -51,6 +63,7 @@ MainWindow::MainWindow(WindowOptions options)
     setCentralWidget(m_area);
     m_area->setFocus();
     connect(m_area, &ImageArea::contextMenuRequested, this, &MainWindow::popUpContextMenu);
+    setAcceptDrops(true);
 
     // Position and size are the system's; the size a quarter less than the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) resize(screen->availableSize() * 3 / 4);
@@ -63,7 +76,7 @@ QAction* MainWindow::makeAction(const shell::MenuNode& node, QObject* parent, bo
     const auto id = shell::CommandId(node.id);
     // The text after the tab is the shortcut label QMenu shows on the right;
     // the keys themselves go through the shell's key handler.
-    auto* action = new QAction(Text(node.text), parent);
+    auto* action = new QAction(Text(shell::MenuText(node)), parent);
     action->setData(int(node.id));
     action->setCheckable(shell::IsCheckable(id));
     if (connectItem) {
@@ -104,7 +117,9 @@ void MainWindow::applyMenuRules() {
 }
 
 void MainWindow::runCommand(shell::CommandId id) {
+    m_host.beginCommand();
     m_editor.dispatch(id);
+    m_host.endCommand();
     // Qt flips a checkable item by itself; the state decides.
     applyMenuRules();
     m_area->syncFromState();
@@ -117,10 +132,96 @@ void MainWindow::popUpContextMenu(int submenu, const QPoint& globalPos) {
     // Keys released while the menu had the keyboard never reach the window.
     shell::ResetModifiers(m_editor);
     if (chosen) {
+        m_host.beginCommand();
         shell::RunContextCommand(m_editor, shell::CommandId(chosen->data().toInt()));
+        m_host.endCommand();
         applyMenuRules();
     }
     m_area->syncFromState();
+}
+
+// ---- files ----
+
+bool MainWindow::openFile(const QString& path) {
+    m_host.beginCommand();
+    const bool opened = shell::OpenFile(m_editor, QFile::encodeName(path).toStdString());
+    m_host.endCommand();
+    applyMenuRules();
+    m_area->syncFromState();
+    return opened;
+}
+
+void MainWindow::rememberFile(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QSettings settings{QLatin1String(kSettingsName), QLatin1String(kSettingsName)};
+    QStringList recent = settings.value(QLatin1String(kRecentFilesKey)).toStringList();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    while (recent.size() > kRecentFiles) recent.removeLast();
+    settings.setValue(QLatin1String(kRecentFilesKey), recent);
+    settings.setValue(QLatin1String(kLastFolderKey), QFileInfo(absolute).absolutePath());
+    rebuildRecentItems();
+}
+
+void MainWindow::rebuildRecentItems() {
+    for (QAction* action : m_recent) {
+        m_fileMenu->removeAction(action);
+        delete action;
+    }
+    m_recent.clear();
+    const QSettings settings{QLatin1String(kSettingsName), QLatin1String(kSettingsName)};
+    const QStringList recent = settings.value(QLatin1String(kRecentFilesKey)).toStringList();
+    for (const QString& path : recent) {
+        if (m_recent.size() == kRecentFiles) break;
+        // "&1 photo.jpg": the number is the access key; the whole path shows as the tip.
+        QString name = QFileInfo(path).fileName();
+        name.replace(u'&', QStringLiteral("&&"));
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(m_recent.size() + 1).arg(name), m_fileMenu);
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { openFile(path); });
+        m_fileMenu->addAction(action);
+        m_recent.append(action);
+    }
+    m_fileMenu->setToolTipsVisible(true);
+    m_recentSeparator->setVisible(!m_recent.isEmpty());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Nothing is saved at shutdown unless the user says so.
+    if (shell::MayReplaceDocument(m_editor))
+        event->accept();
+    else
+        event->ignore();
+    m_area->syncFromState();
+}
+
+namespace {
+
+// The first local file among the dragged URLs, or empty.
+QString DroppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
+    return {};
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Opened once the drop is over: the question and the message boxes must
+    // not hold the program the file came from.
+    QTimer::singleShot(0, this, [this, path] {
+        activateWindow();
+        openFile(path);
+    });
 }
 
 bool MainWindow::startUp() {
@@ -136,18 +237,27 @@ bool MainWindow::openAtStart(const std::string& path) {
     m_editor.state().currentFilePath = path;
     if (m_editor.loadDocument(path, shell::InstallKind::Open)) {
         applyMenuRules();
+        m_area->syncFromState();
         return true;
     }
     m_editor.state().currentFilePath = previous;
     return false;
 }
 
-int RunZorva(QApplication& app) {
-    // Qt's own dialogs (files, colours, printing) in the user's language.
+bool InstallRussianTranslation(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
+    if (!translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    // Dates, sizes and numbers in the file dialog the Russian way too.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    return true;
+}
+
+int RunZorva(QApplication& app) {
+    InstallRussianTranslation(app);
     QApplication::setWindowIcon(ProgramIcon());
 
     // Held for the whole run: no other copy of the program writes these files.

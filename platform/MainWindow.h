@@ -15,6 +15,7 @@
 #include "shell/input/Input.h"
 
 class QApplication;
+class QCoreApplication;
 class QMenu;
 
 namespace zorva::platform {
@@ -56,11 +57,27 @@ public:
     void applyMenuRules();
     // A menu item or shortcut: the command through the dispatcher.
     void runCommand(shell::CommandId id);
+    // Opens `path` as "Открыть" would once its dialog answered, the
+    // unsaved-changes question first (recent files, a dropped file).
+    bool openFile(const QString& path);
+    // A picture opened or saved: first in the recent files (at most 8, kept
+    // in the settings), its folder the file dialogs' next.
+    void rememberFile(const QString& path);
+    // The recent-file items at the foot of the "Файл" menu, newest first.
+    QList<QAction*> recentActions() const { return m_recent; }
 
 public slots:
     void popUpContextMenu(int submenu, const QPoint& globalPos);
 
+protected:
+    // Closing the window asks about unsaved changes; Отмена keeps it open.
+    void closeEvent(QCloseEvent* event) override;
+    // A picture file dragged from a file manager opens as "Открыть" would.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    void rebuildRecentItems();
     void addItems(QMenu* menu, std::span<const shell::MenuNode> nodes, bool connectItems);
     QAction* makeAction(const shell::MenuNode& node, QObject* parent, bool connectItem);
 
@@ -72,7 +89,18 @@ private:
     std::vector<std::pair<QAction*, shell::CommandId>> m_mainActions;
     std::vector<std::pair<QAction*, shell::CommandId>> m_contextActions;
     std::array<QMenu*, 3> m_context{};
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    QList<QAction*> m_recent;
 };
+
+// How many pictures the "Файл" menu remembers.
+inline constexpr int kRecentFiles = 8;
+
+// Qt's own dialogs (files, colours, printing, the buttons of message boxes)
+// in Russian like the menus, whatever the system's locale: Qt's qtbase_ru
+// from its translations folder. False when it is not installed.
+bool InstallRussianTranslation(QCoreApplication& app);
 
 // The whole window program: translations, icon, start-up, the file named on
 // the command line, the event loop. Returns the exit code.

@@ -5,9 +5,15 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSettings>
 #include <QStringList>
+#include <algorithm>
 #include <chrono>
 #include <span>
 
@@ -45,7 +51,33 @@ QStringList QtFilters(std::span<const shell::FileFilter> list) {
 
 QtHost::QtHost(MainWindow& window) : m_window(window) {}
 
+UserTurn::UserTurn(QtHost& host) : m_host(host), m_wasBusy(host.m_busyShown) {
+    if (!m_wasBusy) return;
+    QApplication::restoreOverrideCursor();
+    m_host.m_busyShown = false;
+}
+
+UserTurn::~UserTurn() {
+    if (!m_wasBusy || m_host.m_commandDepth == 0) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_host.m_busyShown = true;
+}
+
+void QtHost::beginCommand() {
+    if (m_commandDepth++ > 0) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_busyShown = true;
+}
+
+void QtHost::endCommand() {
+    if (m_commandDepth == 0 || --m_commandDepth > 0) return;
+    if (m_busyShown) QApplication::restoreOverrideCursor();
+    m_busyShown = false;
+    delete m_progress;
+}
+
 void QtHost::message(std::string_view text, std::string_view caption, shell::MessageIcon icon) {
+    UserTurn turn(*this);
     if (m_quiet) {
         m_quietMessages.emplace_back(text);
         return;
@@ -80,6 +112,7 @@ void QtHost::repaint(bool /*erase*/) {
 }
 
 void QtHost::runDialog(shell::DialogModel& model) {
+    UserTurn turn(*this);
     RunModelDialog(model, &m_window);
 }
 
@@ -97,6 +130,7 @@ std::optional<std::vector<uint8_t>> QtHost::encode(core::BmpView picture, core::
 }
 
 std::optional<std::string> QtHost::chooseFile(const std::string& current, bool save) {
+    UserTurn turn(*this);
     QFileDialog dialog(&m_window);
     // Qt's own dialog: the filter texts show exactly and the default
     // extension is appended to names typed without one.
@@ -117,9 +151,20 @@ std::optional<std::string> QtHost::chooseFile(const std::string& current, bool s
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Opening does not insist that the file exists: the decoder says.
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!current.empty()) dialog.selectFile(Text(current));
+    // The folder the last dialog (or the last picture opened) was in, this
+    // run or an earlier one; the current picture's name in it.
+    QSettings settings{QLatin1String(kSettingsName), QLatin1String(kSettingsName)};
+    const QString lastFolder = settings.value(QLatin1String(kLastFolderKey)).toString();
+    const QFileInfo currentFile(Text(current));
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir())
+        dialog.setDirectory(lastFolder);
+    else if (!current.empty())
+        dialog.setDirectory(currentFile.absolutePath());
+    if (!current.empty()) dialog.selectFile(currentFile.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    const QString chosen = dialog.selectedFiles().first();
+    settings.setValue(QLatin1String(kLastFolderKey), QFileInfo(chosen).absolutePath());
+    return chosen.toStdString();
 }
 
 std::optional<std::string> QtHost::chooseOpenFile(const std::string& current) {
@@ -138,6 +183,7 @@ void QtHost::setBusy(bool busy) {
 }
 
 std::optional<shell::Colour> QtHost::chooseColour() {
+    UserTurn turn(*this);
     // No colour preselected; Qt keeps the 16 custom colours for the run.
     const QColor c = QColorDialog::getColor(Qt::black, &m_window);
     if (!c.isValid()) return std::nullopt;
@@ -145,6 +191,7 @@ std::optional<shell::Colour> QtHost::chooseColour() {
 }
 
 shell::PrintStatus QtHost::print(const shell::PrintJob& job) {
+    UserTurn turn(*this);
     return PrintWithDialog(&m_window, job, m_printFile);
 }
 
@@ -172,20 +219,101 @@ void QtHost::setClipboardPicture(core::BmpView picture) {
 std::optional<core::BmpImage> QtHost::clipboardPicture() {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     if (!mime) return std::nullopt;
-    if (mime->hasFormat(kBmpMime)) {
+    // One request for the owner's list of formats; the data requests below
+    // name only what it holds. (hasImage() asks the owner again for every
+    // image type Qt reads whenever the list came back empty, and an owner
+    // that never answers costs Qt's 5 s timeout each time: 105 s frozen.)
+    const QStringList formats = mime->formats();
+    if (formats.contains(QLatin1String(kBmpMime))) {
         // A BMP file, or a bare DIB as some programs put it there.
         const QByteArray bytes = mime->data(kBmpMime);
         std::span<const uint8_t> dib(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
         if (dib.size() >= 14 && dib[0] == 'B' && dib[1] == 'M') dib = dib.subspan(14);
         if (std::optional<core::BmpImage> picture = edit::PictureFromDib(dib)) return picture;
     }
-    if (!mime->hasImage()) return std::nullopt;  // text or files: nothing to paste
+    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    const bool holdsImage = std::any_of(formats.begin(), formats.end(), [&](const QString& f) {
+        return f == QLatin1String("application/x-qt-image") || readable.contains(f.toLatin1());
+    });
+    if (!holdsImage) return std::nullopt;  // text or files: nothing to paste
     const QImage image = qvariant_cast<QImage>(mime->imageData());
     if (image.isNull() || core::CheckFit(uint32_t(image.width()), uint32_t(image.height())) != core::ImageFit::Fits)
         return std::nullopt;
     core::BmpImage picture = PictureFromQImage(image);
     if (!picture) return std::nullopt;
     return picture;
+}
+
+// ---- the user's word ----
+
+shell::SaveChoice QtHost::askSaveChanges(std::string_view question, std::string_view caption) {
+    UserTurn turn(*this);
+    QMessageBox box(QMessageBox::Question, Text(caption), Text(question),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, &m_window);
+    // The answers in the menus' language whatever Qt's translation says.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return shell::SaveChoice::Save;
+        case QMessageBox::No:
+            return shell::SaveChoice::Discard;
+        default:
+            return shell::SaveChoice::Cancel;  // Отмена, Escape, the close box
+    }
+}
+
+void QtHost::titleChanged(std::string_view title) {
+    m_window.setWindowTitle(Text(title));
+}
+
+void QtHost::rememberFile(const std::string& path) {
+    m_window.rememberFile(QString::fromStdString(path));
+}
+
+namespace {
+
+// "12 с", "3 мин 05 с".
+QString Duration(uint32_t seconds) {
+    if (seconds < 60) return QStringLiteral("%1 с").arg(seconds);
+    return QStringLiteral("%1 мин %2 с").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+bool QtHost::folderProgress(const shell::FolderProgress& p) {
+    if (!m_progress) {
+        m_progress = new QProgressDialog(&m_window);
+        m_progress->setWindowTitle(QStringLiteral("zorva"));
+        m_progress->setCancelButtonText(QStringLiteral("Отмена"));
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setMinimumDuration(0);
+        m_progress->setMinimumWidth(420);
+        // The dialog is the sign of work now, and its button must look
+        // pressable: no busy pointer over it.
+        if (m_busyShown) QApplication::restoreOverrideCursor();
+        m_busyShown = false;
+    }
+    m_progress->setMaximum(int(p.photos));
+    const std::string_view name =
+        p.path.substr(p.path.rfind('/') == std::string_view::npos ? 0 : p.path.rfind('/') + 1);
+    const uint32_t finished = p.done ? p.photo : p.photo - 1;
+    QString text = QStringLiteral("Фото %1 из %2: %3").arg(p.photo).arg(p.photos).arg(Text(name));
+    // What is left, at the mean time per photo so far.
+    if (finished > 0)
+        text += QStringLiteral("\nОсталось около ") +
+                Duration(uint32_t(uint64_t(p.elapsedMs) * (p.photos - finished) / finished / 1000));
+    m_progress->setLabelText(text);
+    m_progress->setValue(int(finished));
+    if (!m_progress->isVisible()) m_progress->show();
+    // The window paints and the button answers between photos.
+    QCoreApplication::processEvents();
+    return !m_progress->wasCanceled();
 }
 
 }  // namespace zorva::platform

@@ -1,11 +1,20 @@
 // The window's side of the editor: Qt message boxes, dialogs, status bar, repaints, decoder, printer.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 
 #include "shell/Host.h"
 
 namespace zorva::platform {
+
+// The user's settings of the window, QSettings(kSettingsName, kSettingsName):
+// ~/.config/zorva/zorva.conf.
+inline constexpr char kSettingsName[] = "zorva";
+inline constexpr char kLastFolderKey[] = "lastFolder";    // the folder of the last file dialog
+inline constexpr char kRecentFilesKey[] = "recentFiles";  // the last pictures opened or saved, newest first
 
 class MainWindow;
 
@@ -28,7 +37,24 @@ public:
     std::optional<shell::Colour> chooseColour() override;
     shell::PrintStatus print(const shell::PrintJob& job) override;
     void setClipboardPicture(core::BmpView picture) override;
+    // Asks the clipboard's owner for its list of formats once, and for the
+    // picture only when the list holds one: an owner that never answers
+    // costs one of Qt's timeouts, not one per image type Qt reads.
     std::optional<core::BmpImage> clipboardPicture() override;
+    // A progress dialog (photo n of N, time left) with "Отмена"; the window
+    // keeps painting meanwhile.
+    bool folderProgress(const shell::FolderProgress& progress) override;
+    shell::SaveChoice askSaveChanges(std::string_view question, std::string_view caption) override;
+    void titleChanged(std::string_view title) override;
+    void rememberFile(const std::string& path) override;
+
+    // Around one command from a menu, key or mouse: the busy pointer (taken
+    // away while a dialog or message box waits for the user), and the
+    // progress dialog closed when the command ends.
+    void beginCommand();
+    void endCommand();
+    // The folder run's progress dialog while it is shown (tests).
+    QProgressDialog* progressDialog() const { return m_progress; }
 
     // Prints into this PDF file without asking (tests, scripts); empty: ask.
     void setPrintFile(const QString& pdfFile) { m_printFile = pdfFile; }
@@ -37,6 +63,8 @@ public:
     void setQuiet(bool quiet) { m_quiet = quiet; }
     const std::vector<std::string>& quietMessages() const { return m_quietMessages; }
 
+    friend class UserTurn;
+
 private:
     std::optional<std::string> chooseFile(const std::string& current, bool save);
 
@@ -44,6 +72,24 @@ private:
     QString m_printFile;
     bool m_quiet = false;
     std::vector<std::string> m_quietMessages;
+    QPointer<QProgressDialog> m_progress;
+    QElapsedTimer m_progressShown;
+    int m_commandDepth = 0;
+    bool m_busyShown = false;
+};
+
+// While the user has the word (a message box, a dialog): the busy pointer of
+// the running command is put away, and back afterwards.
+class UserTurn {
+public:
+    explicit UserTurn(QtHost& host);
+    ~UserTurn();
+    UserTurn(const UserTurn&) = delete;
+    UserTurn& operator=(const UserTurn&) = delete;
+
+private:
+    QtHost& m_host;
+    bool m_wasBusy;
 };
 
 }  // namespace zorva::platform

@@ -5,10 +5,11 @@ set -euo pipefail
 
 # The barcode chain links zxing-cpp and zbar (libzxing-dev, libzbar-dev);
 # their runtime libraries come with them, so every purpose below has them.
-# The build renders the program icon's bitmap sizes from its SVG (rsvg-convert).
+# The build renders the program icon's bitmap sizes from its SVG (rsvg-convert). Qt's own dialogs speak
+# Russian from Qt's translations (qtbase_ru.qm in qt6-translations-l10n), whatever the system's locale.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-       qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libpng-dev libjpeg-dev libzxing-dev libzbar-dev
-       librsvg2-bin)
+       qt6-qpa-plugins qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libpng-dev libjpeg-dev
+       libzxing-dev libzbar-dev librsvg2-bin)
 # The Debian package (cpack, scripts/package.sh): its Depends come from dpkg-shlibdeps (dpkg-dev), which
 # cpack runs on the files that file(1) calls executables.
 package=(dpkg-dev file)
@@ -19,9 +20,10 @@ case "${1:-build}" in
   # compare pictures (ImageMagick), look at printed PDFs (pdftoppm), build
   # the fuzzers (clang with its libFuzzer runtime) and run copies of
   # zorva-cli side by side (GNU parallel). The package's test builds it, checks its desktop entry
-  # (desktop-file-validate) and manual pages (groff) and asks apt whether it would install.
+  # (desktop-file-validate) and manual pages (groff) and asks apt whether it would install. The
+  # clipboard test runs the window under Xvfb beside a clipboard owner of its own that never answers (xcb).
   test)   want=("${build[@]}" "${package[@]}" clang-format imagemagick libxml2-utils poppler-utils clang libclang-rt-14-dev
-                parallel desktop-file-utils groff-base) ;;
+                parallel desktop-file-utils groff-base xvfb xauth libxcb1-dev) ;;
   run)    want=("${build[@]}" fonts-dejavu-core) ;;
   package) want=("${build[@]}" "${package[@]}") ;;
   # The benchmarks compare with OpenCV (its Python module from scripts, its
@@ -37,7 +39,8 @@ case "${1:-build}" in
   # The generated plate corpus draws plates in the same faces and lays them on grounds made by ImageMagick
   # (scripts/make-plates.sh).
   plates) want=(imagemagick fonts-opendin fonts-osifont) ;;
-  screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core) ;;
+  # The title bar of the window is drawn by a window manager (openbox) in the X server.
+  screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core openbox) ;;
   # The Qt-free build for 64-bit ARM (scripts/test-arm.sh): the cross compiler, qemu-user to run the tests, and
   # the target's libraries as multiarch packages. zbar comes as its runtime library only: libzbar-dev:arm64
   # conflicts with libzbar-dev (its ImageMagick dependency is not multi-arch) and would remove it; the cross

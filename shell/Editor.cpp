@@ -1,6 +1,7 @@
 // Document install, open/new/save, snapshots and the command dispatcher.
 #include "shell/Editor.h"
 
+#include <bit>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -16,6 +17,37 @@
 #include "shell/view/View.h"
 
 namespace zorva::shell {
+
+namespace {
+
+// A 64-bit fingerprint of the picture's file bytes (header and rows): four
+// independent multiply-rotate lanes over 8-byte words, so the pass runs at
+// memory speed; a 12-megapixel picture takes a few milliseconds, far less
+// than the snapshot file every command that changes pixels writes. Tells
+// whether undo came back to the saved picture, never used for anything a
+// collision (odds 2^-64) could harm beyond one missing question.
+uint64_t Fingerprint(core::BmpView picture) {
+    const uint8_t* bytes = picture.data();
+    const size_t size = picture.fileSize();
+    constexpr uint64_t kPrime1 = 0x9E3779B185EBCA87ull;  // the 64-bit golden-ratio and xxHash primes
+    constexpr uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+    uint64_t lane[4] = {kPrime1, kPrime2, kPrime1 ^ kPrime2, size};
+    auto mix = [](uint64_t h, uint64_t w) { return std::rotl(h ^ (w * kPrime2), 31) * kPrime1; };
+    size_t i = 0;
+    for (; i + 32 <= size; i += 32)
+        for (int k = 0; k < 4; ++k) {
+            uint64_t w;
+            std::memcpy(&w, bytes + i + 8 * size_t(k), 8);
+            lane[k] = mix(lane[k], w);
+        }
+    uint64_t tail = 0;
+    for (size_t j = i; j < size; ++j) tail = tail << 8 | bytes[j];
+    uint64_t h = mix(lane[0], tail);
+    for (int k = 1; k < 4; ++k) h = mix(h, lane[k]);
+    return h ^ (h >> 29);
+}
+
+}  // namespace
 
 Editor::Editor(Host& host, std::string undoFolder) : m_host(host), m_undo(std::move(undoFolder)) {}
 
@@ -76,6 +108,10 @@ void Editor::install(core::BmpImage image, InstallKind kind) {
         image = std::move(roomy);
     }
     m_document = std::move(image);
+    m_savedFingerprint = Fingerprint(m_document.view());
+    m_state.unsavedChanges = false;
+    // A new picture has no file yet; loadDocument names the one it read.
+    m_state.documentPath.clear();
     m_arena.carve(m_document.view());
     m_undo.empty();
     m_segments.reset();
@@ -97,6 +133,7 @@ void Editor::install(core::BmpImage image, InstallKind kind) {
     }
     relayout();
     m_host.repaint(true);
+    refreshTitle();
 }
 
 bool Editor::loadDocument(const std::string& path, InstallKind kind) {
@@ -111,6 +148,9 @@ bool Editor::loadDocument(const std::string& path, InstallKind kind) {
         return false;
     }
     install(std::move(decoded.image), kind);
+    m_state.documentPath = path;
+    refreshTitle();
+    if (kind == InstallKind::Open) m_host.rememberFile(path);
     return true;
 }
 
@@ -129,8 +169,16 @@ bool Editor::saveDocument(const std::string& path) {
     if (!ok) {
         m_host.fileNotWritten(path);
         message(text::kCannotWrite, MessageIcon::Exclamation);
+        return false;
     }
-    return ok;
+    // What is in memory is what the file holds now (for a lossy format,
+    // what it was made from): nothing left to ask about.
+    m_savedFingerprint = Fingerprint(document());
+    m_state.unsavedChanges = false;
+    m_state.documentPath = path;
+    refreshTitle();
+    m_host.rememberFile(path);
+    return true;
 }
 
 bool Editor::writeFile(const std::string& path, std::string_view bytes) {
@@ -150,6 +198,12 @@ std::string_view Editor::writeFailure() {
 
 void Editor::takeSnapshot() {
     if (!hasDocument()) return;
+    // The command that takes it is about to change the picture.
+    ++m_snapshots;
+    if (!m_state.unsavedChanges) {
+        m_state.unsavedChanges = true;
+        refreshTitle();
+    }
     uint16_t& mode = m_state.toolMode;
     // A selection on the picture keeps its changes in the journal; its
     // snapshot was taken when it began.
@@ -189,6 +243,31 @@ edit::Canvas Editor::canvas(edit::Ink ink) {
     return c;
 }
 
+// ---- title and changes ----
+
+std::string Editor::windowTitle() const {
+    if (!hasDocument()) return std::string(text::kCaption);
+    const std::string& path = m_state.documentPath;
+    const size_t slash = path.rfind('/');
+    std::string title = m_state.unsavedChanges ? std::string(text::kUnsavedMark) : std::string();
+    title += path.empty() ? std::string(text::kUntitled) : path.substr(slash == std::string::npos ? 0 : slash + 1);
+    title += text::kTitleSuffix;
+    return title;
+}
+
+void Editor::refreshTitle() {
+    std::string title = windowTitle();
+    if (title == m_title) return;
+    m_title = std::move(title);
+    m_host.titleChanged(m_title);
+}
+
+void Editor::recheckChanges() {
+    if (!hasDocument()) return;
+    m_state.unsavedChanges = Fingerprint(document()) != m_savedFingerprint;
+    refreshTitle();
+}
+
 // ---- dispatch ----
 
 void Editor::relayout() {
@@ -216,6 +295,7 @@ void Editor::dispatch(CommandId id) {
     // carries one: both are settled before a command reads the picture.
     settle(info->marks & mark::OnSelection, info->marks & mark::SettingOnly);
     const bool snapshot = info->marks & mark::Snapshot;
+    const uint64_t snapshotsBefore = m_snapshots;
     if (snapshot) takeSnapshot();
     if (info->dialog)
         RunDialogCommand(*this, *info->dialog);
@@ -224,6 +304,9 @@ void Editor::dispatch(CommandId id) {
     if (info->marks & mark::ReleaseButton) m_state.palette.chosenPressed = false;
     if (info->marks & mark::ToolOff) m_state.toolMode = tool::None;
     if (snapshot) m_host.repaint(true);
+    // A step back or forward, a cancelled dialog or an effect undone by its
+    // twin may have brought back the saved picture.
+    if (m_snapshots != snapshotsBefore || id == CommandId::Undo || id == CommandId::Redo) recheckChanges();
 }
 
 }  // namespace zorva::shell

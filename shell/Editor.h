@@ -114,6 +114,15 @@ public:
     void showElapsed(uint32_t startMs);
     void message(std::string_view text, MessageIcon icon = MessageIcon::None);
 
+    // The window's title: "zorva" without a document, else the picture's
+    // file name (or "Без имени") and " — Zorva", marked "*" while it has
+    // unsaved changes.
+    std::string windowTitle() const;
+    // Compares the picture with the one last opened, created or saved:
+    // unsavedChanges says whether they differ (undo back to it clears it,
+    // undo to before a save sets it).
+    void recheckChanges();
+
     // Recomputes the view layout (scroll bars, view size) for the current
     // document and client size.
     void relayout();
@@ -127,6 +136,13 @@ private:
     segment::SegmentStore m_segments;
     recognize::SymbolBases m_bases;
     std::array<bool, recognize::kSymbolBases> m_baseLoaded{};
+    // Tells the host when the title text changed.
+    void refreshTitle();
+    // The document as it was installed or last saved, and the snapshots
+    // taken so far (a command that took one may have changed the pixels).
+    uint64_t m_savedFingerprint = 0;
+    uint64_t m_snapshots = 0;
+    std::string m_title;
     bool m_refusedPicture = false;  // a write refused since the last writeFailure() named the picture
     edit::FillScratch m_fill;
 };

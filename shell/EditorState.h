@@ -146,6 +146,15 @@ struct EditorState {
     uint16_t gridStep = 0;
     bool copyMode = false;
     std::string currentFilePath;
+    // The file the document was read from or last written to; empty for a
+    // new picture (New leaves CurrentFilePath as it was, the title must not).
+    std::string documentPath;
+    // The picture differs from what was opened, created or last saved: set
+    // by every undo snapshot (the step every pixel-changing command takes
+    // first), cleared by install and save; after undo, redo and commands
+    // that took a snapshot the editor compares the pixels with the saved
+    // ones, so stepping back to the saved picture counts as unchanged.
+    bool unsavedChanges = false;
     CommandId checkedLine = CommandId::Line1;
     CommandId checkedEraser = CommandId::EraserLarge;
     CommandId checkedGrid = CommandId::GridOff;

@@ -56,6 +56,9 @@ struct FolderProgress {
     bool done = false;       // false: about to be loaded; true: its line is written
 };
 
+// The answer to "Сохранить изменения?": Да, Нет, Отмена.
+enum class SaveChoice { Save, Discard, Cancel };
+
 // The platform side of the editor. The window implements it with Qt,
 // zorva-cli with the console, tests with a recording fake.
 class Host {
@@ -89,8 +92,20 @@ public:
     }
     // The wait pointer around long file operations.
     virtual void setBusy(bool /*busy*/) {}
-    // A folder run's progress; the window shows none beyond the status bar.
-    virtual void folderProgress(const FolderProgress& /*progress*/) {}
+    // A folder run's progress. The answer says whether to go on: false (the
+    // user cancelled) stops the run once the current photo is done.
+    virtual bool folderProgress(const FolderProgress& /*progress*/) { return true; }
+    // Asks `question` with Да / Нет / Отмена before a picture with unsaved
+    // changes goes. A host that cannot ask lets it go (Нет), as scripts did
+    // before the question existed.
+    virtual SaveChoice askSaveChanges(std::string_view /*question*/, std::string_view /*caption*/) {
+        return SaveChoice::Discard;
+    }
+    // The window's title changed (file name, unsaved mark).
+    virtual void titleChanged(std::string_view /*title*/) {}
+    // A picture the user opened or saved, for the recent-files list and the
+    // file dialogs' folder.
+    virtual void rememberFile(const std::string& /*path*/) {}
     // A file that could not be written; the message that follows is about
     // it. The window's message box says no more than the message; a console
     // names the file.

@@ -27,6 +27,14 @@ inline constexpr std::string_view kTooSmallToEngrave = "Гравюра треб�
 // refused before anything is painted.
 inline constexpr std::string_view kTooManySegments = "Слишком много сегментов";
 
+// Before a picture with unsaved changes is replaced or the window closes.
+inline constexpr std::string_view kSaveChanges = "Сохранить изменения?";
+// The window's title: the picture's file name, this after it, and a mark
+// before it while there are unsaved changes; a new picture has no name yet.
+inline constexpr std::string_view kTitleSuffix = " — Zorva";
+inline constexpr std::string_view kUnsavedMark = "*";
+inline constexpr std::string_view kUntitled = "Без имени";
+
 inline constexpr std::string_view kFieldCoordinates = "Координаты:";
 inline constexpr std::string_view kFieldSegment = "Сегмент:";
 inline constexpr std::string_view kFieldColour = "  Цвет";

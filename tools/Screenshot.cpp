@@ -1,11 +1,15 @@
 // zorva_screenshot: the real window with a photo, in the preview or at 200% with a tool chosen, saved as PNG.
-//   zorva_screenshot IMAGE OUT.png preview|source [WIDTHxHEIGHT]
+//   zorva_screenshot IMAGE OUT.png preview|source|title|save-dialog [WIDTHxHEIGHT]
+// title: the photo changed and not saved, the whole screen with the window's
+// title bar (run a window manager in the X server); save-dialog: "Записать"'s
+// file dialog over it, in Russian whatever the locale.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 #include <cstdio>
 
@@ -31,13 +35,16 @@ void Settle() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    platform::InstallRussianTranslation(app);
     if (argc < 4) {
         std::fprintf(stderr, "usage: zorva_screenshot IMAGE OUT.png preview|source [WIDTHxHEIGHT]\n");
         return 2;
     }
     const std::string image = argv[1];
     const QString out = QString::fromLocal8Bit(argv[2]);
-    const bool source = QString::fromLatin1(argv[3]) == QLatin1String("source");
+    const QString mode = QString::fromLatin1(argv[3]);
+    const bool source = mode == QLatin1String("source");
+    const bool wholeScreen = mode == QLatin1String("title") || mode == QLatin1String("save-dialog");
     int width = 1100, height = 760;
     if (argc > 4) std::sscanf(argv[4], "%dx%d", &width, &height);
 
@@ -72,9 +79,32 @@ int main(int argc, char** argv) {
     } else {
         shell::MovePointer(editor, width / 2, height / 2, false);
     }
+    if (wholeScreen) window.runCommand(shell::CommandId::Negative);  // a change not yet saved: the title's mark
     window.area().syncFromState();
     window.area().update();
     Settle();
+
+    if (wholeScreen) {
+        QPixmap screenShot;
+        auto grabScreen = [&] {
+            Settle();
+            screenShot = QGuiApplication::primaryScreen()->grabWindow(0);
+        };
+        if (mode == QLatin1String("save-dialog")) {
+            QTimer::singleShot(300, [&] {
+                grabScreen();
+                if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+            });
+            window.host().chooseSaveFile(editor.state().currentFilePath);
+        } else {
+            grabScreen();
+        }
+        if (screenShot.isNull() || !screenShot.save(out)) {
+            std::fprintf(stderr, "cannot write %s\n", argv[2]);
+            return 1;
+        }
+        return 0;
+    }
 
     QPixmap shot;
     if (QGuiApplication::platformName() == QLatin1String("xcb") && window.windowHandle())

@@ -23,11 +23,11 @@ void ConsoleHost::runDialog(DialogModel& model) {
     m_script.clear();
 }
 
-void ConsoleHost::folderProgress(const FolderProgress& p) {
-    if (!progress) return;
+bool ConsoleHost::folderProgress(const FolderProgress& p) {
+    if (!progress) return true;
     if (!p.done) {
         setSubject(std::string(p.path));
-        return;
+        return true;
     }
     setSubject({});
     const size_t slash = p.path.rfind('/');
@@ -39,6 +39,7 @@ void ConsoleHost::folderProgress(const FolderProgress& p) {
     std::snprintf(line, sizeof line, "photo %u of %u: %.1f s elapsed, about %.0f s left: ", p.photo, p.photos, seconds,
                   left);
     m_err << line << name << '\n';
+    return true;
 }
 
 uint32_t ConsoleHost::clockMs() {

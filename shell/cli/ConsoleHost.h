@@ -28,7 +28,7 @@ public:
     uint32_t clockMs() override;
     // With `progress` set, a line per photo of a folder run on stderr; the
     // messages about a photo name it.
-    void folderProgress(const FolderProgress& progress) override;
+    bool folderProgress(const FolderProgress& progress) override;
     DecodeResult decode(const std::string& path) override { return m_decoder(path); }
     std::optional<std::vector<uint8_t>> encode(core::BmpView picture, core::SaveFormat format) override {
         if (!m_encoder) return std::nullopt;

@@ -241,6 +241,26 @@ const MenuNode& ContextMenu(int submenu) {
     return kContext[size_t(submenu)];
 }
 
+std::string KeyLabel(KeyBinding key) {
+    std::string label = key.modifier == Modifier::Control ? "Ctrl+" : key.modifier == Modifier::Shift ? "Shift+" : "";
+    switch (key.key) {
+        case vk::Insert:
+            return label + "Insert";
+        case vk::Delete:
+            return label + "Delete";
+        default:
+            // Letters and digits are their own virtual-key codes.
+            return label + char(key.key);
+    }
+}
+
+std::string MenuText(const MenuNode& node) {
+    std::string text(node.text);
+    const CommandInfo* row = FindCommand(node.id);
+    if (!row || row->keys[0].key == 0 || text.find('\t') != std::string::npos) return text;
+    return text + '\t' + KeyLabel(row->keys[0]);
+}
+
 std::span<const CommandId> StartupChecks() {
     return kStartupChecks;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "shell/commands/CommandId.h"
@@ -82,6 +83,13 @@ std::span<const MenuNode> MainMenu();
 // The three submenus of context menu 600: 0 with a selection, 1 without a
 // document, 2 otherwise.
 const MenuNode& ContextMenu(int submenu);
+
+// How a shortcut reads in a menu: "Ctrl+O", "Shift+Insert", "Delete".
+std::string KeyLabel(KeyBinding key);
+// An item's text as the menus show it: the node's text, and after a tab the
+// label of its row's first shortcut where the text names none, so every key
+// that works is seen ("&Открыть\tCtrl+O"; "&Печать\tCtrl+P" stays as it is).
+std::string MenuText(const MenuNode& node);
 
 // Items that carry a check mark at start-up.
 std::span<const CommandId> StartupChecks();

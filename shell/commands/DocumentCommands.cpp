@@ -7,7 +7,54 @@
 
 namespace zorva::shell {
 
+bool MayReplaceDocument(Editor& editor) {
+    if (!editor.hasDocument() || !editor.state().unsavedChanges) return true;
+    // The snapshot a command took before asking (a folder run's) changed nothing yet.
+    editor.recheckChanges();
+    if (!editor.state().unsavedChanges) return true;
+    switch (editor.host().askSaveChanges(text::kSaveChanges, text::kCaption)) {
+        case SaveChoice::Discard:
+            return true;
+        case SaveChoice::Cancel:
+            return false;
+        case SaveChoice::Save:
+            break;
+    }
+    // What is still only drawn over the picture goes into the file, as
+    // "Записать" from the menu would have it.
+    editor.settle();
+    return SaveAs(editor);
+}
+
+namespace {
+
+bool LoadChosenFile(Editor& editor, const std::string& path) {
+    EditorState& state = editor.state();
+    // The path follows the document: a file that fails to load does not
+    // become the place where files "beside the picture" are written.
+    const std::string previous = state.currentFilePath;
+    state.currentFilePath = path;
+    if (editor.loadDocument(path, InstallKind::Open)) return true;
+    state.currentFilePath = previous;
+    return false;
+}
+
+}  // namespace
+
+bool OpenFile(Editor& editor, const std::string& path) {
+    return MayReplaceDocument(editor) && LoadChosenFile(editor, path);
+}
+
+bool SaveAs(Editor& editor) {
+    EditorState& state = editor.state();
+    const std::optional<std::string> chosen = editor.host().chooseSaveFile(state.currentFilePath);
+    if (!chosen) return false;
+    state.currentFilePath = *chosen;
+    return editor.saveDocument(*chosen);
+}
+
 void NewCommand(Editor& editor) {
+    if (!MayReplaceDocument(editor)) return;
     core::BmpImage image = core::BmpImage::New();
     if (!image) {
         editor.message(text::kNoMemory);
@@ -17,22 +64,15 @@ void NewCommand(Editor& editor) {
 }
 
 void OpenCommand(Editor& editor) {
-    EditorState& state = editor.state();
-    const std::optional<std::string> chosen = editor.host().chooseOpenFile(state.currentFilePath);
+    // Asked before the dialog, as the picture on screen is what the answer is about.
+    if (!MayReplaceDocument(editor)) return;
+    const std::optional<std::string> chosen = editor.host().chooseOpenFile(editor.state().currentFilePath);
     if (!chosen) return;
-    // The path follows the document: a file that fails to load does not
-    // become the place where files "beside the picture" are written.
-    const std::string previous = state.currentFilePath;
-    state.currentFilePath = *chosen;
-    if (!editor.loadDocument(*chosen, InstallKind::Open)) state.currentFilePath = previous;
+    LoadChosenFile(editor, *chosen);
 }
 
 void SaveCommand(Editor& editor) {
-    EditorState& state = editor.state();
-    const std::optional<std::string> chosen = editor.host().chooseSaveFile(state.currentFilePath);
-    if (!chosen) return;
-    state.currentFilePath = *chosen;
-    editor.saveDocument(*chosen);
+    SaveAs(editor);
 }
 
 void UndoCommand(Editor& editor) {

@@ -1,11 +1,27 @@
 // The commands of the document itself: new, open, save, undo, redo, the views and the drawing settings.
 #pragma once
 
+#include <string>
+
 #include "shell/commands/CommandId.h"
 
 namespace zorva::shell {
 
 class Editor;
+
+// Before the picture is replaced (New, Open, the arrows, a folder run, a
+// dropped file) or the window closes: with unsaved changes, asks
+// "Сохранить изменения?". Да saves as "Записать" does (its dialog, then the
+// write). True when the picture may go: saved, or Нет; false for Отмена and
+// for a save that was cancelled or failed, and the picture stays.
+bool MayReplaceDocument(Editor& editor);
+// Opens `path` as "&Открыть" does once its dialog has answered (recent files,
+// a file dropped on the window), the question first. True when it became the
+// document.
+bool OpenFile(Editor& editor, const std::string& path);
+// "&Записать": the save dialog from CurrentFilePath, then the write in the
+// format the name says. True when the file was written.
+bool SaveAs(Editor& editor);
 
 // 40000 "&Создать": a white 1020 x 680 picture in the actual-pixel view;
 // "Не достаточно оперативной памяти для работы!" when it cannot be had.

@@ -7,6 +7,7 @@
 #include "shell/Editor.h"
 #include "shell/Host.h"
 #include "shell/Messages.h"
+#include "shell/commands/DocumentCommands.h"
 #include "shell/text/FolderOrder.h"
 
 namespace zorva::shell {
@@ -56,6 +57,7 @@ void NavigateFolder(Editor& editor, Direction direction) {
     }
     const std::optional<std::string> chosen = Neighbour(*names, name, direction);
     if (!chosen) return;
+    if (!MayReplaceDocument(editor)) return;
     // The path follows the document: when the neighbour cannot be loaded the
     // old picture stays, and so does the path that files beside it use.
     editor.state().currentFilePath = folder + *chosen;

@@ -10,6 +10,7 @@
 #include "shell/Editor.h"
 #include "shell/Host.h"
 #include "shell/Messages.h"
+#include "shell/commands/DocumentCommands.h"
 #include "shell/commands/Navigation.h"
 #include "shell/text/Cp1251.h"
 #include "shell/text/FolderOrder.h"
@@ -183,6 +184,8 @@ void PlatesFolderCommand(Editor& editor) {
         host.message(kNoImageFiles, "", MessageIcon::Question);
         return;
     }
+    // Every photo of the folder becomes the document in turn.
+    if (!MayReplaceDocument(editor)) return;
     const uint32_t startMs = host.clockMs();
     PlateReport report;
     // The path follows the document shown: a photo that cannot be loaded
@@ -191,7 +194,10 @@ void PlatesFolderCommand(Editor& editor) {
     const uint32_t count = uint32_t(photos.size());
     for (uint32_t i = 0; i < count; ++i) {
         const std::string path = folder + photos[i];
-        host.folderProgress({i + 1, count, path, host.clockMs() - startMs, false});
+        // Cancelled: the photos done so far stay done, and no report is
+        // written (a report of part of the folder would pass for the whole;
+        // an old one stays as it was).
+        if (!host.folderProgress({i + 1, count, path, host.clockMs() - startMs, false})) return;
         state.currentFilePath = path;
         std::string result(recognize::kPlateNotRead);
         if (editor.loadDocument(path, InstallKind::Navigate)) {
@@ -203,7 +209,7 @@ void PlatesFolderCommand(Editor& editor) {
             state.currentFilePath = shown;
         }
         report.add(result, photos[i]);
-        host.folderProgress({i + 1, count, path, host.clockMs() - startMs, true});
+        if (!host.folderProgress({i + 1, count, path, host.clockMs() - startMs, true})) return;
     }
     const std::string reportPath = folder + std::string(kPlateReportName);
     if (!editor.writeFile(reportPath, report.text())) editor.message(editor.writeFailure(), MessageIcon::Exclamation);

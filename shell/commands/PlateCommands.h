@@ -52,7 +52,9 @@ void PlateHereCommand(Editor& editor);
 // изображения" and writes nothing; a photo that cannot be loaded is told,
 // gets a line without a plate and is never read; a report that cannot be
 // written is told. The last photo read stays the document, with the undo
-// step of its recognition.
+// step of its recognition. Unsaved changes of the picture are asked about
+// first; the host's progress answer can stop the run after the current
+// photo, and a stopped run writes no report.
 void PlatesFolderCommand(Editor& editor);
 
 // ---- the report ----

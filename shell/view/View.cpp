@@ -2,6 +2,7 @@
 #include "shell/view/View.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "effects/Resample.h"
@@ -179,6 +180,77 @@ bool Scroll(ViewLayout& layout, ScrollAxis axis, ScrollAction action, int thumbP
             break;
     }
     return bar.position != before;
+}
+
+bool ScrollBy(ViewLayout& layout, ScrollAxis axis, int imagePixels) {
+    ScrollBarState& bar = axis == ScrollAxis::Horizontal ? layout.horizontal : layout.vertical;
+    if (!bar.present) return false;
+    const int before = bar.position;
+    bar.position = std::clamp(bar.position + imagePixels, 0, bar.maximum);
+    return bar.position != before;
+}
+
+namespace {
+
+int64_t FloorDivide(int64_t a, int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+}  // namespace
+
+bool ZoomAt(Editor& editor, int x, int y, int steps) {
+    if (!editor.hasDocument()) return false;
+    EditorState& state = editor.state();
+    const core::BmpView document = editor.document();
+    const int width = document.width();
+    const int height = document.height();
+    // The pixel shown under (x, y): the renderer's nearest-pixel rule, the
+    // source offset floor(d * sourceLength / destLength) from the plan's
+    // left (columns) and bottom (rows) edges.
+    PaintPlan plan;
+    int base = state.zoomIndex;
+    if (state.viewMode == CommandId::Preview) {
+        plan.sourceWidth = width;
+        plan.sourceHeight = height;
+        plan.dest = PreviewRect(width, height, state.clientWidth, state.clientHeight);
+        if (plan.dest.empty()) return false;
+        // The level nearest the preview's scale (in ratio: levels are steps of 2 and 1.5).
+        const double scale = double(plan.dest.width) / width;
+        double best = 1e9;
+        for (int level = 1; level <= kZoomLevels; ++level) {
+            const double ratio = std::abs(std::log(ZoomPercent(level) / 100.0 / scale));
+            if (ratio < best) best = ratio, base = level;
+        }
+    } else {
+        plan = SourceViewPlan(state.layout, state.zoomIndex);
+        if (!plan.draw) return false;
+    }
+    const int column = plan.sourceX + int(FloorDivide(int64_t(x - plan.dest.x) * plan.sourceWidth, plan.dest.width));
+    const int fromBottom = plan.dest.bottom() - 1 - y;
+    const int row = plan.sourceY + int(FloorDivide(int64_t(fromBottom) * plan.sourceHeight, plan.dest.height));
+
+    const int zoom = std::clamp(base + steps, 1, kZoomLevels);
+    if (zoom == state.zoomIndex && state.viewMode == CommandId::SourceView) return false;
+    state.zoomIndex = uint8_t(zoom);
+    state.viewMode = CommandId::SourceView;
+    editor.relayout();
+    ViewLayout& layout = state.layout;
+    // The new start whose offset d lands on the same pixel: start + floor(d * s') = pixel.
+    const int d = x - kPaletteWidth;
+    ScrollBarState& h = layout.horizontal;
+    if (h.present) {
+        const int64_t start = column - FloorDivide(int64_t(d) * SourceLength(zoom, layout.viewWidth), layout.viewWidth);
+        h.position = int(std::clamp<int64_t>(start, 0, h.maximum));
+    }
+    ScrollBarState& v = layout.vertical;
+    if (v.present) {
+        const int64_t dy = layout.viewHeight - 1 - y;
+        const int64_t start = row - FloorDivide(dy * SourceLength(zoom, layout.viewHeight), layout.viewHeight);
+        // Position 0 shows the top: the bottom row shown is maximum - position.
+        v.position = int(std::clamp<int64_t>(v.maximum - start, 0, v.maximum));
+    }
+    editor.host().repaint(true);
+    return true;
 }
 
 // ---- pointer ----

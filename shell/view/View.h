@@ -77,6 +77,16 @@ enum class ScrollAction { LineBack, LineForward, ThumbTrack, Other };
 // nothing. True when the position changed; the caller updates the bar and
 // repaints the view without erasing.
 bool Scroll(ViewLayout& layout, ScrollAxis axis, ScrollAction action, int thumbPosition = 0);
+// The mouse wheel: moves a present bar by `imagePixels` (negative: back,
+// toward the top or the left), within 0..maximum. True when it moved.
+bool ScrollBy(ViewLayout& layout, ScrollAxis axis, int imagePixels);
+
+// Ctrl+wheel or a touchpad's pinch over client point (x, y): the source view
+// `steps` zoom levels up (or down, negative), within 25%..1600%, and the
+// bars moved so that the picture pixel shown under (x, y) stays under it as
+// far as they reach. From the preview the levels count from the one nearest
+// the preview's scale. Repaints; false when nothing changed.
+bool ZoomAt(Editor& editor, int x, int y, int steps);
 
 // ---- pointer ----
 

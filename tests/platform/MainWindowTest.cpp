@@ -1,15 +1,22 @@
 // The real main window offscreen: menus, menu rules, keys, mouse routing, palette, status bar, scroll bars, painting.
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 #include <set>
 
@@ -53,7 +60,7 @@ void ExpectedItems(std::span<const shell::MenuNode> nodes, std::vector<std::pair
             titles << Text(n.text);
             ExpectedItems(n.children, items, titles);
         } else {
-            items.emplace_back(n.id, Text(n.text));
+            items.emplace_back(n.id, Text(shell::MenuText(n)));
         }
     }
 }
@@ -68,6 +75,7 @@ private:
     std::unique_ptr<platform::MainWindow> window;
 
     shell::Editor& editor() { return window->editor(); }
+    platform::QtHost& host() { return window->host(); }
     shell::EditorState& state() { return window->editor().state(); }
     platform::ImageArea& area() { return window->area(); }
 
@@ -89,8 +97,51 @@ private:
         QApplication::sendEvent(&area(), &event);
     }
 
+    // Answers the next modal box or dialog that `wanted` accepts once it
+    // shows: `answer` gets it. `asked`: the texts of the questions answered.
+    std::shared_ptr<QStringList> asked = std::make_shared<QStringList>();
+    template <typename Dialog>
+    void WhenShown(std::function<void(Dialog*)> answer, std::function<bool(Dialog*)> wanted = {}) {
+        auto* timer = new QTimer(window.get());
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, wanted] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible() || (wanted && !wanted(dialog))) return;
+            timer->deleteLater();
+            timer->stop();
+            answer(dialog);
+        });
+        timer->start(10);
+    }
+    void AnswerQuestion(const QString& button) {
+        auto texts = asked;
+        WhenShown<QMessageBox>([texts, button](QMessageBox* box) {
+            *texts << box->text();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == button) return b->click();
+            box->reject();
+        });
+    }
+    // The save dialog (`save`) or the open dialog chooses `path`.
+    void AnswerFileDialog(const QString& path, bool save) {
+        WhenShown<QFileDialog>(
+            [path](QFileDialog* dialog) {
+                dialog->selectFile(path);
+                QMetaObject::invokeMethod(dialog, "accept");
+            },
+            [save](QFileDialog* dialog) { return (dialog->acceptMode() == QFileDialog::AcceptSave) == save; });
+    }
+    // Grabs the image area as the user sees it.
+    QImage Shot() { return area().grab().toImage(); }
+
 private slots:
+    void initTestCase() {
+        // The recent files of these tests live apart from the user's.
+        QStandardPaths::setTestModeEnabled(true);
+        // Closing the window is part of the tests, not the end of them.
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
     void init() {
+        QSettings(QLatin1String(platform::kSettingsName), QLatin1String(platform::kSettingsName)).clear();
         dir = std::make_unique<QTemporaryDir>();
         platform::WindowOptions options;
         options.undoFolder = dir->path().toStdString();
@@ -127,6 +178,18 @@ private slots:
         QCOMPARE(bar.at(bar.size() - 2)->text(), QStringLiteral(" < "));
         QCOMPARE(bar.last()->text(), QStringLiteral(" > "));
         QCOMPARE(bar.first()->text(), QStringLiteral("&Файл"));
+    }
+
+    // Every key of a row shows beside its item, in the menu and the context
+    // menu; labels the texts carry already stay as they are.
+    void everyShortcutShowsInItsItem() {
+        QCOMPARE(window->menuAction(CommandId::Open)->text(), QStringLiteral("&Открыть\tCtrl+O"));
+        QCOMPARE(window->menuAction(CommandId::Save)->text(), QStringLiteral("&Записать\tCtrl+S"));
+        QCOMPARE(window->menuAction(CommandId::SelectAll)->text(), QStringLiteral("Выделить все\tCtrl+A"));
+        QCOMPARE(window->menuAction(CommandId::Print)->text(), QStringLiteral("&Печать\tCtrl+P"));
+        QCOMPARE(window->contextMenu(1)->actions().at(1)->text(), QStringLiteral("&Открыть файл\tCtrl+O"));
+        for (const shell::CommandInfo& c : shell::Commands())
+            if (!c.text.empty() && c.keys[0].key != 0) QVERIFY(window->menuAction(c.id)->text().contains(u'\t'));
     }
 
     void enableRuleAsMenusOpen() {
@@ -191,7 +254,7 @@ private slots:
         Mouse(QEvent::MouseButtonPress, {300, 200}, Qt::RightButton, Qt::RightButton);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toInt(), 1);
-        QCOMPARE(shown, QStringLiteral("&Создать файл|&Открыть файл|"));
+        QCOMPARE(shown, QStringLiteral("&Создать файл|&Открыть файл\tCtrl+O|"));
         QVERIFY(editor().hasDocument());  // the new white picture
         QCOMPARE(int(editor().document().width()), 1020);
 
@@ -392,9 +455,175 @@ private slots:
         const int bottom = state().layout.viewHeight - 1;
         QCOMPARE(shot.pixel(25, bottom) & 0xFFFFFF, 0xFF0000u);
         QCOMPARE(shot.pixel(25 + 399, bottom) & 0xFFFFFF, 0x0000FFu);
-        QCOMPARE(QColor(shot.pixel(25 + 400, bottom)), area().palette().color(QPalette::HighlightedText));
+        // A thin line just outside the picture shows its edge on the white
+        // ground; the ground beyond it.
+        const QRgb edge = area().palette().color(QPalette::Mid).rgb();
+        QCOMPARE(shot.pixel(25 + 400, bottom), edge);
+        QCOMPARE(QColor(shot.pixel(25 + 401, bottom)), area().palette().color(QPalette::HighlightedText));
         QCOMPARE(shot.pixel(25, bottom - 299) & 0xFFFFFF, 0xFF0000u);
-        QCOMPARE(QColor(shot.pixel(25, bottom - 300)), area().palette().color(QPalette::HighlightedText));
+        QCOMPARE(shot.pixel(25, bottom - 300), edge);
+        QCOMPARE(QColor(shot.pixel(25, bottom - 301)), area().palette().color(QPalette::HighlightedText));
+        // A white picture on the white ground: the line, never inside it.
+        window->resize(1300, 1000);
+        QTRY_VERIFY(state().clientHeight > 700);
+        window->runCommand(CommandId::New);
+        shot = Shot();
+        const int newBottom = state().layout.viewHeight - 1;
+        QCOMPARE(shot.pixel(25 + 1019, newBottom - 679) & 0xFFFFFF, 0xFFFFFFu);
+        QCOMPARE(shot.pixel(25 + 1020, newBottom - 100), edge);
+        QCOMPARE(shot.pixel(25 + 100, newBottom - 680), edge);
+    }
+
+    // ---- unsaved changes ----
+
+    // The title names the picture and marks changes. Before New, Open, the
+    // arrow and closing the window replace a changed picture:
+    // "Сохранить изменения?" — Отмена keeps everything; Да saves through the
+    // save dialog and goes on; Нет goes on without saving.
+    void unsavedChangesAreAskedAbout() {
+        QImage jpeg(60, 40, QImage::Format_RGB32);
+        jpeg.fill(QColor(0x20, 0x40, 0x60));
+        QVERIFY(jpeg.save(dir->filePath(QStringLiteral("a.jpg"))));
+        QVERIFY(jpeg.save(dir->filePath(QStringLiteral("b.jpg"))));
+        const std::string a = dir->filePath(QStringLiteral("a.jpg")).toStdString();
+        const QString b = dir->filePath(QStringLiteral("b.jpg"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("zorva"));
+        int saves = 0;
+        for (const CommandId trigger : {CommandId::New, CommandId::Open, CommandId::NextPhoto, CommandId::Close}) {
+            for (const QString& answer : {QStringLiteral("Отмена"), QStringLiteral("Да"), QStringLiteral("Нет")}) {
+                window->show();
+                QVERIFY(window->openAtStart(a));
+                QCOMPARE(window->windowTitle(), QStringLiteral("a.jpg — Zorva"));
+                window->runCommand(CommandId::Negative);
+                QCOMPARE(window->windowTitle(), QStringLiteral("*a.jpg — Zorva"));
+                const uint32_t changed = test::Rgb(editor().document(), 5, 5);
+
+                AnswerQuestion(answer);
+                const QString saved = dir->filePath(QStringLiteral("saved-%1.png").arg(++saves));
+                if (answer == QStringLiteral("Да")) AnswerFileDialog(saved, true);
+                if (trigger == CommandId::Open && answer != QStringLiteral("Отмена")) AnswerFileDialog(b, false);
+                bool closed = false;
+                if (trigger == CommandId::Close)
+                    closed = window->close();
+                else
+                    window->runCommand(trigger);
+                QCOMPARE(asked->size(), saves);
+                QCOMPARE(asked->last(), QStringLiteral("Сохранить изменения?"));
+
+                if (answer == QStringLiteral("Отмена")) {
+                    QVERIFY(!closed);
+                    QCOMPARE(state().documentPath, a);
+                    QCOMPARE(test::Rgb(editor().document(), 5, 5), changed);
+                    QCOMPARE(window->windowTitle(), QStringLiteral("*a.jpg — Zorva"));
+                    continue;
+                }
+                QCOMPARE(QFileInfo::exists(saved), answer == QStringLiteral("Да"));
+                if (answer == QStringLiteral("Да")) QCOMPARE(QImage(saved).pixel(5, 5) & 0xFFFFFFu, changed);
+                if (trigger == CommandId::Close) {
+                    QVERIFY(closed);
+                } else {
+                    QVERIFY(!state().unsavedChanges);
+                    QCOMPARE(window->windowTitle(), trigger == CommandId::New ? QStringLiteral("Без имени — Zorva")
+                                                                              : QStringLiteral("b.jpg — Zorva"));
+                }
+            }
+        }
+        // Closing an unchanged picture asks nothing.
+        window->show();
+        QVERIFY(window->openAtStart(a));
+        QVERIFY(window->close());
+        QCOMPARE(asked->size(), saves);
+    }
+
+    // A picture file dropped on the window opens as "Открыть" would, and
+    // goes first in the recent files of the "Файл" menu, which open it again.
+    void droppedFileOpensAndIsRemembered() {
+        const std::string first = Picture(40, 30, 0xFF0000, 0x0000FF, "first.bmp");
+        const std::string dropped = Picture(50, 20, 0x00FF00, 0x00FF00, "dropped.bmp");
+        QVERIFY(window->recentActions().isEmpty());
+        QVERIFY(window->openAtStart(first));
+        QCOMPARE(window->recentActions().size(), 1);
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped))});
+        // As a file manager's drag arrives: entering, then the drop.
+        QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(300, 200), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(state().documentPath, dropped);
+        QCOMPARE(int(editor().document().width()), 50);
+        QCOMPARE(window->windowTitle(), QStringLiteral("dropped.bmp — Zorva"));
+        QCOMPARE(window->recentActions().size(), 2);
+        QCOMPARE(window->recentActions().first()->text(), QStringLiteral("&1 dropped.bmp"));
+        delete mime;
+
+        host().rememberFile(first);
+        QCOMPARE(window->recentActions().at(1)->text(), QStringLiteral("&2 dropped.bmp"));
+        window->recentActions().at(1)->trigger();
+        QCOMPARE(state().documentPath, dropped);
+        for (int i = 0; i < 12; ++i)
+            host().rememberFile(Picture(4, 4, 0, 0, qPrintable(QStringLiteral("r%1.bmp").arg(i))));
+        QCOMPARE(window->recentActions().size(), platform::kRecentFiles);
+    }
+
+    // ---- wheel and pinch ----
+
+    // Ctrl+wheel and a pinch step through the zoom levels with the pixel
+    // under the pointer kept under it; the wheel scrolls, Shift+wheel sideways.
+    void wheelZoomKeepsThePointedPixel() {
+        // Every pixel its own colour.
+        const std::string path = dir->filePath(QStringLiteral("big.bmp")).toStdString();
+        core::WriteImageFile(path,
+                             test::MakeImage(900, 700, [](uint32_t x, uint32_t r) { return x + 1024 * r; }).view());
+        QVERIFY(window->openAtStart(path));
+        window->runCommand(CommandId::SourceView);
+        const QPoint at(223, 171);
+        auto wheel = [&](QPoint angle, Qt::KeyboardModifiers modifiers) {
+            QWheelEvent event(QPointF(at), area().mapToGlobal(QPointF(at)), QPoint(), angle, Qt::NoButton, modifiers,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&area(), &event);
+        };
+        const QRgb pointed = Shot().pixel(at);
+        const int levels[] = {4, 5, 6, 7, 8, 8, 7, 6, 5, 4, 3};
+        for (int i = 0; i < 11; ++i) {
+            wheel(QPoint(0, i < 6 ? 120 : -120), Qt::ControlModifier);
+            QCOMPARE(int(state().zoomIndex), levels[i]);
+            QCOMPARE(Shot().pixel(at), pointed);
+        }
+        QCOMPARE(state().viewMode, CommandId::SourceView);
+        // A pinch outward, in small steps, one level up.
+        const QPointingDevice* pad = QPointingDevice::primaryPointingDevice();
+        for (double step : {0.1, 0.1, 0.1, 0.1}) {
+            QNativeGestureEvent pinch(Qt::ZoomNativeGesture, pad, 2, QPointF(at), QPointF(at),
+                                      area().mapToGlobal(QPointF(at)), step, QPointF());
+            QApplication::sendEvent(&area(), &pinch);
+        }
+        QCOMPARE(int(state().zoomIndex), 4);
+        QCOMPARE(Shot().pixel(at), pointed);
+
+        // Scrolling: down a notch moves toward the bottom; Shift sideways.
+        const int top = state().layout.vertical.position;
+        const int left = state().layout.horizontal.position;
+        wheel(QPoint(0, -120), Qt::NoModifier);
+        QVERIFY(state().layout.vertical.position > top);
+        QCOMPARE(state().layout.horizontal.position, left);
+        QCOMPARE(area().verticalBar()->value(), state().layout.vertical.position);
+        wheel(QPoint(0, -120), Qt::ShiftModifier);
+        QVERIFY(state().layout.horizontal.position > left);
+    }
+
+    // ---- language ----
+
+    // Qt's own buttons and dialogs speak Russian under LANG=C (the test's
+    // environment) as they do under a Russian locale.
+    void qtSpeaksRussianWhateverTheLocale() {
+        QCOMPARE(QLocale::system().name(), QStringLiteral("C"));
+        QVERIFY(platform::InstallRussianTranslation(*QCoreApplication::instance()));
+        QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+        QCOMPARE(buttons.button(QDialogButtonBox::Open)->text(), QStringLiteral("Открыть"));
     }
 
     void openAtStartFailsQuietlyWithTheMessage() {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "core/ImageFiles.h"
 #include "shell/Editor.h"
@@ -99,6 +100,92 @@ TEST_F(EditorTest, PicturesTooLargeForTheArenaAreRefusedWithTheirOwnMessage) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, "Изображение слишком велико");
     EXPECT_EQ(editor.document().width(), 2);
+}
+
+// The title names the picture and marks unsaved changes; whatever the
+// sequence of effects, undo, redo and saves, the mark says exactly whether
+// the pixels differ from what was opened or last saved.
+TEST_F(EditorTest, TitleMarksUnsavedChangesExactly) {
+    EXPECT_EQ(editor.windowTitle(), "zorva");
+    OpenPicture(test::MakeImage(6, 4, [](uint32_t x, uint32_t r) { return x * 30 + r * 0x1000; }), "фото.bmp");
+    EXPECT_EQ(host.title, "фото.bmp — Zorva");
+    editor.dispatch(CommandId::Negative);
+    EXPECT_EQ(host.title, "*фото.bmp — Zorva");
+    editor.dispatch(CommandId::Undo);  // back to the opened picture
+    EXPECT_EQ(host.title, "фото.bmp — Zorva");
+    editor.dispatch(CommandId::Redo);
+    EXPECT_EQ(host.title, "*фото.bmp — Zorva");
+
+    core::BmpImage saved = test::ReadBmp24(dir.file("фото.bmp"));
+    std::mt19937 random(20);
+    for (int step = 0; step < 60; ++step) {
+        switch (random() % 5) {
+            case 0:
+                editor.dispatch(CommandId::Negative);
+                break;
+            case 1:
+                editor.dispatch(CommandId::Greyscale);
+                break;
+            case 2:
+                editor.dispatch(CommandId::Undo);
+                break;
+            case 3:
+                editor.dispatch(CommandId::Redo);
+                break;
+            case 4:
+                host.saveAnswers.push_back(dir.file("saved.bmp"));
+                editor.dispatch(CommandId::Save);
+                saved = test::ReadBmp24(dir.file("saved.bmp"));
+                EXPECT_EQ(host.title, "saved.bmp — Zorva");
+                break;
+        }
+        EXPECT_EQ(editor.state().unsavedChanges, !test::SamePixels(saved.view(), editor.document())) << step;
+        EXPECT_EQ(host.title.starts_with('*'), editor.state().unsavedChanges);
+    }
+    // A new picture has no name and nothing to save.
+    host.changeAnswers = {SaveChoice::Discard};
+    editor.dispatch(CommandId::New);
+    EXPECT_EQ(host.title, "Без имени — Zorva");
+    EXPECT_EQ(host.remembered.back(), dir.file("saved.bmp"));
+}
+
+// "Сохранить изменения?" before New and Open replace a changed picture:
+// Отмена keeps it; Да saves through the save dialog (a cancelled or failed
+// save keeps it too); Нет lets it go. An unchanged picture is not asked about.
+TEST_F(EditorTest, UnsavedChangesAreAskedAboutBeforeNewAndOpen) {
+    OpenPicture(test::MakeSolid(4, 4, 0x102030));
+    host.openAnswers.push_back(dir.file("pic.bmp"));
+    editor.dispatch(CommandId::Open);
+    EXPECT_TRUE(host.questions.empty());
+    editor.dispatch(CommandId::Negative);
+    for (CommandId id : {CommandId::New, CommandId::Open}) {
+        host.changeAnswers = {SaveChoice::Cancel};
+        editor.dispatch(id);
+        host.changeAnswers = {SaveChoice::Save};
+        host.saveAnswers.push_back(std::nullopt);  // the save dialog cancelled
+        editor.dispatch(id);
+        host.changeAnswers = {SaveChoice::Save};
+        host.saveAnswers.push_back(dir.file("no/such/folder/x.bmp"));  // the write fails
+        editor.dispatch(id);
+        EXPECT_EQ(editor.document().width(), 4);
+        EXPECT_TRUE(editor.state().unsavedChanges);
+    }
+    EXPECT_EQ(host.questions, std::vector<std::string>(6, "Сохранить изменения?"));
+    EXPECT_EQ(host.openAnswers.size(), 0u);  // the open dialog never came
+    // Да, and the save lands: the new picture follows.
+    host.changeAnswers = {SaveChoice::Save};
+    host.saveAnswers.push_back(dir.file("kept.bmp"));
+    editor.dispatch(CommandId::New);
+    EXPECT_EQ(editor.document().width(), 1020);
+    EXPECT_EQ(test::Rgb(test::ReadBmp24(dir.file("kept.bmp")).view(), 0, 0), 0xEFDFCFu);
+    // Нет: the open dialog, and the change is gone.
+    editor.dispatch(CommandId::Negative);
+    host.changeAnswers = {SaveChoice::Discard};
+    host.openAnswers.push_back(dir.file("kept.bmp"));
+    editor.dispatch(CommandId::Open);
+    EXPECT_EQ(editor.document().width(), 4);
+    EXPECT_FALSE(editor.state().unsavedChanges);
+    EXPECT_EQ(host.questions.size(), 8u);
 }
 
 TEST_F(EditorTest, SaveFailureIsReportedWithTheExclamationIcon) {

@@ -222,6 +222,34 @@ TEST_F(PlateFolderTest, ReadsEveryPhotoAndWritesTheReport) {
     EXPECT_TRUE(test::SamePixels(last.view(), editor.document()));
 }
 
+// Progress comes before and after every photo; the host's "stop" ends the
+// run once the current photo is done, and an old report stays as it was.
+// An unsaved change is asked about before the first photo replaces it.
+TEST_F(PlateFolderTest, ProgressAndCancel) {
+    using P = test::FakeHost::Progress;
+    test::WriteText(photos.file("1avto_num.txt"), "old report");
+    editor.dispatch(CommandId::Negative);  // an unsaved change
+    host.changeAnswers = {SaveChoice::Cancel};
+    editor.dispatch(CommandId::PlatesFolder);
+    EXPECT_EQ(host.questions.size(), 1u);
+    EXPECT_TRUE(host.progress.empty());
+    EXPECT_EQ(editor.state().currentFilePath, photos.file("start.png"));
+
+    host.stopAfter = 3;  // Отмена while the second photo is read
+    editor.dispatch(CommandId::PlatesFolder);
+    EXPECT_EQ(host.questions.size(), 2u);  // Нет this time
+    EXPECT_EQ(host.progress, (std::vector<P>{{1, 4, false}, {1, 4, true}, {2, 4, false}}));
+    EXPECT_EQ(ReadText(photos.file("1avto_num.txt")), "old report");
+    EXPECT_EQ(editor.state().currentFilePath, photos.file("A-nothing.jpg"));  // the last photo loaded stays
+
+    host.progress.clear();
+    host.stopAfter.reset();
+    editor.dispatch(CommandId::PlatesFolder);
+    ASSERT_EQ(host.progress.size(), 8u);
+    EXPECT_EQ(host.progress.back(), (P{4, 4, true}));
+    EXPECT_NE(ReadText(photos.file("1avto_num.txt")), "old report");
+}
+
 TEST_F(PlateFolderTest, NoPhotosOrNoRoomForTheReport) {
     fs::create_directory(photos.file("1avto_num.txt"));  // a folder where the report goes
     editor.dispatch(CommandId::PlatesFolder);

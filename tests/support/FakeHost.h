@@ -41,6 +41,23 @@ public:
     // The real folder listing, or whatever `lister` returns when set (to
     // hand the names over in an order of the test's choosing).
     std::optional<std::vector<std::string>> listFolder(const std::string& folder) override;
+    // "Сохранить изменения?": counted, answered from `changeAnswers` (Нет
+    // when it runs dry).
+    shell::SaveChoice askSaveChanges(std::string_view question, std::string_view) override {
+        questions.emplace_back(question);
+        if (changeAnswers.empty()) return shell::SaveChoice::Discard;
+        const shell::SaveChoice answer = changeAnswers.front();
+        changeAnswers.pop_front();
+        return answer;
+    }
+    // A folder run's progress is logged; the run is stopped once `stopAfter`
+    // reports have been made.
+    bool folderProgress(const shell::FolderProgress& p) override {
+        progress.push_back({p.photo, p.photos, p.done});
+        return !stopAfter || progress.size() < *stopAfter;
+    }
+    void titleChanged(std::string_view text) override { title = text; }
+    void rememberFile(const std::string& path) override { remembered.push_back(path); }
 
     std::vector<Message> messages;
     std::vector<std::pair<int, std::string>> statusLog;
@@ -60,6 +77,17 @@ public:
     std::vector<std::string> printJobs;
     std::vector<shell::PaintPlan> printedPlans;
     std::function<std::optional<std::vector<std::string>>(const std::string&)> lister;
+    std::vector<std::string> questions;
+    std::deque<shell::SaveChoice> changeAnswers;
+    struct Progress {
+        uint32_t photo, photos;
+        bool done;
+        friend bool operator==(const Progress&, const Progress&) = default;
+    };
+    std::vector<Progress> progress;
+    std::optional<size_t> stopAfter;
+    std::string title;
+    std::vector<std::string> remembered;
 
 private:
     template <typename T>
