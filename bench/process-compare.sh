@@ -40,8 +40,8 @@ jobs = {
     "rotate:right": (["-rotate", "90"], ["rot", "{in}", "{out}", "d90"]),
 }
 
-def vips_command(spec, src):
-    args = spec if "{in}" in spec else spec + ["{in}", "{out}"]
+def vips_command(pattern, src):
+    args = pattern if "{in}" in pattern else pattern + ["{in}", "{out}"]
     return [vips] + [a.replace("{in}", src).replace("{out}", out) for a in args]
 
 def commands(fmt, op):
