@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -125,8 +126,15 @@ private:
     void AnswerFileDialog(const QString& path, bool save) {
         WhenShown<QFileDialog>(
             [path](QFileDialog* dialog) {
+                // Chosen, and typed into the name field too: selectFile()
+                // drops the file selected in the list, but leaves the field
+                // alone once it has the focus, which the dialog gives it
+                // whenever its own event comes first.
                 dialog->selectFile(path);
-                QMetaObject::invokeMethod(dialog, "accept");
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
+                // Straight to the answer: accept() would run the dialog's own
+                // checks, and a question it asks there has no one to answer.
+                static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
             },
             [save](QFileDialog* dialog) { return (dialog->acceptMode() == QFileDialog::AcceptSave) == save; });
     }
