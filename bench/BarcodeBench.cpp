@@ -199,10 +199,11 @@ std::vector<uint8_t> LoadBmp(const char* path) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
     if (bytes.size() < core::kHeaderSize || bytes[0] != 'B' || bytes[1] != 'M') return {};
-    const uint32_t offset = core::Load32(&bytes[10]);
-    const int32_t width = int32_t(core::Load32(&bytes[18]));
-    const int32_t height = int32_t(core::Load32(&bytes[22]));
-    if (core::Load16(&bytes[28]) != 24 || core::Load32(&bytes[30]) != 0 || width <= 0 || height == 0 ||
+    const uint32_t offset = core::Load32(bytes.data() + core::kOffPixelOffset);
+    const int32_t width = int32_t(core::Load32(bytes.data() + core::kOffWidth));
+    const int32_t height = int32_t(core::Load32(bytes.data() + core::kOffHeight));
+    if (core::Load16(bytes.data() + core::kOffBitCount) != 24 ||
+        core::Load32(bytes.data() + core::kOffCompression) != core::kCompressionRgb || width <= 0 || height == 0 ||
         uint32_t(width) > core::kMaxWidth || (height < 0 ? -height : height) > int32_t(core::kMaxHeight))
         return {};
     const uint32_t rows = uint32_t(height < 0 ? -height : height);

@@ -29,7 +29,7 @@ bool ReadAt(int fd, uint8_t* to, size_t size, uint64_t offset) {
 // BITMAPINFOHEADER, BITMAPV4HEADER and BITMAPV5HEADER: the headers whose
 // 24-bit uncompressed rows every reader takes the same way.
 bool PlainInfoHeader(uint32_t size) {
-    return size == 40 || size == 108 || size == 124;
+    return size == kInfoHeaderSize || size == kInfoHeaderV4Size || size == kInfoHeaderV5Size;
 }
 
 }  // namespace
@@ -40,12 +40,11 @@ BmpImage ReadPlainBmp(int fd, uint64_t fileSize) {
     if (head[0] != 'B' || head[1] != 'M') return {};
     const uint32_t pixelOffset = Load32(head + kOffPixelOffset), infoSize = Load32(head + kOffInfoSize);
     const auto width = int32_t(Load32(head + kOffWidth)), height = int32_t(Load32(head + kOffHeight));
-    constexpr uint32_t kUncompressed = 0;
     if (!PlainInfoHeader(infoSize) || Load16(head + kOffPlanes) != 1 || Load16(head + kOffBitCount) != 24 ||
-        Load32(head + 30) != kUncompressed)
+        Load32(head + kOffCompression) != kCompressionRgb)
         return {};
     // The rows start where the header says, never inside the headers.
-    if (uint64_t(pixelOffset) < 14 + uint64_t(infoSize)) return {};
+    if (uint64_t(pixelOffset) < kFileHeaderSize + uint64_t(infoSize)) return {};
     if (width <= 0 || height == 0 || height == INT32_MIN) return {};
     const bool topDown = height < 0;
     const auto w = uint32_t(width), h = uint32_t(topDown ? -height : height);

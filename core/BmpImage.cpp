@@ -19,7 +19,7 @@ void WriteCommonHeader(uint8_t* b, uint32_t width, uint32_t height) {
     b[1] = 'M';
     Store32(b + kOffFileSize, kHeaderSize + imageSize);
     Store32(b + kOffPixelOffset, kHeaderSize);
-    Store32(b + kOffInfoSize, 40);
+    Store32(b + kOffInfoSize, kInfoHeaderSize);
     Store32(b + kOffWidth, width);
     Store32(b + kOffHeight, height);
     Store16(b + kOffPlanes, 1);

@@ -28,11 +28,18 @@ inline constexpr uint32_t kOffColoursUsed = 46;
 // InInfoHeader(offset) bytes in.
 inline constexpr uint32_t kFileHeaderSize = 14;
 inline constexpr uint32_t kInfoHeaderSize = 40;
+// The larger Windows info headers that begin with the same 40 bytes.
+inline constexpr uint32_t kInfoHeaderV4Size = 108;
+inline constexpr uint32_t kInfoHeaderV5Size = 124;
+// The three channel masks (red, green, blue) that follow a 40-byte header with bit fields.
+inline constexpr uint32_t kBitFieldMasksSize = 12;
 constexpr uint32_t InInfoHeader(uint32_t fileOffset) {
     return fileOffset - kFileHeaderSize;
 }
-// Values of the compression field the program reads itself.
+// Values of the compression field the program reads itself, and the
+// run-length kind it leaves to Qt's reader.
 inline constexpr uint32_t kCompressionRgb = 0;             // BI_RGB: no compression
+inline constexpr uint32_t kCompressionRle8 = 1;            // BI_RLE8: 8-bit runs
 inline constexpr uint32_t kCompressionBitFields = 3;       // BI_BITFIELDS: channel masks follow the header
 inline constexpr uint32_t kCompressionAlphaBitFields = 6;  // BI_ALPHABITFIELDS: four masks
 

@@ -228,7 +228,8 @@ std::optional<core::BmpImage> QtHost::clipboardPicture() {
         // A BMP file, or a bare DIB as some programs put it there.
         const QByteArray bytes = mime->data(kBmpMime);
         std::span<const uint8_t> dib(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-        if (dib.size() >= 14 && dib[0] == 'B' && dib[1] == 'M') dib = dib.subspan(14);
+        if (dib.size() >= core::kFileHeaderSize && dib[0] == 'B' && dib[1] == 'M')
+            dib = dib.subspan(core::kFileHeaderSize);
         if (std::optional<core::BmpImage> picture = edit::PictureFromDib(dib)) return picture;
     }
     const QList<QByteArray> readable = QImageReader::supportedMimeTypes();

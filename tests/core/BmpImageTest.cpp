@@ -24,14 +24,14 @@ TEST(BmpImage, DecodedHeaderAndBlockSize) {
         const uint8_t* b = v.data();
         EXPECT_EQ(b[0], 'B');
         EXPECT_EQ(b[1], 'M');
-        EXPECT_EQ(v.fileSize(), 54 + StrideFor(w) * 3);
+        EXPECT_EQ(v.fileSize(), kHeaderSize + StrideFor(w) * 3);
         EXPECT_EQ(Load32(b + kOffPixelOffset), 54u);
         EXPECT_EQ(Load32(b + kOffInfoSize), 40u);
         EXPECT_EQ(v.width(), w);
         EXPECT_EQ(v.height(), 3);
         EXPECT_EQ(Load16(b + kOffPlanes), 1);
         EXPECT_EQ(Load16(b + kOffBitCount), 24);
-        EXPECT_EQ(Load32(b + 30), 0u);
+        EXPECT_EQ(Load32(b + kOffCompression), kCompressionRgb);
         EXPECT_EQ(Load32(b + kOffImageSize), StrideFor(w) * 3);
         EXPECT_EQ(Load32(b + kOffXPelsPerMetre), 0u);
         // The decoded block is the file plus 16 spare bytes per row.
@@ -45,8 +45,8 @@ TEST(BmpImage, DecodedHeaderAndBlockSize) {
 TEST(BmpImage, PixelAddressing) {
     BmpImage image = BmpImage::Decoded(5, 2);
     const MutableBmpView v = image.view();
-    EXPECT_EQ(v.pixel(0, 0) - v.data(), 54);
-    EXPECT_EQ(v.pixel(2, 1) - v.data(), 54 + 16 + 6);
+    EXPECT_EQ(v.pixel(0, 0) - v.data(), kHeaderSize);
+    EXPECT_EQ(v.pixel(2, 1) - v.data(), kHeaderSize + 16 + 6);
     v.set(4, 1, 0x112233);
     // Writing a pixel touches exactly its three bytes: the padding byte after
     // the last pixel of the row stays zero.
@@ -67,7 +67,7 @@ TEST(BmpImage, NewIsExactlyTheWhite1020By680Picture) {
     EXPECT_EQ(Load32(v.data() + kOffXPelsPerMetre), 4724u);
     EXPECT_EQ(Load32(v.data() + kOffYPelsPerMetre), 4724u);
     // Every byte after the header is 0xFF: 520,200 four-byte units.
-    for (size_t i = 54; i < kNewBlockSize; ++i) ASSERT_EQ(v.data()[i], 0xFF) << i;
+    for (size_t i = kHeaderSize; i < kNewBlockSize; ++i) ASSERT_EQ(v.data()[i], 0xFF) << i;
 }
 
 TEST(BmpImage, FloatingCopyKeepsGenuineWhiteVisible) {
@@ -82,7 +82,7 @@ TEST(BmpImage, FloatingCopyKeepsGenuineWhiteVisible) {
     EXPECT_EQ(test::Rgb(dst.view(), 0, 0), 0xFFFFFEu);  // an off-white pixel is kept as it is
     EXPECT_EQ(test::Rgb(dst.view(), 2, 1), 0x102030u);
     EXPECT_EQ(dst.view().row(0)[9], 0xAB);
-    EXPECT_TRUE(test::SameBytes(src.data(), 54, dst.data(), 54));
+    EXPECT_TRUE(test::SameBytes(src.data(), kHeaderSize, dst.data(), kHeaderSize));
 }
 
 TEST(BmpImage, FillWhiteCoversPaddingInFourByteUnits) {

@@ -164,7 +164,7 @@ struct DibForm {
     bool topDown = false;
     bool fields = false;
     bool wide = false;
-    uint32_t header = 40;
+    uint32_t header = core::kInfoHeaderSize;
 };
 
 std::vector<uint8_t> MakeDib(core::BmpView picture, const DibForm& form, std::vector<uint32_t>& table) {
@@ -177,18 +177,20 @@ std::vector<uint8_t> MakeDib(core::BmpView picture, const DibForm& form, std::ve
                 if (std::find(table.begin(), table.end(), picture.at(x, r)) == table.end())
                     table.push_back(picture.at(x, r));
     std::vector<uint8_t> dib(form.header, 0);
-    core::Store32(dib.data(), form.header);
-    core::Store32(dib.data() + 4, w);
-    core::Store32(dib.data() + 8, form.topDown ? uint32_t(-int32_t(h)) : h);
-    core::Store16(dib.data() + 12, 1);
-    core::Store16(dib.data() + 14, form.bits);
-    core::Store32(dib.data() + 16, form.fields ? 3 : 0);
-    core::Store32(dib.data() + 32, uint32_t(table.size()));
+    core::Store32(dib.data() + core::InInfoHeader(core::kOffInfoSize), form.header);
+    core::Store32(dib.data() + core::InInfoHeader(core::kOffWidth), w);
+    core::Store32(dib.data() + core::InInfoHeader(core::kOffHeight), form.topDown ? uint32_t(-int32_t(h)) : h);
+    core::Store16(dib.data() + core::InInfoHeader(core::kOffPlanes), 1);
+    core::Store16(dib.data() + core::InInfoHeader(core::kOffBitCount), form.bits);
+    core::Store32(dib.data() + core::InInfoHeader(core::kOffCompression),
+                  form.fields ? core::kCompressionBitFields : core::kCompressionRgb);
+    core::Store32(dib.data() + core::InInfoHeader(core::kOffColoursUsed), uint32_t(table.size()));
     const uint32_t masks[3] = {form.wide ? 0x3FF00000u : 0xFF0000u, form.wide ? 0xFFC00u : 0xFF00u,
                                form.wide ? 0x3FFu : 0xFFu};
     if (form.fields) {
-        if (form.header == 40) dib.resize(52);
-        for (int i = 0; i < 3; ++i) core::Store32(dib.data() + 40 + 4 * i, masks[i]);
+        // After a 40-byte header the masks follow it; the larger headers hold them.
+        if (form.header == core::kInfoHeaderSize) dib.resize(core::kInfoHeaderSize + core::kBitFieldMasksSize);
+        for (int i = 0; i < 3; ++i) core::Store32(dib.data() + core::kInfoHeaderSize + 4 * i, masks[i]);
     }
     for (const uint32_t c : table) dib.insert(dib.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0});
     const size_t pixels = dib.size();
@@ -217,9 +219,16 @@ std::vector<uint8_t> MakeDib(core::BmpView picture, const DibForm& form, std::ve
 
 TEST(ClipboardDib, ReadsEveryUncompressedLayoutAndRefusesWhatIsCutShort) {
     std::mt19937 random(3);
-    const DibForm forms[] = {
-        {24}, {24, true}, {32}, {32, true, true}, {32, false, true, true}, {32, false, true, false, 124},
-        {8},  {8, true},  {4},  {1, true}};
+    const DibForm forms[] = {{24},
+                             {24, true},
+                             {32},
+                             {32, true, true},
+                             {32, false, true, true},
+                             {32, false, true, false, core::kInfoHeaderV5Size},
+                             {8},
+                             {8, true},
+                             {4},
+                             {1, true}};
     for (const DibForm& form : forms) {
         for (int round = 0; round < 12; ++round) {
             const uint32_t w = 1 + random() % 37, h = 1 + random() % 9;
@@ -252,14 +261,15 @@ TEST(ClipboardDib, ReadsEveryUncompressedLayoutAndRefusesWhatIsCutShort) {
         wide ? core::Store32(bad.data() + at, value) : core::Store16(bad.data() + at, uint16_t(value));
         return PictureFromDib(bad).has_value();
     };
-    EXPECT_FALSE(spoiled(16, 1, true));          // RLE8
-    EXPECT_FALSE(spoiled(14, 16, false));        // 16-bit
-    EXPECT_FALSE(spoiled(12, 2, false));         // planes
-    EXPECT_FALSE(spoiled(4, 0, true));           // width 0
-    EXPECT_FALSE(spoiled(4, 0x80000000, true));  // negative width
-    EXPECT_FALSE(spoiled(8, 0x80000000, true));  // the most negative height
-    EXPECT_FALSE(spoiled(0, 0xFFFFFFF0, true));  // a header larger than the data
-    EXPECT_FALSE(spoiled(4, 30000, true));       // wider than any document
+    using core::InInfoHeader;
+    EXPECT_FALSE(spoiled(InInfoHeader(core::kOffCompression), core::kCompressionRle8, true));
+    EXPECT_FALSE(spoiled(InInfoHeader(core::kOffBitCount), 16, false));
+    EXPECT_FALSE(spoiled(InInfoHeader(core::kOffPlanes), 2, false));
+    EXPECT_FALSE(spoiled(InInfoHeader(core::kOffWidth), 0, true));
+    EXPECT_FALSE(spoiled(InInfoHeader(core::kOffWidth), 0x80000000, true));     // negative width
+    EXPECT_FALSE(spoiled(InInfoHeader(core::kOffHeight), 0x80000000, true));    // the most negative height
+    EXPECT_FALSE(spoiled(InInfoHeader(core::kOffInfoSize), 0xFFFFFFF0, true));  // a header larger than the data
+    EXPECT_FALSE(spoiled(InInfoHeader(core::kOffWidth), 30000, true));          // wider than any document
 }
 
 }  // namespace

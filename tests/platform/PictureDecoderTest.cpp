@@ -59,18 +59,18 @@ std::vector<uint8_t> WithExifOrientation(const std::vector<uint8_t>& jpeg) {
 // padding byte 0xA5 (a reader must not keep it).
 std::vector<uint8_t> HandBmp(uint32_t width, uint32_t height, uint32_t infoSize, bool topDown, uint32_t gap) {
     const uint32_t stride = (3 * width + 3) & ~3u;
-    const uint32_t offset = 14 + infoSize + gap;
+    const uint32_t offset = core::kFileHeaderSize + infoSize + gap;
     std::vector<uint8_t> file(offset + size_t(stride) * height, 0);
     uint8_t* b = file.data();
     b[0] = 'B';
     b[1] = 'M';
-    core::Store32(b + 2, 12345);  // a wrong file size: readers go by the other fields
-    core::Store32(b + 10, offset);
-    core::Store32(b + 14, infoSize);
-    core::Store32(b + 18, width);
-    core::Store32(b + 22, topDown ? uint32_t(-int32_t(height)) : height);
-    core::Store16(b + 26, 1);
-    core::Store16(b + 28, 24);
+    core::Store32(b + core::kOffFileSize, 12345);  // a wrong file size: readers go by the other fields
+    core::Store32(b + core::kOffPixelOffset, offset);
+    core::Store32(b + core::kOffInfoSize, infoSize);
+    core::Store32(b + core::kOffWidth, width);
+    core::Store32(b + core::kOffHeight, topDown ? uint32_t(-int32_t(height)) : height);
+    core::Store16(b + core::kOffPlanes, 1);
+    core::Store16(b + core::kOffBitCount, 24);
     for (uint32_t r = 0; r < height; ++r) {
         uint8_t* row = b + offset + size_t(r) * stride;
         for (uint32_t x = 0; x < width; ++x) {
@@ -186,27 +186,28 @@ private slots:
         // headers, widths of every padding, a one-pixel picture.
         for (uint32_t w : {1u, 2u, 3u, 4u, 5u, 17u}) {
             const QString name = at(QString("bhand%1.bmp").arg(w));
-            Write(name, HandBmp(w, 9, 40, false, 0));
+            Write(name, HandBmp(w, 9, core::kInfoHeaderSize, false, 0));
             files << name;
         }
-        Write(at("btopdown.bmp"), HandBmp(13, 7, 40, true, 0));
-        Write(at("bgap.bmp"), HandBmp(13, 7, 40, false, 37));
-        Write(at("bv4.bmp"), HandBmp(13, 7, 108, false, 0));
-        Write(at("bv5topdown.bmp"), HandBmp(13, 7, 124, true, 0));
-        Write(at("bcore.bmp"), HandBmp(13, 7, 12, false, 0));    // an OS/2 header: Qt's
-        Write(at("binside.bmp"), HandBmp(13, 7, 40, false, 0));  // the rows said to start inside the header
+        Write(at("btopdown.bmp"), HandBmp(13, 7, core::kInfoHeaderSize, true, 0));
+        Write(at("bgap.bmp"), HandBmp(13, 7, core::kInfoHeaderSize, false, 37));
+        Write(at("bv4.bmp"), HandBmp(13, 7, core::kInfoHeaderV4Size, false, 0));
+        Write(at("bv5topdown.bmp"), HandBmp(13, 7, core::kInfoHeaderV5Size, true, 0));
+        Write(at("bcore.bmp"), HandBmp(13, 7, 12, false, 0));  // an OS/2 header: Qt's
+        Write(at("binside.bmp"),
+              HandBmp(13, 7, core::kInfoHeaderSize, false, 0));  // the rows said to start inside the header
         {
             std::vector<uint8_t> b = Bytes(at("binside.bmp"));
-            core::Store32(b.data() + 10, 20);
+            core::Store32(b.data() + core::kOffPixelOffset, 20);
             Write(at("binside.bmp"), b);
-            b = HandBmp(13, 7, 40, false, 0);
-            core::Store32(b.data() + 22, uint32_t(INT32_MIN));  // a height that cannot be turned round
+            b = HandBmp(13, 7, core::kInfoHeaderSize, false, 0);
+            core::Store32(b.data() + core::kOffHeight, uint32_t(INT32_MIN));  // a height that cannot be turned round
             Write(at("bheightmin.bmp"), b);
-            b = HandBmp(13, 7, 40, false, 0);
-            core::Store16(b.data() + 26, 2);  // two planes
+            b = HandBmp(13, 7, core::kInfoHeaderSize, false, 0);
+            core::Store16(b.data() + core::kOffPlanes, 2);  // two planes
             Write(at("bplanes.bmp"), b);
-            b = HandBmp(13, 7, 40, false, 0);
-            core::Store32(b.data() + 18, 0);  // no columns
+            b = HandBmp(13, 7, core::kInfoHeaderSize, false, 0);
+            core::Store32(b.data() + core::kOffWidth, 0);  // no columns
             Write(at("bwidth0.bmp"), b);
         }
         files << at("btopdown.bmp") << at("bgap.bmp") << at("bv4.bmp") << at("bv5topdown.bmp") << at("bcore.bmp")

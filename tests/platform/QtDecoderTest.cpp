@@ -58,25 +58,26 @@ std::vector<uint8_t> RleBmp(const QImage& image) {
         data.push_back(y == 0 ? 1 : 0);  // end of line, end of bitmap
     }
     const uint32_t paletteBytes = uint32_t(palette.size()) * 4;
-    const uint32_t offset = 54 + paletteBytes;
+    const uint32_t offset = core::kHeaderSize + paletteBytes;
     std::vector<uint8_t> file(offset + data.size());
     uint8_t* b = file.data();
     b[0] = 'B';
     b[1] = 'M';
-    core::Store32(b + 2, uint32_t(file.size()));
-    core::Store32(b + 10, offset);
-    core::Store32(b + 14, 40);
-    core::Store32(b + 18, uint32_t(image.width()));
-    core::Store32(b + 22, uint32_t(image.height()));
-    core::Store16(b + 26, 1);
-    core::Store16(b + 28, 8);
-    core::Store32(b + 30, 1);  // BI_RLE8
-    core::Store32(b + 34, uint32_t(data.size()));
-    core::Store32(b + 46, uint32_t(palette.size()));
+    core::Store32(b + core::kOffFileSize, uint32_t(file.size()));
+    core::Store32(b + core::kOffPixelOffset, offset);
+    core::Store32(b + core::kOffInfoSize, core::kInfoHeaderSize);
+    core::Store32(b + core::kOffWidth, uint32_t(image.width()));
+    core::Store32(b + core::kOffHeight, uint32_t(image.height()));
+    core::Store16(b + core::kOffPlanes, 1);
+    core::Store16(b + core::kOffBitCount, 8);
+    core::Store32(b + core::kOffCompression, core::kCompressionRle8);
+    core::Store32(b + core::kOffImageSize, uint32_t(data.size()));
+    core::Store32(b + core::kOffColoursUsed, uint32_t(palette.size()));
     for (int i = 0; i < palette.size(); ++i) {
-        b[54 + 4 * i] = uint8_t(qBlue(palette[i]));
-        b[55 + 4 * i] = uint8_t(qGreen(palette[i]));
-        b[56 + 4 * i] = uint8_t(qRed(palette[i]));
+        uint8_t* entry = b + core::kHeaderSize + 4 * i;
+        entry[0] = uint8_t(qBlue(palette[i]));
+        entry[1] = uint8_t(qGreen(palette[i]));
+        entry[2] = uint8_t(qRed(palette[i]));
     }
     std::copy(data.begin(), data.end(), file.begin() + offset);
     return file;
@@ -322,8 +323,8 @@ private slots:
             QBuffer buffer(&file);
             QVERIFY(buffer.open(QIODevice::WriteOnly));
             QVERIFY(image.save(&buffer, "BMP"));
-            const std::span<const uint8_t> dib(reinterpret_cast<const uint8_t*>(file.constData()) + 14,
-                                               size_t(file.size()) - 14);
+            const std::span<const uint8_t> dib(
+                reinterpret_cast<const uint8_t*>(file.constData()) + core::kFileHeaderSize, size_t(file.size()) - 14);
             const std::optional<core::BmpImage> ours = edit::PictureFromDib(dib);
             QVERIFY2(ours, qPrintable(QString::number(image.format())));
             const core::BmpImage theirs = platform::PictureFromQImage(QImage::fromData(file, "BMP"));

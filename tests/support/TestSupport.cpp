@@ -69,10 +69,12 @@ bool WriteText(const std::string& path, std::string_view text) {
 core::BmpImage ReadBmp24(const std::string& path) {
     const std::vector<uint8_t> bytes = ReadBytes(path);
     if (bytes.size() < core::kHeaderSize || bytes[0] != 'B' || bytes[1] != 'M') return {};
-    const uint32_t offset = core::Load32(&bytes[10]);
-    const int32_t width = int32_t(core::Load32(&bytes[18]));
-    const int32_t height = int32_t(core::Load32(&bytes[22]));
-    if (core::Load16(&bytes[28]) != 24 || core::Load32(&bytes[30]) != 0 || width <= 0 || height == 0) return {};
+    const uint32_t offset = core::Load32(bytes.data() + core::kOffPixelOffset);
+    const int32_t width = int32_t(core::Load32(bytes.data() + core::kOffWidth));
+    const int32_t height = int32_t(core::Load32(bytes.data() + core::kOffHeight));
+    if (core::Load16(bytes.data() + core::kOffBitCount) != 24 ||
+        core::Load32(bytes.data() + core::kOffCompression) != core::kCompressionRgb || width <= 0 || height == 0)
+        return {};
     const uint32_t rows = uint32_t(height < 0 ? -height : height);
     const uint32_t stride = core::StrideFor(uint32_t(width));
     if (uint64_t(offset) + uint64_t(stride) * rows > bytes.size()) return {};
