@@ -4,9 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
+#include <optional>
 
+#include "core/BmpHeader.h"
 #include "core/WorkArena.h"
 
 namespace zorva::core {
@@ -37,17 +38,16 @@ bool PlainInfoHeader(uint32_t size) {
 BmpImage ReadPlainBmp(int fd, uint64_t fileSize) {
     uint8_t head[kHeaderSize];
     if (fileSize < kHeaderSize || !ReadAt(fd, head, kHeaderSize, 0)) return {};
-    if (head[0] != 'B' || head[1] != 'M') return {};
-    const uint32_t pixelOffset = Load32(head + kOffPixelOffset), infoSize = Load32(head + kOffInfoSize);
-    const auto width = int32_t(Load32(head + kOffWidth)), height = int32_t(Load32(head + kOffHeight));
-    if (!PlainInfoHeader(infoSize) || Load16(head + kOffPlanes) != 1 || Load16(head + kOffBitCount) != 24 ||
-        Load32(head + kOffCompression) != kCompressionRgb)
+    const std::optional<BmpFileHeader> header = ReadBmpFileHeader(head);
+    if (!header) return {};
+    const InfoHeader& info = header->info;
+    if (!PlainInfoHeader(info.size) || info.planes != 1 || info.bitCount != 24 || info.compression != kCompressionRgb)
         return {};
+    const uint32_t pixelOffset = header->pixelOffset;
     // The rows start where the header says, never inside the headers.
-    if (uint64_t(pixelOffset) < kFileHeaderSize + uint64_t(infoSize)) return {};
-    if (width <= 0 || height == 0 || height == INT32_MIN) return {};
-    const bool topDown = height < 0;
-    const auto w = uint32_t(width), h = uint32_t(topDown ? -height : height);
+    if (uint64_t(pixelOffset) < kFileHeaderSize + uint64_t(info.size)) return {};
+    const bool topDown = info.topDown;
+    const uint32_t w = info.width, h = info.height;
     if (CheckFit(w, h) != ImageFit::Fits) return {};
     // A 24-bit BMP row is 3 * width rounded up to 4, as in the block.
     const size_t stride = StrideFor(w);

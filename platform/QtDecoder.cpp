@@ -9,12 +9,11 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
-#include <climits>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "core/Bytes.h"
+#include "core/BmpHeader.h"
 #include "core/ImageFiles.h"
 #include "core/WorkArena.h"
 #include "platform/AlphaBlend.h"
@@ -31,22 +30,15 @@ constexpr size_t kLargestFile = size_t(1) << 30;
 // the missing rows with black and calls it a success. Compressed and
 // old-style BMP files are left to the reader.
 bool TruncatedBmp(const std::vector<uint8_t>& bytes) {
-    if (bytes.size() < core::kHeaderSize || bytes[0] != 'B' || bytes[1] != 'M') return false;
-    const uint8_t* b = bytes.data();
-    const uint32_t pixelOffset = core::Load32(b + core::kOffPixelOffset);
-    const uint32_t infoSize = core::Load32(b + core::kOffInfoSize);
-    const auto width = int32_t(core::Load32(b + core::kOffWidth));
-    const auto height = int32_t(core::Load32(b + core::kOffHeight));
-    const uint32_t bits = core::Load16(b + core::kOffBitCount);
-    const uint32_t compression = core::Load32(b + core::kOffCompression);
-    if (infoSize < core::kInfoHeaderSize ||
-        (compression != core::kCompressionRgb && compression != core::kCompressionBitFields &&
-         compression != core::kCompressionAlphaBitFields))
+    if (bytes.size() < core::kHeaderSize) return false;
+    const std::optional<core::BmpFileHeader> header = core::ReadBmpFileHeader(bytes);
+    if (!header) return false;
+    const core::InfoHeader& info = header->info;
+    if (info.compression != core::kCompressionRgb && info.compression != core::kCompressionBitFields &&
+        info.compression != core::kCompressionAlphaBitFields)
         return false;
-    if (width <= 0 || height == 0 || height == INT32_MIN || bits == 0 || bits > 32) return false;
-    const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
-    const uint64_t rows = uint64_t(height < 0 ? -int64_t(height) : height);
-    return bytes.size() < uint64_t(pixelOffset) + stride * rows;
+    if (info.bitCount == 0 || info.bitCount > 32) return false;
+    return bytes.size() < uint64_t(header->pixelOffset) + info.rowBytes() * info.height;
 }
 
 }  // namespace
