@@ -88,10 +88,10 @@ void ForgetUntouched(Editor& editor) {
 
 // ---- CONTROLS ----
 
-constexpr int kBrightness = 201;
-constexpr int kContrast = 202;
-constexpr int kGamma = 203;
-constexpr int kChannel = 204;
+constexpr int kBrightness = kTrackbar1;
+constexpr int kContrast = kTrackbar2;
+constexpr int kGamma = kTrackbar3;
+constexpr int kChannel = kChannelUpDown;
 constexpr int kTargetFloating = kFirstValueId;  // 1 when the target is the floating selection
 constexpr int kStepTaken = kFirstValueId + 1;   // 1 when opening recorded an undo step
 
@@ -100,15 +100,15 @@ constexpr std::string_view kChannelNames[] = {"Все цвета", "Красны
 constexpr ControlSpec kControlsControls[] = {
     Label("  Яркость:   "),
     Slider(kBrightness, 0, 100, 50),
-    EchoOf(231, kBrightness),
+    EchoOf(kEdit1, kBrightness),
     Label("Контрастность:"),
     Slider(kContrast, 0, 100, 50),
-    EchoOf(232, kContrast),
+    EchoOf(kEdit2, kContrast),
     Label("Цветовая гамма:"),
     Slider(kGamma, 0, 100, 50),
-    EchoOf(233, kGamma),
+    EchoOf(kEdit3, kGamma),
     {.kind = ControlKind::UpDown, .id = kChannel, .minimum = 0, .maximum = 3, .initial = 0},
-    {.kind = ControlKind::ReadOnlyEdit, .id = 234, .source = kChannel, .echo = Echo::Name, .names = kChannelNames},
+    {.kind = ControlKind::ReadOnlyEdit, .id = kEdit4, .source = kChannel, .echo = Echo::Name, .names = kChannelNames},
     Value(kTargetFloating, 0),
     Value(kStepTaken, 0),
     kOkButton,
@@ -198,10 +198,10 @@ constexpr OpArg kToneArgs[] = {
 
 // ---- POROG ----
 
-constexpr int kLevel = 201;
+constexpr int kLevel = kTrackbar1;
 
 constexpr ControlSpec kPorogControls[] = {
-    Label("Уровень порога"), Slider(kLevel, 0, 255, 128), EchoOf(231, kLevel), kOkButton, kCancelButton,
+    Label("Уровень порога"), Slider(kLevel, 0, 255, 128), EchoOf(kEdit1, kLevel), kOkButton, kCancelButton,
 };
 constexpr DialogSpec kPorog{"POROG", "Порог", kPorogControls};
 
@@ -248,10 +248,10 @@ constexpr int kWindow = kFirstValueId;  // WindowChoice 1..3, set by the radios
 constexpr ControlSpec kGravurControls[] = {
     Label("Окно и уровень"),
     Slider(kLevel, -10, 30, 8),
-    EchoOf(231, kLevel, Echo::SignedThree),
-    Radio(350, "9x9", kWindow, 1),
-    Radio(351, "17x9", kWindow, 2),
-    Radio(352, "17x17", kWindow, 3),
+    EchoOf(kEdit1, kLevel, Echo::SignedThree),
+    Radio(kRadio9x9, "9x9", kWindow, 1),
+    Radio(kRadio17x9, "17x9", kWindow, 2),
+    Radio(kRadio17x17, "17x17", kWindow, 3),
     Value(kWindow, 2),
     Value(kStepTaken, 0),
     kOkButton,
@@ -314,7 +314,7 @@ CommandReport RunEngrave(Editor& editor, const DialogModel& dialog) {
     return {.timed = false};
 }
 
-constexpr OpWord kWindowWords[] = {{"1", 350}, {"2", 351}, {"3", 352}};
+constexpr OpWord kWindowWords[] = {{"1", kRadio9x9}, {"2", kRadio17x9}, {"3", kRadio17x17}};
 constexpr OpArg kEngraveArgs[] = {{"WINDOW", "window", 0, kWindowWords}, {"LEVEL", "level", kLevel}};
 
 // ---- whole-picture filters ----

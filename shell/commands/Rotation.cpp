@@ -18,13 +18,6 @@ enum Choice : int { NoChoice, Left, Right, Half, Mirror, ByAngle };
 constexpr int kChoice = kFirstValueId;
 constexpr int kBeforeBox = kFirstValueId + 1;
 constexpr int kAfterBox = kFirstValueId + 2;
-constexpr int kAngleUpDown = 304;
-constexpr int kAngleEdit = 334;
-constexpr int kButtonLeft = 311;
-constexpr int kButtonRight = 312;
-constexpr int kButtonHalf = 313;
-constexpr int kButtonMirror = 314;
-constexpr int kButtonAngle = 315;
 
 // Illustration numbers: the upright picture, then one per turn.
 constexpr int kUpright = 751;
@@ -51,8 +44,8 @@ constexpr ControlSpec kControls1[] = {
     Label("После"),
     {.kind = ControlKind::Picture, .id = kAfterBox, .derive = AfterPicture},
     Value(kChoice, NoChoice),
-    Button(316, "OK", Press::Ok),
-    Button(317, "Отмена", Press::Cancel),
+    Button(kRotateOkId, "OK", Press::Ok),
+    Button(kRotateCancelId, "Отмена", Press::Cancel),
 };
 constexpr DialogSpec kRotateDialog{"CONTROLS1", "Повернуть", kControls1};
 

@@ -20,14 +20,7 @@ namespace zorva::shell {
 namespace {
 
 // Control ids of the colour, segmentation and SVG dialogs.
-constexpr int kTrackbar1 = 201;
-constexpr int kTrackbar2 = 202;
-constexpr int kButton256 = 205;  // PALITRA "256"
-constexpr int kButtonX10 = 205;  // SEGMENT2 "x10"
-constexpr int kButtonX1 = 206;   // SEGMENT2 "x1"
-constexpr int kEdit1 = 231;
-constexpr int kEdit2 = 232;
-constexpr int kScale = kFirstValueId;  // SEGMENT2: the factor of trackbar 202
+constexpr int kScale = kFirstValueId;  // SEGMENT2: the factor of kTrackbar2
 
 // ---- PALITRA ----
 
@@ -101,7 +94,7 @@ constexpr OpArg kSegment8Args[] = {{"TOL", "tolerance", kTrackbar1}, {"REPS", "r
 
 // ---- SEGMENT2 ----
 
-// MinSegmentPoints: trackbar 202 times the scale of "x1" or "x10".
+// MinSegmentPoints: kTrackbar2 times the scale of "x1" or "x10".
 int MinimumPoints(const DialogModel& dialog) {
     return dialog.value(kTrackbar2) * dialog.value(kScale);
 }

@@ -15,21 +15,19 @@ constexpr std::string_view kPrintJobName = "Видео: Печатаем";
 constexpr std::string_view kPrinterUnavailable = "Принтер не доступен";
 constexpr std::string_view kPrinterCannotPrint = "Принтер не может распечатать рисунок";
 
-constexpr int kZoomRadioFirst = 250;  // "25%"; 250 + ZoomIndex - 1 up to 257 "1600%"
-constexpr int kZoomOk = 258;
 constexpr int kZoom = kFirstValueId;
 
 constexpr ControlSpec kControls3[] = {
-    Radio(kZoomRadioFirst, "25%", kZoom, 1),
-    Radio(kZoomRadioFirst + 1, "50%", kZoom, 2),
-    Radio(kZoomRadioFirst + 2, "100%", kZoom, 3),
-    Radio(kZoomRadioFirst + 3, "200%", kZoom, 4),
-    Radio(kZoomRadioFirst + 4, "400%", kZoom, 5),
-    Radio(kZoomRadioFirst + 5, "600%", kZoom, 6),
-    Radio(kZoomRadioFirst + 6, "800%", kZoom, 7),
-    Radio(kZoomRadioFirst + 7, "1600%", kZoom, 8),
+    Radio(ZoomRadio(1), "25%", kZoom, 1),
+    Radio(ZoomRadio(2), "50%", kZoom, 2),
+    Radio(ZoomRadio(3), "100%", kZoom, 3),
+    Radio(ZoomRadio(4), "200%", kZoom, 4),
+    Radio(ZoomRadio(5), "400%", kZoom, 5),
+    Radio(ZoomRadio(6), "600%", kZoom, 6),
+    Radio(ZoomRadio(7), "800%", kZoom, 7),
+    Radio(ZoomRadio(8), "1600%", kZoom, 8),
     Value(kZoom, kDefaultZoom),
-    Button(kZoomOk, "OK", Press::Ok),
+    Button(kZoomOkId, "OK", Press::Ok),
 };
 constexpr DialogSpec kZoomDialog{"CONTROLS3", "Масштаб", kControls3};
 

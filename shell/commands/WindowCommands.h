@@ -8,9 +8,9 @@ namespace zorva::shell {
 class Editor;
 
 // The zoom dialog "CONTROLS3": before it opens, the source view with its
-// check mark, a new layout and a repaint. Radio buttons 250..257 ("25%" ..
-// "1600%") set ZoomIndex at once, lay the view out again and repaint,
-// leaving the dialog open; "OK" (258) and the close box end it with a
+// check mark, a new layout and a repaint. Its radios ZoomRadio(1..8) ("25%"
+// .. "1600%") set ZoomIndex at once, lay the view out again and repaint,
+// leaving the dialog open; "OK" (kZoomOkId) and the close box end it with a
 // repaint. There is no Cancel.
 extern const DialogCommand kZoomCommand;
 // 40004 "&Масштаб" and the zoom tool.

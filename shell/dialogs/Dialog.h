@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/dialogs/ControlIds.h"
+
 namespace zorva::shell {
 
 class Editor;
@@ -42,7 +44,7 @@ class DialogModel;
 // their defaults.
 struct ControlSpec {
     ControlKind kind = ControlKind::Label;
-    int id = 0;             // the resource id (201 trackbar, 231 edit, 211 OK, ...); 0 for plain labels
+    int id = 0;             // the resource id (named in ControlIds.h); 0 for plain labels
     std::string_view text;  // caption or button text
     // Trackbar, UpDown, Value: the range and the value on opening. Radio and
     // Set buttons: the value they stand for.
@@ -93,8 +95,8 @@ constexpr ControlSpec Value(int id, int initial) {
 }
 
 // "OK" and "Отмена" of every parameter dialog.
-inline constexpr ControlSpec kOkButton = Button(211, "OK", Press::Ok);
-inline constexpr ControlSpec kCancelButton = Button(212, "Отмена", Press::Cancel);
+inline constexpr ControlSpec kOkButton = Button(kOkId, "OK", Press::Ok);
+inline constexpr ControlSpec kCancelButton = Button(kCancelId, "Отмена", Press::Cancel);
 
 // Ids of values a dialog keeps without a control of the resource.
 inline constexpr int kFirstValueId = 1000;

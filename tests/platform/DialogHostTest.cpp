@@ -22,23 +22,24 @@ namespace {
 std::vector<std::string> g_events;
 
 constexpr int kChoice = shell::kFirstValueId;
-constexpr int kChannel = 204;
+constexpr int kRadioOne = 301;  // the sample's own radios
+constexpr int kRadioTwo = 302;
 constexpr std::string_view kChannelNames[] = {"Все цвета", "Красный"};
 
 // A table with every kind of control: a label, a trackbar 0..255 echoed in
-// edit 231, two radios choosing a value, an up-down echoed by name, OK and
+// an edit, two radios choosing a value, an up-down echoed by name, OK and
 // Cancel.
 constexpr shell::ControlSpec kSampleControls[] = {
     shell::Label("Яркость"),
-    shell::Slider(201, 0, 255, 7),
-    shell::EchoOf(231, 201),
-    shell::Radio(301, "один", kChoice, 1),
-    shell::Radio(302, "два", kChoice, 2),
+    shell::Slider(shell::kTrackbar1, 0, 255, 7),
+    shell::EchoOf(shell::kEdit1, shell::kTrackbar1),
+    shell::Radio(kRadioOne, "один", kChoice, 1),
+    shell::Radio(kRadioTwo, "два", kChoice, 2),
     shell::Value(kChoice, 1),
-    {.kind = shell::ControlKind::UpDown, .id = kChannel, .minimum = 0, .maximum = 1},
+    {.kind = shell::ControlKind::UpDown, .id = shell::kChannelUpDown, .minimum = 0, .maximum = 1},
     {.kind = shell::ControlKind::ReadOnlyEdit,
-     .id = 234,
-     .source = kChannel,
+     .id = shell::kEdit4,
+     .source = shell::kChannelUpDown,
      .echo = shell::Echo::Name,
      .names = kChannelNames},
     shell::kOkButton,
@@ -71,11 +72,11 @@ private slots:
         model.open();
         platform::ModelDialog dialog(model, nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Проба"));
-        auto* slider = qobject_cast<QSlider*>(dialog.widgetFor(201));
-        auto* edit = qobject_cast<QLineEdit*>(dialog.widgetFor(231));
-        auto* one = qobject_cast<QRadioButton*>(dialog.widgetFor(301));
-        auto* two = qobject_cast<QRadioButton*>(dialog.widgetFor(302));
-        auto* channel = qobject_cast<QLineEdit*>(dialog.widgetFor(234));
+        auto* slider = qobject_cast<QSlider*>(dialog.widgetFor(shell::kTrackbar1));
+        auto* edit = qobject_cast<QLineEdit*>(dialog.widgetFor(shell::kEdit1));
+        auto* one = qobject_cast<QRadioButton*>(dialog.widgetFor(kRadioOne));
+        auto* two = qobject_cast<QRadioButton*>(dialog.widgetFor(kRadioTwo));
+        auto* channel = qobject_cast<QLineEdit*>(dialog.widgetFor(shell::kEdit4));
         QVERIFY(slider && edit && one && two && channel);
         QCOMPARE(slider->maximum(), 255);
         QCOMPARE(slider->value(), 7);
@@ -93,7 +94,7 @@ private slots:
         QCOMPARE(arrows.size(), 2);
         arrows[0]->click();
         QCOMPARE(channel->text(), QStringLiteral("Красный"));
-        qobject_cast<QPushButton*>(dialog.widgetFor(211))->click();
+        qobject_cast<QPushButton*>(dialog.widgetFor(shell::kOkId))->click();
         QCOMPARE(model.end(), shell::DialogEnd::Ok);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(g_events, (std::vector<std::string>{"change 201 32", "change 302 0", "change 204 1"}));
@@ -118,13 +119,13 @@ private slots:
         shell::DialogModel model(*shell::kZoomCommand.form, &editor, shell::kZoomCommand.hooks);
         model.open();
         platform::ModelDialog dialog(model, nullptr);
-        QVERIFY(qobject_cast<QRadioButton*>(dialog.widgetFor(252))->isChecked());  // 100%
-        qobject_cast<QRadioButton*>(dialog.widgetFor(257))->click();
+        QVERIFY(qobject_cast<QRadioButton*>(dialog.widgetFor(shell::ZoomRadio(3)))->isChecked());  // 100%
+        qobject_cast<QRadioButton*>(dialog.widgetFor(shell::ZoomRadio(8)))->click();
         QCOMPARE(int(editor.state().zoomIndex), 8);
-        QVERIFY(qobject_cast<QRadioButton*>(dialog.widgetFor(257))->isChecked());
-        QVERIFY(!qobject_cast<QRadioButton*>(dialog.widgetFor(252))->isChecked());
+        QVERIFY(qobject_cast<QRadioButton*>(dialog.widgetFor(shell::ZoomRadio(8)))->isChecked());
+        QVERIFY(!qobject_cast<QRadioButton*>(dialog.widgetFor(shell::ZoomRadio(3)))->isChecked());
         QCOMPARE(model.end(), shell::DialogEnd::Running);
-        qobject_cast<QPushButton*>(dialog.widgetFor(258))->click();
+        qobject_cast<QPushButton*>(dialog.widgetFor(shell::kZoomOkId))->click();
         QCOMPARE(model.end(), shell::DialogEnd::Ok);
     }
 };

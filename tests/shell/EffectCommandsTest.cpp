@@ -63,23 +63,23 @@ TEST_F(EffectCommandsTest, ToneDialogSession) {
     DialogModel dialog = Open(kToneCommand);
     EXPECT_EQ(Bytes(), original);
     EXPECT_EQ(editor.undoRing().index(), ring + 1);
-    EXPECT_EQ(dialog.control(231)->text, "050");
-    EXPECT_EQ(dialog.control(234)->text, "Все цвета");
+    EXPECT_EQ(dialog.control(kEdit1)->text, "050");
+    EXPECT_EQ(dialog.control(kEdit4)->text, "Все цвета");
 
-    dialog.moveTrackbar(201, 60);
-    dialog.moveTrackbar(201, 40);
+    dialog.moveTrackbar(kTrackbar1, 60);
+    dialog.moveTrackbar(kTrackbar1, 40);
     EXPECT_EQ(Bytes(), Toned(effects::MakeToneTransfer({40, 50, 50, 50}, {50, 50, 50, 50})));
-    dialog.moveTrackbar(204, 1);
-    EXPECT_EQ(dialog.control(234)->text, "Красный");
-    EXPECT_EQ(dialog.value(201), 50);
+    dialog.moveTrackbar(kChannelUpDown, 1);
+    EXPECT_EQ(dialog.control(kEdit4)->text, "Красный");
+    EXPECT_EQ(dialog.value(kTrackbar1), 50);
     EXPECT_EQ(Bytes(), Toned(effects::MakeToneTransfer({40, 50, 50, 50}, {50, 50, 50, 50})));
-    dialog.moveTrackbar(202, 0);
+    dialog.moveTrackbar(kTrackbar2, 0);
     EXPECT_EQ(Bytes(), Toned(effects::MakeToneTransfer({40, 50, 50, 50}, {50, 0, 50, 50})));
-    dialog.moveTrackbar(204, 0);
-    EXPECT_EQ(dialog.control(231)->text, "040");
-    EXPECT_EQ(dialog.value(202), 50);
+    dialog.moveTrackbar(kChannelUpDown, 0);
+    EXPECT_EQ(dialog.control(kEdit1)->text, "040");
+    EXPECT_EQ(dialog.value(kTrackbar2), 50);
 
-    dialog.click(212);
+    dialog.click(kCancelId);
     EXPECT_EQ(Bytes(), original);
     EXPECT_EQ(editor.undoRing().index(), ring);
 }
@@ -88,12 +88,13 @@ TEST_F(EffectCommandsTest, ToneDialogSession) {
 // back; the next opening starts from 50 again.
 TEST_F(EffectCommandsTest, ToneDialogCloseBoxOkAndReopening) {
     Use(Colourful(9, 9));
-    host.scripts["CONTROLS"] = {{DialogStep::Trackbar, 201, 70}, {DialogStep::CloseBox, 0, 0}};
+    host.scripts["CONTROLS"] = {{DialogStep::Trackbar, kTrackbar1, 70}, {DialogStep::CloseBox, 0, 0}};
     editor.dispatch(CommandId::Adjust);
     const std::vector<uint8_t> brighter = Toned(effects::MakeToneTransfer({70, 50, 50, 50}, {50, 50, 50, 50}));
     EXPECT_EQ(Bytes(), brighter);
-    host.scripts["CONTROLS"] = {
-        {DialogStep::Trackbar, 204, 3}, {DialogStep::Trackbar, 202, 80}, {DialogStep::Click, 211, 0}};
+    host.scripts["CONTROLS"] = {{DialogStep::Trackbar, kChannelUpDown, 3},
+                                {DialogStep::Trackbar, kTrackbar2, 80},
+                                {DialogStep::Click, kOkId, 0}};
     editor.dispatch(CommandId::Adjust);
     EXPECT_EQ(editor.state().effects.tone.brightness[0], 50);
     EXPECT_EQ(editor.state().effects.tone.contrast[3], 80);
@@ -111,10 +112,10 @@ TEST_F(EffectCommandsTest, ToneDialogCloseBoxOkAndReopening) {
 TEST_F(EffectCommandsTest, ThresholdDialogSession) {
     Use(Colourful(11, 6));
     DialogModel dialog = Open(kThresholdCommand);
-    EXPECT_EQ(dialog.control(231)->text, "128");
+    EXPECT_EQ(dialog.control(kEdit1)->text, "128");
     EXPECT_EQ(Bytes(), original);
-    dialog.moveTrackbar(201, 0);
-    dialog.moveTrackbar(201, 100);
+    dialog.moveTrackbar(kTrackbar1, 0);
+    dialog.moveTrackbar(kTrackbar1, 100);
     const core::BmpView doc = editor.document();
     for (uint32_t r = 0; r < 6; ++r)
         for (uint32_t x = 0; x < 11; ++x) {
@@ -122,10 +123,10 @@ TEST_F(EffectCommandsTest, ThresholdDialogSession) {
             const uint32_t y = effects::Luma(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
             EXPECT_EQ(test::Rgb(doc, x, r), y > 100 ? 0xFFFFFFu : 0u);
         }
-    dialog.click(212);
+    dialog.click(kCancelId);
     EXPECT_EQ(Bytes(), original);
 
-    host.scripts["POROG"] = {{DialogStep::Trackbar, 201, 255}, {DialogStep::Click, 211, 0}};
+    host.scripts["POROG"] = {{DialogStep::Trackbar, kTrackbar1, 255}, {DialogStep::Click, kOkId, 0}};
     editor.dispatch(CommandId::Threshold);
     for (uint32_t x = 0; x < 11; ++x) EXPECT_EQ(test::Rgb(editor.document(), x, 3), 0u);
     editor.dispatch(CommandId::Undo);
@@ -137,19 +138,19 @@ TEST_F(EffectCommandsTest, ThresholdDialogSession) {
 TEST_F(EffectCommandsTest, EngraveDialogSession) {
     Use(test::MakeImage(24, 20, [](uint32_t x, uint32_t r) { return x == 12 && r == 10 ? 0 : 0xC8C8C8; }));
     DialogModel dialog = Open(kEngraveCommand);
-    EXPECT_EQ(dialog.control(231)->text, "008");
-    EXPECT_TRUE(dialog.control(351)->checked);
+    EXPECT_EQ(dialog.control(kEdit1)->text, "008");
+    EXPECT_TRUE(dialog.control(kRadio17x9)->checked);
     EXPECT_EQ(Bytes(), original);
-    dialog.moveTrackbar(201, -5);
-    EXPECT_EQ(dialog.control(231)->text, "-05");
+    dialog.moveTrackbar(kTrackbar1, -5);
+    EXPECT_EQ(dialog.control(kEdit1)->text, "-05");
     // A negative level is stricter for white: 200 < 198 (the halved 17x9 mean) + 5.
     EXPECT_EQ(test::Rgb(editor.document(), 3, 3), 0u);
-    dialog.click(350);
+    dialog.click(kRadio9x9);
     EXPECT_EQ(editor.state().effects.windowChoice, effects::WindowChoice::Square9);
-    dialog.moveTrackbar(201, 8);
+    dialog.moveTrackbar(kTrackbar1, 8);
     EXPECT_EQ(test::Rgb(editor.document(), 12, 10), 0u);       // 0 < 197 - 8
     EXPECT_EQ(test::Rgb(editor.document(), 3, 3), 0xFFFFFFu);  // 200 >= 200 - 8
-    dialog.click(212);
+    dialog.click(kCancelId);
     EXPECT_EQ(Bytes(), original);
 
     // Below 17 x 17 the means have no room: the command says so and takes
@@ -157,7 +158,7 @@ TEST_F(EffectCommandsTest, EngraveDialogSession) {
     Use(Colourful(16, 30));
     editor.dispatch(CommandId::Negative);
     const std::vector<uint8_t> negated = Bytes();
-    host.scripts["GRAVUR"] = {{DialogStep::Click, 352, 0}, {DialogStep::Click, 211, 0}};
+    host.scripts["GRAVUR"] = {{DialogStep::Click, kRadio17x17, 0}, {DialogStep::Click, kOkId, 0}};
     editor.dispatch(CommandId::Engrave);
     EXPECT_EQ(Bytes(), negated);
     ASSERT_EQ(host.messages.size(), 1u);
@@ -286,10 +287,10 @@ TEST_F(EffectCommandsTest, EffectsOnASelectionEqualTheEffectOnTheCutBox) {
         Use(Colourful(24, 18));
         run({"tool:rectangle-select", "drag:5,4,14,11"});
         DialogModel dialog = Open(kToneCommand);
-        dialog.moveTrackbar(201, 90);
-        dialog.moveTrackbar(201, 70);
+        dialog.moveTrackbar(kTrackbar1, 90);
+        dialog.moveTrackbar(kTrackbar1, 70);
         EXPECT_EQ(test::Rgb(editor.document(), 7, 9), test::Rgb(toned(70).view(), 2, 3));
-        dialog.click(ok ? 211 : 212);
+        dialog.click(ok ? kOkId : kCancelId);
         run({"tool:pencil"});
         const core::BmpImage box = ok ? toned(70) : cutBox();
         for (uint32_t r = 6; r <= 13; ++r)
@@ -333,12 +334,15 @@ TEST_F(EffectCommandsTest, CliOpsMatchTheDialogRoute) {
         {"tone:70,30,50,2",
          CommandId::Adjust,
          "CONTROLS",
-         {{DialogStep::Trackbar, 204, 2},
-          {DialogStep::Trackbar, 201, 70},
-          {DialogStep::Trackbar, 202, 30},
-          {DialogStep::Trackbar, 203, 50}}},
-        {"threshold:90", CommandId::Threshold, "POROG", {{DialogStep::Trackbar, 201, 90}}},
-        {"engrave:3,-7", CommandId::Engrave, "GRAVUR", {{DialogStep::Click, 352, 0}, {DialogStep::Trackbar, 201, -7}}},
+         {{DialogStep::Trackbar, kChannelUpDown, 2},
+          {DialogStep::Trackbar, kTrackbar1, 70},
+          {DialogStep::Trackbar, kTrackbar2, 30},
+          {DialogStep::Trackbar, kTrackbar3, 50}}},
+        {"threshold:90", CommandId::Threshold, "POROG", {{DialogStep::Trackbar, kTrackbar1, 90}}},
+        {"engrave:3,-7",
+         CommandId::Engrave,
+         "GRAVUR",
+         {{DialogStep::Click, kRadio17x17, 0}, {DialogStep::Trackbar, kTrackbar1, -7}}},
         {"enhance", CommandId::ColourEnhance, "", {}},
         {"blur:4", CommandId::BlurVeryStrong, "", {}},
     };
@@ -346,7 +350,7 @@ TEST_F(EffectCommandsTest, CliOpsMatchTheDialogRoute) {
         ASSERT_EQ(cli({"apply", in, "-o", out, route.op}), 0) << route.op;
         editor.install(test::ReadBmp24(in), InstallKind::Open);
         DialogScript script = route.script;
-        script.push_back({DialogStep::Click, 211, 0});
+        script.push_back({DialogStep::Click, kOkId, 0});
         host.scripts[route.dialog] = script;
         editor.dispatch(route.id);
         EXPECT_TRUE(test::SamePixels(editor.document(), test::ReadBmp24(out).view())) << route.op;

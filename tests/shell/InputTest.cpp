@@ -230,7 +230,7 @@ TEST_F(InputTest, WithADocumentOnlyTheSegmentItemsWaitForSegments) {
         const bool segmentItem = c.id == CommandId::SvgExport || c.id == CommandId::SegmentSelect;
         EXPECT_EQ(IsEnabled(editor, c.id), !segmentItem) << ToInt(c.id);
     }
-    host.scripts["SEGMENT2"] = {{DialogStep::Click, 211}};
+    host.scripts["SEGMENT2"] = {{DialogStep::Click, kOkId}};
     editor.dispatch(CommandId::SegmentMedianCut);
     EXPECT_TRUE(segmentItemsEnabled());
     editor.dispatch(CommandId::Barcode);

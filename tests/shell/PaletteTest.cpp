@@ -115,7 +115,7 @@ TEST_F(PaletteTest, TextAndCurveChooseNoToolAndLeaveTheView) {
 
 TEST_F(PaletteTest, TheZoomToolOpensTheZoomDialogInTheSourceView) {
     Install(50, 50);
-    host.scripts["CONTROLS3"] = {{DialogStep::Click, 250}, {DialogStep::Click, 258}};
+    host.scripts["CONTROLS3"] = {{DialogStep::Click, ZoomRadio(1)}, {DialogStep::Click, kZoomOkId}};
     ChooseTool(editor, 7, tools);
     EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"CONTROLS3"});
     EXPECT_EQ(state().viewMode, CommandId::SourceView);

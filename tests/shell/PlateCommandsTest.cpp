@@ -175,7 +175,7 @@ TEST_F(PlateCommandsTest, StatusFieldsUndoAndTheSegmentationLeft) {
     SegmentPickAt(editor, x, r);
     EXPECT_NE(editor.segments().selected, 0u);
 
-    host.scripts["POGRESH"] = {{DialogStep::Trackbar, 201, 2}, {DialogStep::Click, 211, 0}};
+    host.scripts["POGRESH"] = {{DialogStep::Trackbar, kTrackbar1, 2}, {DialogStep::Click, kOkId, 0}};
     editor.dispatch(CommandId::SvgExport);
     EXPECT_EQ(host.dialogsRun.back(), "POGRESH");
     EXPECT_NE(ReadText(dir.file("E154KO41.svg")).find("<svg"), std::string::npos);

@@ -79,8 +79,8 @@ DialogStep Trackbar(int id, int value) {
 DialogStep Click(int id) {
     return {DialogStep::Click, id, 0};
 }
-const DialogStep kOk = Click(211);
-const DialogStep kCancel = Click(212);
+const DialogStep kOk = Click(kOkId);
+const DialogStep kCancel = Click(kCancelId);
 const DialogStep kCloseBox = {DialogStep::CloseBox, 0, 0};
 
 class SegmentCommandsTest : public ::testing::Test {
@@ -113,18 +113,18 @@ protected:
     }
     void Palette(DialogScript script) { Run(CommandId::Palette, "PALITRA", std::move(script)); }
     void Segment8(int tolerance, int repetitions) {
-        Run(CommandId::Segment8, "SEGMENT1", {Trackbar(201, tolerance), Trackbar(202, repetitions), kOk});
+        Run(CommandId::Segment8, "SEGMENT1", {Trackbar(kTrackbar1, tolerance), Trackbar(kTrackbar2, repetitions), kOk});
     }
     void SegmentMedian(int colours, int minimum, bool x10 = false) {
-        DialogScript script{Trackbar(201, colours), Trackbar(202, minimum)};
-        if (x10) script.push_back(Click(205));
+        DialogScript script{Trackbar(kTrackbar1, colours), Trackbar(kTrackbar2, minimum)};
+        if (x10) script.push_back(Click(kButtonX10));
         script.push_back(kOk);
         Run(CommandId::SegmentMedianCut, "SEGMENT2", script);
     }
     // Answers whichever SVG dialog the export opens with `value` and OK.
     void Svg(int value) {
-        host.scripts["SEG_MIN"] = {Trackbar(201, value), kOk};
-        host.scripts["POGRESH"] = {Trackbar(201, value), kOk};
+        host.scripts["SEG_MIN"] = {Trackbar(kTrackbar1, value), kOk};
+        host.scripts["POGRESH"] = {Trackbar(kTrackbar1, value), kOk};
         editor.dispatch(CommandId::SvgExport);
     }
     SegmentState& seg() { return editor.state().segment; }
@@ -150,7 +150,7 @@ TEST_F(SegmentCommandsTest, PaletteRecoloursToTheRequestedNumberOfColours) {
         });
     };
     Install(three());
-    Palette({Trackbar(201, 3), kOk});
+    Palette({Trackbar(kTrackbar1, 3), kOk});
     EXPECT_EQ(Colours(editor.document()), (std::set<uint32_t>{0xFC0000, 0xC01008, 0x0000FC}));
     EXPECT_EQ(host.statusLog, (Log{{11, "T(ms)=7"}}));
     EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"PALITRA"});
@@ -158,7 +158,7 @@ TEST_F(SegmentCommandsTest, PaletteRecoloursToTheRequestedNumberOfColours) {
     EXPECT_GE(host.repaints, 1);
 
     Install(three());
-    Palette({Trackbar(201, 2), kOk});
+    Palette({Trackbar(kTrackbar1, 2), kOk});
     EXPECT_EQ(Colours(editor.document()).size(), 2u);
     EXPECT_EQ(test::Rgb(editor.document(), 8, 0), 0x0000FCu);  // blue, the largest difference, stays apart
 }
@@ -167,21 +167,21 @@ TEST_F(SegmentCommandsTest, PaletteRecoloursToTheRequestedNumberOfColours) {
 // their low bits go), where the trackbar's largest value, 32, merges 8.
 TEST_F(SegmentCommandsTest, Palette256KeepsEveryCell) {
     Install(ManyColours(40));
-    Palette({Click(205)});
+    Palette({Click(kButton256)});
     std::set<uint32_t> expected;
     for (uint32_t c : Colours(ManyColours(40).view())) expected.insert(c & 0xFCFCFC);
     EXPECT_EQ(Colours(editor.document()), expected);
     EXPECT_EQ(host.statusLog, (Log{{11, "T(ms)=7"}}));
 
     Install(ManyColours(40));
-    Palette({Trackbar(201, 32), kOk});
+    Palette({Trackbar(kTrackbar1, 32), kOk});
     EXPECT_EQ(Colours(editor.document()).size(), 32u);
 }
 
 // "Отмена" and the close box leave the picture, the status bar and the mode
 // alone; the picture is repainted and the command still releases the tool.
 TEST_F(SegmentCommandsTest, PaletteCancelAndCloseBoxChangeNothing) {
-    for (const DialogScript& script : {DialogScript{Trackbar(201, 2), kCancel}, DialogScript{kCloseBox}}) {
+    for (const DialogScript& script : {DialogScript{Trackbar(kTrackbar1, 2), kCancel}, DialogScript{kCloseBox}}) {
         Install(ManyColours(40));
         seg().segmentMode = SegmentMode::MedianCut;
         editor.state().toolMode = tool::Pencil;
@@ -199,7 +199,7 @@ TEST_F(SegmentCommandsTest, PaletteCancelAndCloseBoxChangeNothing) {
 TEST_F(SegmentCommandsTest, UndoAfterPaletteRestoresThePicture) {
     Install(ManyColours(40));
     const std::vector<uint8_t> before = Bytes();
-    Palette({Trackbar(201, 2), kOk});
+    Palette({Trackbar(kTrackbar1, 2), kOk});
     ASSERT_FALSE(test::SameBytes(before, Bytes()));
     editor.dispatch(CommandId::Undo);
     EXPECT_TRUE(test::SameBytes(before, Bytes()));
@@ -247,7 +247,7 @@ TEST_F(SegmentCommandsTest, SegmentEightUsesTheDialogValues) {
 TEST_F(SegmentCommandsTest, SegmentEightCancelChangesNothing) {
     Install(Noisy(20, 12));
     const std::vector<uint8_t> before = Bytes();
-    Run(CommandId::Segment8, "SEGMENT1", {Trackbar(201, 9), kCancel});
+    Run(CommandId::Segment8, "SEGMENT1", {Trackbar(kTrackbar1, 9), kCancel});
     EXPECT_TRUE(test::SameBytes(before, Bytes()));
     EXPECT_TRUE(host.statusLog.empty());
     EXPECT_FALSE(editor.segmentationPresent());
@@ -474,7 +474,7 @@ TEST_F(SegmentCommandsTest, SvgCancelWritesNothing) {
     Install(Halves(8, 6, 0x000000, 0xFFFFFF));
     SegmentMedian(2, 0);
     Forget();
-    host.scripts["POGRESH"] = {Trackbar(201, 3), kCancel};
+    host.scripts["POGRESH"] = {Trackbar(kTrackbar1, 3), kCancel};
     editor.dispatch(CommandId::SvgExport);
     EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"POGRESH"});
     EXPECT_TRUE(host.statusLog.empty());
@@ -683,13 +683,13 @@ TEST_F(SegmentCliTest, OpsMatchTheDialogRoute) {
         editor.state().currentFilePath = dir.file("route.bmp");
         editor.install(test::ReadBmp24(in), InstallKind::Open);
         if (ops[0][7] == '8') {
-            host.scripts["SEGMENT1"] = {Trackbar(201, 3), Trackbar(202, 4), kOk};
+            host.scripts["SEGMENT1"] = {Trackbar(kTrackbar1, 3), Trackbar(kTrackbar2, 4), kOk};
             editor.dispatch(CommandId::Segment8);
-            host.scripts["SEG_MIN"] = {Trackbar(201, 7), kOk};
+            host.scripts["SEG_MIN"] = {Trackbar(kTrackbar1, 7), kOk};
         } else {
-            host.scripts["SEGMENT2"] = {Trackbar(201, 5), Trackbar(202, 2), Click(205), kOk};
+            host.scripts["SEGMENT2"] = {Trackbar(kTrackbar1, 5), Trackbar(kTrackbar2, 2), Click(kButtonX10), kOk};
             editor.dispatch(CommandId::SegmentMedianCut);
-            host.scripts["POGRESH"] = {Trackbar(201, 3), kOk};
+            host.scripts["POGRESH"] = {Trackbar(kTrackbar1, 3), kOk};
         }
         editor.dispatch(CommandId::SvgExport);
         EXPECT_TRUE(test::SamePixels(editor.document(), test::ReadBmp24(dir.file("out.bmp")).view())) << ops[0];

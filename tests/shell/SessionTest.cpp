@@ -41,22 +41,24 @@ protected:
     // them end in Cancel or the close box. Returns whether it took a snapshot.
     bool RandomCommand(std::mt19937& random) {
         const auto pick = [&](int n) { return int(random() % uint32_t(n)); };
-        const DialogStep ok{DialogStep::Click, 211, 0};
-        const DialogStep ending = pick(5) == 0 ? DialogStep{DialogStep::Click, 212, 0} : ok;
+        const DialogStep ok{DialogStep::Click, kOkId, 0};
+        const DialogStep ending = pick(5) == 0 ? DialogStep{DialogStep::Click, kCancelId, 0} : ok;
         switch (pick(14)) {
             case 0:
-                host.scripts["SEGMENT1"] = {
-                    {DialogStep::Trackbar, 201, 1 + pick(8)}, {DialogStep::Trackbar, 202, 1 + pick(3)}, ending};
+                host.scripts["SEGMENT1"] = {{DialogStep::Trackbar, kTrackbar1, 1 + pick(8)},
+                                            {DialogStep::Trackbar, kTrackbar2, 1 + pick(3)},
+                                            ending};
                 editor.dispatch(CommandId::Segment8);
                 return true;
             case 1:
-                host.scripts["SEGMENT2"] = {
-                    {DialogStep::Trackbar, 201, 2 + pick(7)}, {DialogStep::Trackbar, 202, pick(6)}, ending};
+                host.scripts["SEGMENT2"] = {{DialogStep::Trackbar, kTrackbar1, 2 + pick(7)},
+                                            {DialogStep::Trackbar, kTrackbar2, pick(6)},
+                                            ending};
                 editor.dispatch(CommandId::SegmentMedianCut);
                 return true;
             case 2:
-                host.scripts["PALITRA"] = {{DialogStep::Trackbar, 201, 2 + pick(10)},
-                                           pick(4) == 0 ? DialogStep{DialogStep::Click, 205, 0} : ending};
+                host.scripts["PALITRA"] = {{DialogStep::Trackbar, kTrackbar1, 2 + pick(10)},
+                                           pick(4) == 0 ? DialogStep{DialogStep::Click, kButton256, 0} : ending};
                 editor.dispatch(CommandId::Palette);
                 return true;
             case 3:
@@ -66,7 +68,7 @@ protected:
                 editor.dispatch(CommandId::Text);
                 return true;
             case 5:
-                host.scripts["SEG_MIN"] = host.scripts["POGRESH"] = {{DialogStep::Trackbar, 201, pick(6)}, ok};
+                host.scripts["SEG_MIN"] = host.scripts["POGRESH"] = {{DialogStep::Trackbar, kTrackbar1, pick(6)}, ok};
                 editor.dispatch(CommandId::SvgExport);
                 return false;
             case 6: {
@@ -101,20 +103,21 @@ protected:
             // The previewing dialogs; "Отмена" of CONTROLS and GRAVUR takes
             // their step back again.
             case 11:
-                host.scripts["CONTROLS"] = {{DialogStep::Trackbar, 204, pick(4)},
-                                            {DialogStep::Trackbar, 201, pick(101)},
-                                            {DialogStep::Trackbar, 202, pick(101)},
-                                            {DialogStep::Trackbar, 203, 40 + pick(21)},
+                host.scripts["CONTROLS"] = {{DialogStep::Trackbar, kChannelUpDown, pick(4)},
+                                            {DialogStep::Trackbar, kTrackbar1, pick(101)},
+                                            {DialogStep::Trackbar, kTrackbar2, pick(101)},
+                                            {DialogStep::Trackbar, kTrackbar3, 40 + pick(21)},
                                             pick(4) == 0 ? DialogStep{DialogStep::CloseBox, 0, 0} : ending};
                 editor.dispatch(CommandId::Adjust);
                 return true;
             case 12:
-                host.scripts["POROG"] = {{DialogStep::Trackbar, 201, pick(256)}, ending};
+                host.scripts["POROG"] = {{DialogStep::Trackbar, kTrackbar1, pick(256)}, ending};
                 editor.dispatch(CommandId::Threshold);
                 return true;
             default:
-                host.scripts["GRAVUR"] = {
-                    {DialogStep::Click, 350 + pick(3), 0}, {DialogStep::Trackbar, 201, pick(41) - 10}, ending};
+                host.scripts["GRAVUR"] = {{DialogStep::Click, kRadio9x9 + pick(3), 0},
+                                          {DialogStep::Trackbar, kTrackbar1, pick(41) - 10},
+                                          ending};
                 editor.dispatch(CommandId::Engrave);
                 return true;
         }
@@ -133,7 +136,7 @@ TEST_F(SessionTest, MixedCommandsNeverFaultAndUndoLeadsBackToTheStart) {
         editor.install(Blocks(width, height, random), InstallKind::Open);
         const std::vector<uint8_t> start = Bytes();
         // The first command takes the first snapshot; later ones may not.
-        host.scripts["SEGMENT2"] = {{DialogStep::Click, 211, 0}};
+        host.scripts["SEGMENT2"] = {{DialogStep::Click, kOkId, 0}};
         editor.dispatch(CommandId::SegmentMedianCut);
         int snapshots = 1;
         while (snapshots < 12) {
@@ -169,7 +172,7 @@ TEST_F(SessionTest, NewThenASnapshotThenUndoAndRedo) {
 // was chosen still works: a command leaves the tool's action bit alone.
 TEST_F(SessionTest, ToolsStillWorkAfterCommands) {
     Install(30, 20);
-    host.scripts["SEGMENT2"] = {{DialogStep::Click, 211, 0}};
+    host.scripts["SEGMENT2"] = {{DialogStep::Click, kOkId, 0}};
     editor.dispatch(CommandId::SegmentMedianCut);
     editor.dispatch(CommandId::SegmentSelect);
     for (CommandId id : {CommandId::Text, CommandId::Undo, CommandId::Redo}) {

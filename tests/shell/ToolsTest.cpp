@@ -14,8 +14,9 @@ protected:
                                            return x >= 10 && x < 20 && r >= 10 && r < 20 ? 0x000000u : 0xFFFFFFu;
                                        }),
                        InstallKind::Open);
-        host.scripts["SEGMENT2"] = {
-            {DialogStep::Trackbar, 201, 2}, {DialogStep::Trackbar, 202, 0}, {DialogStep::Click, 211, 0}};
+        host.scripts["SEGMENT2"] = {{DialogStep::Trackbar, kTrackbar1, 2},
+                                    {DialogStep::Trackbar, kTrackbar2, 0},
+                                    {DialogStep::Click, kOkId, 0}};
         editor.dispatch(CommandId::SegmentMedianCut);
         editor.dispatch(CommandId::SegmentSelect);
     }

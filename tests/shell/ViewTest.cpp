@@ -333,7 +333,7 @@ class ZoomTest : public ShellFixture {};
 TEST_F(ZoomTest, TheCommandSwitchesToTheSourceViewAndRadiosActAtOnce) {
     Install(300, 300);
     ASSERT_EQ(state().viewMode, CommandId::Preview);
-    host.scripts["CONTROLS3"] = {{DialogStep::Click, 253}, {DialogStep::Click, 258}};
+    host.scripts["CONTROLS3"] = {{DialogStep::Click, ZoomRadio(4)}, {DialogStep::Click, kZoomOkId}};
     const int repaintsBefore = host.repaints;
     editor.dispatch(CommandId::Zoom);
     EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"CONTROLS3"});
@@ -350,10 +350,10 @@ TEST_F(ZoomTest, TheDialogOpensOnTheCurrentZoomAndKeepsOneRadioChecked) {
     state().zoomIndex = 6;
     DialogModel dialog(*kZoomCommand.form, &editor, kZoomCommand.hooks);
     dialog.open();
-    for (int id = 250; id <= 257; ++id) EXPECT_EQ(dialog.control(id)->checked, id == 255) << id;
-    EXPECT_FALSE(dialog.click(257));  // stays open
+    for (int zoom = 1; zoom <= 8; ++zoom) EXPECT_EQ(dialog.control(ZoomRadio(zoom))->checked, zoom == 6) << zoom;
+    EXPECT_FALSE(dialog.click(ZoomRadio(8)));  // stays open
     EXPECT_EQ(state().zoomIndex, 8);
-    for (int id = 250; id <= 257; ++id) EXPECT_EQ(dialog.control(id)->checked, id == 257) << id;
+    for (int zoom = 1; zoom <= 8; ++zoom) EXPECT_EQ(dialog.control(ZoomRadio(zoom))->checked, zoom == 8) << zoom;
     EXPECT_TRUE(dialog.closeBox());
     EXPECT_EQ(dialog.end(), DialogEnd::CloseBox);
     EXPECT_EQ(state().zoomIndex, 8);  // the close box keeps the zoom
