@@ -14,13 +14,8 @@ cp "$source_dir"/data/bases/BazaDan*.zdb "$work/bin/"
 cli=$work/bin/zorva-cli
 export QT_QPA_PLATFORM=offscreen
 
-passed=0
-failed=0
-check() {  # NAME COMMAND...: passes when the command succeeds
-  local name=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+# shellcheck source=tests/app/check.sh
+source "$source_dir/tests/app/check.sh"
 
 "$cli" convert "$source_dir/tests/samples/plates/A495OE06.jpg" "$work/photo.bmp" || exit 1
 
@@ -100,5 +95,4 @@ parallel_folders() {
 }
 check "plates in parallel folders" parallel_folders
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

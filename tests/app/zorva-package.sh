@@ -12,13 +12,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen
 
-passed=0
-failed=0
-check() {  # NAME COMMAND...: passes when the command succeeds
-  local name=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+# shellcheck source=tests/app/check.sh
+source "$source_dir/tests/app/check.sh"
 
 # ---- build ----
 # The package goes to the test's own folder; the build folder keeps no trace of the run.
@@ -184,5 +179,4 @@ snapshots_in_cache() {
 }
 check "snapshots under ~/.cache/zorva, none in the installed tree" snapshots_in_cache
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary
