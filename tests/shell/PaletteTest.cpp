@@ -1,7 +1,14 @@
-// The tool palette: hover indices and labels, tool choice and its after-steps; the status-bar fields.
+// The tool palette: hover indices and labels, each button's tool at work, tool choice and its after-steps; the
+// status-bar fields.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
+#include <set>
+
+#include "shell/input/Gesture.h"
 #include "shell/input/Input.h"
+#include "shell/input/Tools.h"
 #include "shell/view/Palette.h"
 #include "tests/shell/ShellFixture.h"
 
@@ -25,22 +32,6 @@ TEST(Palette, HoverIndicesAtTheButtonEdges) {
     EXPECT_EQ(HoverIndex(349), 14);
     EXPECT_EQ(HoverIndex(350), 0);
     EXPECT_EQ(HoverIndex(-1), 0);
-}
-
-TEST(Palette, ToolTableLabelsAndValues) {
-    const std::pair<std::string_view, uint16_t> expected[kToolCount] = {
-        {"Выделение", 0x401},    {"Выделение", 0x600}, {"Выделение", 0x500},  {"Стирание", 0x8},     {"Заливка", 0x20},
-        {"Выбор цвета", 0x4000}, {"Масштаб", 0},       {"Карандаш", 0x1},     {"Кисть", 0x10},       {"Текст", 0},
-        {"Прямая", 0x80},        {"Кривая", 0},        {"Прямоугол.", 0x100}, {"Многоугол.", 0x200},
-    };
-    ASSERT_EQ(Tools().size(), size_t(kToolCount));
-    for (int k = 1; k <= kToolCount; ++k) {
-        EXPECT_EQ(Tool(k).label, expected[k - 1].first) << k;
-        EXPECT_EQ(Tool(k).toolMode, expected[k - 1].second) << k;
-        EXPECT_EQ(int(Tool(k).kind), k);
-    }
-    EXPECT_EQ(ToolLabelRect(1), (Rect{30, 10, 70, 15}));
-    EXPECT_EQ(ToolLabelRect(14), (Rect{30, 335, 70, 15}));
 }
 
 TEST(StatusBar, FieldEdgesAndColourOrders) {
@@ -142,6 +133,103 @@ TEST_F(PaletteTest, AClickOnTheStripChoosesTheHoveredButton) {
     MouseMove(editor, 10, 360, false, tools);
     LeftButtonDown(editor, 10, tools);
     EXPECT_EQ(state().palette.chosen, 3);
+}
+
+// What a drag across the picture did: the pixels that changed and the
+// colours they took.
+struct Outcome {
+    size_t changed = 0;
+    std::set<uint32_t> colours;
+};
+
+// Each button of the strip, clicked as a user clicks it, chooses the tool
+// that then acts on a grey picture under a drag from (5, 5) to (30, 20): the
+// pens draw in the drawing colour (the pencil and the line one pixel per
+// column, the brush wider), the eraser in white, the fill floods, the
+// rectangle draws its outline, the picker takes the colour, the selection
+// tools select, the zoom opens its dialog; text and curve do nothing yet.
+TEST_F(PaletteTest, EachButtonChoosesTheToolThatThenActsOnThePicture) {
+    constexpr uint32_t kGrey = 0x808080, kRed = 0xFF0000, kWhite = 0xFFFFFF;
+    std::string why;
+    const std::optional<Gesture> drag = ParseGesture("drag:5,5,30,20", why);
+    ASSERT_TRUE(drag) << why;
+    EditorTools editorTools;
+    for (int k = 1; k <= kToolCount; ++k) {
+        editor.install(test::MakeSolid(40, 30, kGrey), InstallKind::Open);
+        state().drawRed = 0xFF;
+        state().drawGreen = state().drawBlue = 0;
+        host.dialogsRun.clear();
+        host.scripts["CONTROLS3"] = {{DialogStep::Click, kZoomOkId}};
+        MouseMove(editor, 10, kToolButtonSize * (k - 1) + 12, false, editorTools);
+        LeftButtonDown(editor, 10, editorTools);
+        ASSERT_EQ(state().palette.chosen, k);
+        PerformGesture(editor, *drag, editorTools);
+        const ToolKind kind = ToolKind(k);
+        if (kind == ToolKind::Rectangle) {
+            EXPECT_TRUE(CommitRectangle(editor));
+        }
+        Outcome out;
+        const core::BmpView d = editor.document();
+        for (uint32_t r = 0; r < d.height(); ++r)
+            for (uint32_t x = 0; x < d.width(); ++x)
+                if (d.at(x, r) != kGrey) {
+                    ++out.changed;
+                    out.colours.insert(d.at(x, r));
+                }
+        const std::set<uint32_t> red{kRed};
+        const uint16_t mode = state().toolMode;
+        switch (kind) {
+            case ToolKind::Pencil:
+            case ToolKind::Line:
+                EXPECT_EQ(out.changed, 26u) << k;  // 26 columns, one pixel each
+                EXPECT_EQ(out.colours, red) << k;
+                break;
+            case ToolKind::Polygon:
+                EXPECT_EQ(out.changed, 26u) << k;  // the first edge, the polygon still open
+                EXPECT_EQ(out.colours, red) << k;
+                EXPECT_TRUE(mode & tool::ActionUnderWay) << k;
+                break;
+            case ToolKind::Brush:
+                EXPECT_GT(out.changed, 4 * 26u) << k;
+                EXPECT_EQ(out.colours, red) << k;
+                break;
+            case ToolKind::Eraser:
+                EXPECT_GT(out.changed, 4 * 26u) << k;
+                EXPECT_EQ(out.colours, std::set<uint32_t>{kWhite}) << k;
+                break;
+            case ToolKind::Rectangle:
+                EXPECT_EQ(out.changed, 2 * 26u + 2 * 14u) << k;  // the edges of 26 x 16
+                EXPECT_EQ(out.colours, red) << k;
+                break;
+            case ToolKind::Fill:
+                EXPECT_EQ(out.changed, 40u * 30u) << k;
+                EXPECT_EQ(out.colours, red) << k;
+                break;
+            case ToolKind::ColourPicker:
+                EXPECT_EQ(out.changed, 0u) << k;
+                EXPECT_EQ((std::array{state().drawRed, state().drawGreen, state().drawBlue}),
+                          (std::array<uint8_t, 3>{0x80, 0x80, 0x80}))
+                    << k;
+                break;
+            case ToolKind::FreehandSelection:
+            case ToolKind::RectangleSelection:
+                EXPECT_EQ(mode, tool::SelectionOutlined) << k;
+                break;
+            case ToolKind::PolygonSelection:
+                EXPECT_EQ(mode, tool::PolygonSelection | tool::ActionUnderWay) << k;
+                break;
+            case ToolKind::Zoom:
+                EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"CONTROLS3"}) << k;
+                [[fallthrough]];
+            case ToolKind::Text:
+            case ToolKind::Curve:
+                EXPECT_EQ(out.changed, 0u) << k;
+                EXPECT_EQ(mode, tool::None) << k;
+                break;
+        }
+        // Whatever is under way ends before the next tool is chosen.
+        RightButtonDown(editor, editorTools);
+    }
 }
 
 }  // namespace
