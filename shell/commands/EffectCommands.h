@@ -38,11 +38,17 @@ void PencilSoftCommand(Editor& editor);
 // 40016 "Настройка": dialog CONTROLS, brightness and contrast per channel
 // previewed on the target; "Отмена" brings the target back.
 extern const DialogCommand kToneCommand;
+// CONTROLS's up-down arrows of the channel, below its three trackbars.
+inline constexpr int kChannelUpDown = 204;
 // 40026 "Порог": dialog POROG, black and white at a luminance level,
 // previewed on the whole picture.
 extern const DialogCommand kThresholdCommand;
 // 40083 "Гравюра": dialog GRAVUR, the adaptive threshold previewed on the
 // whole picture.
 extern const DialogCommand kEngraveCommand;
+// GRAVUR's window radios.
+inline constexpr int kRadio9x9 = 350;
+inline constexpr int kRadio17x9 = 351;
+inline constexpr int kRadio17x17 = 352;
 
 }  // namespace zorva::shell

@@ -13,6 +13,10 @@ class Editor;
 // 40077 "цветовая палитра": dialog PALITRA, then median cut recolouring the
 // picture; field 11 shows the time.
 extern const DialogCommand kPaletteCommand;
+// PALITRA's "256" and SEGMENT2's scale buttons "x10" and "x1".
+inline constexpr int kButton256 = 205;
+inline constexpr int kButtonX10 = 205;
+inline constexpr int kButtonX1 = 206;
 // 40021 "8-связная сегментация": dialog SEGMENT1, then SegmentEight; SegmentMode 1.
 extern const DialogCommand kSegmentEightCommand;
 // 40080 "4-связная медианного среза": dialog SEGMENT2, then SegmentMedianCut;

@@ -13,6 +13,12 @@ class Editor;
 // leaving the dialog open; "OK" (kZoomOkId) and the close box end it with a
 // repaint. There is no Cancel.
 extern const DialogCommand kZoomCommand;
+// CONTROLS3's radios, one per zoom step from "25%" (ZoomIndex 1) to "1600%"
+// (ZoomIndex 8), and its OK.
+constexpr int ZoomRadio(int zoomIndex) {
+    return 250 + zoomIndex - 1;
+}
+inline constexpr int kZoomOkId = 258;
 // 40004 "&Масштаб" and the zoom tool.
 void OpenZoomDialog(Editor& editor);
 

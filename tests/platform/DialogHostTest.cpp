@@ -9,6 +9,7 @@
 
 #include "platform/QtDialogHost.h"
 #include "shell/Editor.h"
+#include "shell/commands/EffectCommands.h"
 #include "shell/commands/WindowCommands.h"
 #include "shell/dialogs/Dialog.h"
 #include "tests/support/FakeHost.h"

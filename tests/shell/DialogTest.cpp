@@ -1,6 +1,7 @@
 // The table-driven dialog model: values clamped, echoes and radios derived, buttons that set, end or cancel.
 #include <gtest/gtest.h>
 
+#include "shell/commands/EffectCommands.h"
 #include "shell/commands/SegmentCommands.h"
 #include "shell/dialogs/Dialog.h"
 #include "tests/shell/ShellFixture.h"

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "shell/commands/WindowCommands.h"
 #include "shell/input/Gesture.h"
 #include "shell/input/Input.h"
 #include "shell/input/Tools.h"

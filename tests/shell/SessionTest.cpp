@@ -8,6 +8,7 @@
 #include "shell/Messages.h"
 #include "shell/commands/BarcodeCommand.h"
 #include "shell/commands/CommandTable.h"
+#include "shell/commands/EffectCommands.h"
 #include "shell/commands/SegmentCommands.h"
 #include "shell/input/Input.h"
 #include "shell/input/Tools.h"
