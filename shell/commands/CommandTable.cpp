@@ -29,7 +29,6 @@ constexpr uint8_t S = Snapshot | NeedsDocument;
 constexpr uint8_t SB = Snapshot | ReleaseButton | NeedsDocument;
 constexpr uint8_t SBM = Snapshot | ReleaseButton | ToolOff | NeedsDocument;
 constexpr uint8_t BM = ReleaseButton | ToolOff | NeedsDocument;
-constexpr uint8_t C = Context;
 constexpr uint8_t K = OnSelection;
 constexpr uint8_t V = OnSelection | SettingOnly;
 
@@ -54,8 +53,8 @@ void NoTextRecognitionYet(Editor&) {}
 // operation are recognised and do nothing yet.
 constexpr CommandInfo kCommands[] = {
     // "&Файл"
-    {New, "&Создать", Keys(), C, NewCommand},
-    {Open, "&Открыть", Keys(Ctrl(vk::O)), C, OpenCommand},
+    {New, "&Создать", Keys(), 0, NewCommand},
+    {Open, "&Открыть", Keys(Ctrl(vk::O)), 0, OpenCommand},
     {Save, "&Записать", Keys(Ctrl(vk::S)), D, SaveCommand},
     // Nothing to close: the document stays until another replaces it.
     {Close, "&Закрыть", Keys(), D, [](Editor&) {}},
@@ -63,13 +62,13 @@ constexpr CommandInfo kCommands[] = {
     // "&Правка"
     {Undo, "&Отмена\tCtrl+Z", Keys(Ctrl(vk::Z)), D | K, UndoCommand, nullptr, "undo"},
     {Redo, "&Повтор\tCtrl+Y", Keys(Ctrl(vk::Y)), D | K, RedoCommand, nullptr, "redo"},
-    {Cut, "Вы&резать\tCtrl+X", Keys(Ctrl(vk::X)), D | C | K, CutCommand, nullptr, "cut"},
-    {Copy, "&Копировать\tCtrl+C", Keys(Ctrl(vk::C), Ctrl(vk::Insert)), D | C | K, CopyCommand, nullptr, "copy"},
-    {Paste, "&Вставить\tCtrl+V", Keys(Ctrl(vk::V), ShiftKey(vk::Insert)), D | C, PasteCommand, nullptr, "paste"},
-    {Delete, "&Удалить\tDelete", Keys(Plain(vk::Delete)), D | C | K, DeleteCommand, nullptr, "delete"},
-    {CutOut, "Выкроить", Keys(), D | C | K, CutOutCommand, nullptr, "cut-out"},
-    {Crop, "Обрезать", Keys(), D | C | K, CropCommand, nullptr, "crop"},
-    {SelectAll, "Выделить все", Keys(Ctrl(vk::A)), S | C, SelectAllCommand, nullptr, "select-all"},
+    {Cut, "Вы&резать\tCtrl+X", Keys(Ctrl(vk::X)), D | K, CutCommand, nullptr, "cut"},
+    {Copy, "&Копировать\tCtrl+C", Keys(Ctrl(vk::C), Ctrl(vk::Insert)), D | K, CopyCommand, nullptr, "copy"},
+    {Paste, "&Вставить\tCtrl+V", Keys(Ctrl(vk::V), ShiftKey(vk::Insert)), D, PasteCommand, nullptr, "paste"},
+    {Delete, "&Удалить\tDelete", Keys(Plain(vk::Delete)), D | K, DeleteCommand, nullptr, "delete"},
+    {CutOut, "Выкроить", Keys(), D | K, CutOutCommand, nullptr, "cut-out"},
+    {Crop, "Обрезать", Keys(), D | K, CropCommand, nullptr, "crop"},
+    {SelectAll, "Выделить все", Keys(Ctrl(vk::A)), S, SelectAllCommand, nullptr, "select-all"},
     {CopyMode, "Режим копирования", Keys(), V, ToggleCopyMode, nullptr, "copy-mode"},
     // "&Вид"
     {SourceView, "&Исходное изображение", Keys(), D | V, ShowSourceView},
@@ -90,17 +89,17 @@ constexpr CommandInfo kCommands[] = {
     {Grid16, "16пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 16, Grid16); }},
     {Grid32, "32пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 32, Grid32); }},
     {Grid64, "64пкс", Keys(), D | V, [](Editor& e) { SetGrid(e, 64, Grid64); }},
-    {Adjust, "Настройка", Keys(), D | C | K, nullptr, &kToneCommand, "tone"},
-    {Rotate, "Повернуть", Keys(), D | C | K, nullptr, &kRotateCommand, "rotate"},
+    {Adjust, "Настройка", Keys(), D | K, nullptr, &kToneCommand, "tone"},
+    {Rotate, "Повернуть", Keys(), D | K, nullptr, &kRotateCommand, "rotate"},
     // "&Эффекты"
-    {BlurLight, "легко", Keys(), SB | C | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Light); }, nullptr,
+    {BlurLight, "легко", Keys(), SB | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Light); }, nullptr,
      "blur:1"},
-    {BlurMedium, "средне", Keys(), SB | C | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Medium); }, nullptr,
+    {BlurMedium, "средне", Keys(), SB | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Medium); }, nullptr,
      "blur:2"},
-    {BlurStrong, "сильно", Keys(), SB | C | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Strong); }, nullptr,
+    {BlurStrong, "сильно", Keys(), SB | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::Strong); }, nullptr,
      "blur:3"},
-    {BlurVeryStrong, "очень сильно", Keys(), SB | C | K,
-     [](Editor& e) { BlurCommand(e, effects::BlurLevel::VeryStrong); }, nullptr, "blur:4"},
+    {BlurVeryStrong, "очень сильно", Keys(), SB | K, [](Editor& e) { BlurCommand(e, effects::BlurLevel::VeryStrong); },
+     nullptr, "blur:4"},
     {PencilHard, "Карандаш Т", Keys(), SBM, PencilHardCommand, nullptr, "pencil-hard"},
     {PencilSoft, "Карандаш М", Keys(), SBM, PencilSoftCommand, nullptr, "pencil-soft"},
     {Engrave, "Гравюра", Keys(), D, nullptr, &kEngraveCommand, "engrave"},
@@ -109,8 +108,8 @@ constexpr CommandInfo kCommands[] = {
     {ColourEnhance, "усиление цвета", Keys(), SBM, ColourEnhanceCommand, nullptr, "enhance"},
     {Sharpen, "резкость", Keys(), SBM, SharpenCommand, nullptr, "sharpen"},
     // Grey conversion takes its own snapshot, only for the whole picture.
-    {Greyscale, "Черно-белое", Keys(), D | C | K, GreyscaleCommand, nullptr, "grey"},
-    {Negative, "Негатив", Keys(), SB | C | K, NegativeCommand, nullptr, "negative"},
+    {Greyscale, "Черно-белое", Keys(), D | K, GreyscaleCommand, nullptr, "grey"},
+    {Negative, "Негатив", Keys(), SB | K, NegativeCommand, nullptr, "negative"},
     {Threshold, "Порог", Keys(), D, nullptr, &kThresholdCommand, "threshold"},
     // "&Сегментация"
     {Segment8, "&8-связная сегментация", Keys(), BM, nullptr, &kSegmentEightCommand, "segment8"},

@@ -18,7 +18,6 @@ namespace mark {
 inline constexpr uint8_t Snapshot = 0x1;        // S: an undo snapshot is taken before the operation
 inline constexpr uint8_t ReleaseButton = 0x2;   // B: the chosen palette button shows released afterwards
 inline constexpr uint8_t ToolOff = 0x4;         // M0: ToolMode := 0 afterwards
-inline constexpr uint8_t Context = 0x8;         // the item also appears in the context menus
 inline constexpr uint8_t NeedsDocument = 0x10;  // greyed while no document is open
 inline constexpr uint8_t NeedsSegments = 0x20;  // enabled only while a segmentation is present
 // The command keeps a selection on the picture, or acts on it itself; before
