@@ -25,9 +25,10 @@ struct InfoHeader {
 };
 
 // The info header at the start of `info`. Nothing when fewer than 40 bytes
-// are there, the header says it is smaller than 40 bytes (an OS/2 header,
-// which no reader of ours takes), the width is not above zero, or the height
-// is zero or INT32_MIN (a row count that cannot be turned round).
+// are there, the header says it is smaller than 40 bytes (an OS/2 header:
+// files with one are left to Qt's reader, and the clipboard never holds
+// one), the width is not above zero, or the height is zero or INT32_MIN (a
+// row count that cannot be turned round).
 std::optional<InfoHeader> ReadInfoHeader(std::span<const uint8_t> info);
 
 struct BmpFileHeader {
