@@ -1,6 +1,8 @@
 // The real main window offscreen: menus, menu rules, keys, mouse routing, palette, status bar, scroll bars, painting.
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -24,6 +27,7 @@
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
 #include "shell/commands/CommandTable.h"
+#include "shell/commands/PlateCommands.h"
 #include "shell/input/Gesture.h"
 #include "shell/input/Tools.h"
 #include "shell/view/Palette.h"
@@ -566,6 +570,105 @@ private slots:
         for (int i = 0; i < 12; ++i)
             host().rememberFile(Picture(4, 4, 0, 0, qPrintable(QStringLiteral("r%1.bmp").arg(i))));
         QCOMPARE(window->recentActions().size(), platform::kRecentFiles);
+    }
+
+    // ---- the folder run ----
+
+    // "На всех фото в папке" shows photo n of N in a progress dialog. Отмена
+    // pressed while a photo is read stops once that photo is done: the last
+    // photo is never loaded and no report is written, so an old
+    // "1avto_num.txt" stays as it was. Run to the end, the report is written.
+    void folderRunShowsProgressAndCancels() {
+        QDir folder(dir->path());
+        QVERIFY(folder.mkdir(QStringLiteral("photos")));
+        QVERIFY(folder.cd(QStringLiteral("photos")));
+        const QStringList names = {QStringLiteral("A001AA77.jpg"), QStringLiteral("B002BB77.jpg"),
+                                   QStringLiteral("C003CC77.jpg"), QStringLiteral("E004EE77.jpg")};
+        for (int i = 0; i < int(names.size()); ++i) {
+            QImage photo(64, 48, QImage::Format_RGB32);
+            photo.fill(QColor(40 * i, 90, 160));
+            QVERIFY(photo.save(folder.filePath(names[i]), "JPEG"));
+        }
+        const QString reportPath = folder.filePath(Text(shell::kPlateReportName));
+        const QByteArray oldReport = "an older report\r\n";
+        {
+            QFile old(reportPath);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(oldReport);
+        }
+        auto readReport = [&] {
+            QFile report(reportPath);
+            return report.open(QIODevice::ReadOnly) ? report.readAll() : QByteArray();
+        };
+        QVERIFY(window->openAtStart(folder.filePath(names[0]).toStdString()));
+
+        // Looks at the progress dialog each time the run lets events through
+        // (a zero timer fires on every pass, so no photo's label is missed),
+        // and presses Отмена on the first sight of photo `cancelAt`.
+        QStringList labels;
+        bool cancelPressed = false;
+        auto watch = [&](int cancelAt) {
+            auto* timer = new QTimer(window.get());
+            QObject::connect(timer, &QTimer::timeout, timer, [&, cancelAt] {
+                QProgressDialog* progress = host().progressDialog();
+                if (!progress || !progress->isVisible()) return;
+                const QString text = progress->labelText();
+                if (labels.isEmpty() || labels.last() != text) labels << text;
+                if (cancelAt == 0 || cancelPressed ||
+                    !text.startsWith(QStringLiteral("Фото %1 из %2").arg(cancelAt).arg(names.size())))
+                    return;
+                for (QPushButton* button : progress->findChildren<QPushButton*>())
+                    if (button->text() == QStringLiteral("Отмена")) {
+                        cancelPressed = true;
+                        button->click();
+                    }
+            });
+            timer->start(0);
+            return timer;
+        };
+
+        QTimer* timer = watch(2);
+        window->runCommand(CommandId::PlatesFolder);
+        delete timer;
+        QVERIFY(cancelPressed);
+        QVERIFY(!labels.isEmpty());
+        QCOMPARE(labels.first(), QStringLiteral("Фото 1 из 4: A001AA77.jpg"));
+        // Stopped at the second photo, before it was read or after: never
+        // beyond it.
+        const std::string stoppedAt = state().currentFilePath;
+        QVERIFY(stoppedAt == folder.filePath(names[0]).toStdString() ||
+                stoppedAt == folder.filePath(names[1]).toStdString());
+        QCOMPARE(state().documentPath, stoppedAt);
+        QVERIFY(!labels.last().startsWith(QStringLiteral("Фото 3")));
+        QCOMPARE(readReport(), oldReport);
+        // The command is over: the dialog gone, the pointer the user's own.
+        QVERIFY(!host().progressDialog());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(host().quietMessages().empty());
+
+        // The whole folder: every photo shown in turn, the last one stays,
+        // and the report replaces the old one with a line per photo.
+        labels.clear();
+        // The plate run may have painted the photo it stopped at.
+        if (state().unsavedChanges) AnswerQuestion(QStringLiteral("Нет"));
+        timer = watch(0);
+        window->runCommand(CommandId::PlatesFolder);
+        delete timer;
+        QStringList shown;
+        for (const QString& label : labels) {
+            const QString photo = label.section(u'\n', 0, 0);
+            if (shown.isEmpty() || shown.last() != photo) shown << photo;
+        }
+        QCOMPARE(
+            shown,
+            QStringList({QStringLiteral("Фото 1 из 4: A001AA77.jpg"), QStringLiteral("Фото 2 из 4: B002BB77.jpg"),
+                         QStringLiteral("Фото 3 из 4: C003CC77.jpg"), QStringLiteral("Фото 4 из 4: E004EE77.jpg")}));
+        QCOMPARE(state().documentPath, folder.filePath(names[3]).toStdString());
+        const QByteArray report = readReport();
+        QVERIFY(report != oldReport);
+        for (const QString& name : names) QVERIFY(report.contains(name.toLatin1()));
+        QVERIFY(!host().progressDialog());
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     // ---- wheel and pinch ----
