@@ -244,14 +244,43 @@ bool MainWindow::openAtStart(const std::string& path) {
     return false;
 }
 
+namespace {
+
+// The file dialog's type texts for folders and drives, which Qt 6 asks for
+// in the context QAbstractFileIconProvider: Debian's qtbase_ru (Qt 6.4) has
+// no such context, so a folder's type showed as "Folder" among Russian
+// columns. Consulted after qtbase_ru: a catalogue that has them wins.
+class FileTypeTranslator : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* /*disambiguation*/,
+                      int /*n*/) const override {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0) return {};
+        static const std::pair<const char*, const char*> kTexts[] = {
+            {"Folder", "Папка"}, {"File Folder", "Папка"}, {"Drive", "Диск"}, {"File", "Файл"}, {"%1 File", "Файл %1"},
+        };
+        for (const auto& [english, russian] : kTexts)
+            if (qstrcmp(source, english) == 0) return QString::fromUtf8(russian);
+        return {};
+    }
+};
+
+}  // namespace
+
 bool InstallRussianTranslation(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
     if (!translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }
+    // The translator installed last is asked first.
+    QCoreApplication::installTranslator(new FileTypeTranslator(&app));
     QCoreApplication::installTranslator(translator);
-    // Dates, sizes and numbers in the file dialog the Russian way too.
+    // Numbers and dates in Qt's own dialogs the Russian way too (the print
+    // dialog's margins, the file types). The window's own dialogs and status
+    // fields print and read their numbers without QLocale (whole numbers from
+    // the dialog models), so nothing of theirs changes.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     return true;
 }

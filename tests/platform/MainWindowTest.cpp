@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <QNativeGestureEvent>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
@@ -727,6 +729,38 @@ private slots:
         QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
         QCOMPARE(buttons.button(QDialogButtonBox::Open)->text(), QStringLiteral("Открыть"));
+
+        // Qt's file dialog as "Открыть" shows it: a folder's type, a file's
+        // size and the dates the Russian way too, not "Folder", "3.57 KiB" and
+        // "9 Dec 2026 18:48:31".
+        const QString picture = QString::fromStdString(Picture(40, 30, 0xFF0000, 0x0000FF));
+        QVERIFY(window->openAtStart(picture.toStdString()));
+        const QString folder = dir->filePath(QStringLiteral("sub"));
+        QVERIFY(QDir().mkdir(folder));
+        auto cell = [](QFileDialog* dialog, const QString& path, int column) {
+            const QAbstractProxyModel* shown = dialog->proxyModel();
+            const auto* files = shown ? qobject_cast<const QFileSystemModel*>(shown->sourceModel()) : nullptr;
+            return files ? shown->mapFromSource(files->index(path, column)).data().toString() : QString();
+        };
+        QString folderType, folderDate, pictureSize;
+        int looks = 0;
+        WhenShown<QFileDialog>(
+            [&](QFileDialog* dialog) {
+                folderType = cell(dialog, folder, 2);
+                folderDate = cell(dialog, folder, 3);
+                pictureSize = cell(dialog, picture, 1);
+                dialog->reject();
+            },
+            // Qt reads the details in a thread of its own: wait for them (or
+            // give up after a few seconds rather than hang).
+            [&](QFileDialog* dialog) { return !cell(dialog, folder, 2).isEmpty() || ++looks > 500; });
+        window->runCommand(CommandId::Open);
+        QCOMPARE(folderType, QStringLiteral("Папка"));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$")).match(folderDate).hasMatch(),
+            qPrintable(folderDate));
+        QCOMPARE(pictureSize, QStringLiteral("3,57 KiB"));  // as Qt writes it under ru_RU
+        QCOMPARE(state().documentPath, picture.toStdString());
     }
 
     void openAtStartFailsQuietlyWithTheMessage() {
