@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: built by cpack from the build folder, unpacked into a throw-away
-# root (never installed on the machine), its control fields and files checked, and the installed zorva-cli
+# root (never installed on the machine), its control fields, files and copyright checked, and the installed zorva-cli
 # run from there: it reads plates with the bases in the root's /usr/share/zorva and keeps its snapshots
 # in the user's cache folder, never beside itself.
 #   tests/app/zorva-package.sh BUILD
@@ -140,6 +140,44 @@ manual_pages() {
   done
 }
 check "manual pages" manual_pages
+
+# ---- copyright ----
+# The project's notice and each font the symbol bases are drawn from, named with its licence.
+copyright_file() {
+  local file=$root/usr/share/doc/zorva/copyright
+  cmp "$source_dir/packaging/copyright" "$file" || return 1
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$file" || return 1
+  grep -qx 'License: all-rights-reserved' "$file" || { echo "no licence statement of the project's own"; return 1; }
+  local font
+  for font in 'Open DIN' osifont 'DejaVu Sans' 'License: OFL-1.1' 'License: GPL-3-only+FE' 'License: bitstream-vera'; do
+    grep -qF "$font" "$file" || { echo "copyright does not name $font"; return 1; }
+  done
+}
+check "copyright file" copyright_file
+
+# lintian, when the machine has it: the package raises no tag about its copyright file, and the
+# file's machine-readable form passes lintian's checks of it (which it runs on source packages only:
+# a throw-away native source package holding just the file and the bases it names).
+lintian_copyright() {
+  local tags src=$work/src/zorva-$(field Version)
+  tags=$(lintian --no-cfg -I "$deb" 2>&1 | grep -E '^[EWI]: ') || true
+  mkdir -p "$src/debian/source" "$src/data/bases"
+  cp "$root/usr/share/doc/zorva/copyright" "$src/debian/copyright"
+  touch "$src"/data/bases/BazaDan{1,2,3}.zdb
+  echo '3.0 (native)' >"$src/debian/source/format"
+  printf 'Source: zorva\nMaintainer: %s\nStandards-Version: 4.6.2\n\nPackage: zorva\nArchitecture: any\nDescription: %s\n %s\n' \
+    "$(field Maintainer)" "$(field Description | head -1)" "Zorva." >"$src/debian/control"
+  printf 'zorva (%s) unstable; urgency=medium\n\n  * Copyright check.\n\n -- %s  %s\n' \
+    "$(field Version)" "$(field Maintainer)" "$(date -R)" >"$src/debian/changelog"
+  (cd "$work/src" && dpkg-source -b "$(basename "$src")" >/dev/null 2>&1) || { echo "dpkg-source -b failed"; return 1; }
+  tags+=$'\n'$(lintian --no-cfg -I "$work"/src/zorva_*.dsc 2>&1 | grep -E '^[EWI]: ') || true
+  if grep -iE 'copyright|licen[cs]e|dep5' <<<"$tags"; then return 1; fi
+}
+if command -v lintian >/dev/null; then
+  check "copyright file lintian-clean" lintian_copyright
+else
+  echo "lintian not installed: the copyright file's lintian check skipped"
+fi
 
 # ---- the installed copy at work ----
 # A user of our own: the snapshots go to the cache folder of this home.
