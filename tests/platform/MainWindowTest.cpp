@@ -71,6 +71,25 @@ void ExpectedItems(std::span<const shell::MenuNode> nodes, std::vector<std::pair
     }
 }
 
+// Each title the window takes, with the pointer the application showed at
+// that moment: a command that changes the picture marks the title while it
+// runs.
+class TitleWatch : public QObject {
+public:
+    QStringList titles;
+    QList<int> pointers;  // Qt::CursorShape, or -1: the widgets' own
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange) {
+            titles << static_cast<QWidget*>(watched)->windowTitle();
+            const QCursor* pointer = QGuiApplication::overrideCursor();
+            pointers << (pointer ? int(pointer->shape()) : -1);
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -670,6 +689,49 @@ private slots:
         QVERIFY(report != oldReport);
         for (const QString& name : names) QVERIFY(report.contains(name.toLatin1()));
         QVERIFY(!host().progressDialog());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // ---- the busy pointer ----
+
+    // A command shows the busy pointer while it runs, whichever road it came
+    // by (a menu item, a key, a click of a tool), and the pointer is the
+    // user's own again when it ends.
+    void commandsShowTheBusyPointer() {
+        // A window whose tools draw.
+        platform::WindowOptions options;
+        options.undoFolder = dir->path().toStdString();
+        options.tools = std::make_unique<shell::EditorTools>();
+        window = std::make_unique<platform::MainWindow>(std::move(options));
+        host().setQuiet(true);
+        QVERIFY(window->startUp());
+        window->resize(640, 480);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(window->openAtStart(Picture(40, 30, 0xFF0000, 0x0000FF)));
+        TitleWatch watch;
+        window->installEventFilter(&watch);
+
+        window->runCommand(CommandId::Negative);
+        QVERIFY(!QApplication::overrideCursor());
+        // Ctrl+Z undoes it: the picture as opened again.
+        Key(QEvent::KeyPress, Qt::Key_Control);
+        Key(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+        Key(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
+        QVERIFY(!QApplication::overrideCursor());
+        // "Заливка" (the fifth button), then a click on the picture's red half.
+        const QPoint fill(12, 25 * 4 + 12);
+        Mouse(QEvent::MouseButtonPress, fill, Qt::LeftButton, Qt::LeftButton);
+        Mouse(QEvent::MouseButtonRelease, fill, Qt::LeftButton, Qt::NoButton);
+        const QPoint red(25 + 5, state().layout.viewHeight - 5);
+        Mouse(QEvent::MouseMove, red);
+        Mouse(QEvent::MouseButtonPress, red, Qt::LeftButton, Qt::LeftButton);
+        Mouse(QEvent::MouseButtonRelease, red, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(test::Rgb(editor().document(), 5, 29) != 0xFF0000u);
+        window->removeEventFilter(&watch);
+
+        QCOMPARE(watch.titles, QStringList({QStringLiteral("*p.bmp — Zorva"), QStringLiteral("p.bmp — Zorva"),
+                                            QStringLiteral("*p.bmp — Zorva")}));
+        QCOMPARE(watch.pointers, QList<int>({Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor}));
         QVERIFY(!QApplication::overrideCursor());
     }
 
