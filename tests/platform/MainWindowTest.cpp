@@ -146,12 +146,17 @@ private:
             box->reject();
         });
     }
-    // The save dialog (`save`) or the open dialog chooses `path`.
+    // The save dialog (`save`) or the open dialog chooses `path`. Qt leaves
+    // the name field alone while it has the keyboard, which would keep the
+    // name the dialog opened with (the current picture: accept() would ask
+    // whether to replace it, and nothing here answers that): the field lets
+    // the keyboard go first. Ended with done(), which asks nothing.
     void AnswerFileDialog(const QString& path, bool save) {
         WhenShown<QFileDialog>(
             [path](QFileDialog* dialog) {
+                if (QWidget* field = dialog->focusWidget()) field->clearFocus();
                 dialog->selectFile(path);
-                QMetaObject::invokeMethod(dialog, "accept");
+                static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
             },
             [save](QFileDialog* dialog) { return (dialog->acceptMode() == QFileDialog::AcceptSave) == save; });
     }
