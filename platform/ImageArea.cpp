@@ -21,6 +21,7 @@
 
 #include "platform/PaintView.h"
 #include "platform/PaletteIcons.h"
+#include "platform/QtHost.h"
 #include "shell/Messages.h"
 
 namespace zorva::platform {
@@ -102,8 +103,8 @@ void StatusBarWidget::paintEvent(QPaintEvent*) {
 
 // ---- image area ----
 
-ImageArea::ImageArea(shell::Editor& editor, shell::PointerTools& tools, QWidget* parent)
-    : QWidget(parent), m_editor(editor), m_tools(tools) {
+ImageArea::ImageArea(shell::Editor& editor, shell::PointerTools& tools, QtHost& host, QWidget* parent)
+    : QWidget(parent), m_editor(editor), m_tools(tools), m_host(host) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
@@ -245,17 +246,26 @@ void ImageArea::mousePressEvent(QMouseEvent* event) {
     // Presses act at the last mapped position; map this one first if the
     // pointer arrived without a move (a touch, a synthetic click).
     if (at != m_lastMove) routeMove(at, event->buttons() & ~event->button(), event->modifiers());
+    // A click may run a command (a palette button's dialog, a fill, a
+    // segment chosen); the context menu pops up outside the scope, its
+    // choice being a command of its own.
+    std::optional<int> submenu;
     if (event->button() == Qt::LeftButton) {
+        const CommandScope command(m_host);
         shell::LeftButtonDown(m_editor, at.x(), m_tools);
     } else if (event->button() == Qt::RightButton) {
-        if (const std::optional<int> submenu = shell::RightButtonDown(m_editor, m_tools))
-            emit contextMenuRequested(*submenu, event->globalPosition().toPoint());
+        const CommandScope command(m_host);
+        submenu = shell::RightButtonDown(m_editor, m_tools);
     }
+    if (submenu) emit contextMenuRequested(*submenu, event->globalPosition().toPoint());
     syncFromState();
 }
 
 void ImageArea::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) shell::LeftButtonUp(m_editor, m_tools);
+    if (event->button() == Qt::LeftButton) {
+        const CommandScope command(m_host);
+        shell::LeftButtonUp(m_editor, m_tools);
+    }
     syncFromState();
 }
 
@@ -290,7 +300,10 @@ void ImageArea::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    shell::HandleKeyDown(m_editor, vk);
+    {
+        const CommandScope command(m_host);
+        shell::HandleKeyDown(m_editor, vk);
+    }
     syncFromState();
 }
 

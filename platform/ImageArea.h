@@ -18,6 +18,8 @@ class QScrollBar;
 
 namespace zorva::platform {
 
+class QtHost;
+
 // The 20-pixel status bar: 12 sunken fields ending at the shell's edges.
 class StatusBarWidget : public QWidget {
 public:
@@ -39,7 +41,8 @@ private:
 class ImageArea : public QWidget {
     Q_OBJECT
 public:
-    ImageArea(shell::Editor& editor, shell::PointerTools& tools, QWidget* parent);
+    // `host` shows the busy pointer around what keys and clicks set going.
+    ImageArea(shell::Editor& editor, shell::PointerTools& tools, QtHost& host, QWidget* parent);
 
     void setStatusField(int field, const QString& text);
     // Shows or hides the placeholder, palette, label, bars and status bar as
@@ -84,6 +87,7 @@ private:
 
     shell::Editor& m_editor;
     shell::PointerTools& m_tools;
+    QtHost& m_host;
     std::array<QPixmap, shell::kToolCount> m_released;
     std::array<QPixmap, shell::kToolCount> m_pressed;
     QFrame* m_placeholder;

@@ -59,7 +59,7 @@ MainWindow::MainWindow(WindowOptions options)
     }
 
     // The client area; its placeholder shows until the first document.
-    m_area = new ImageArea(m_editor, *m_tools, this);
+    m_area = new ImageArea(m_editor, *m_tools, m_host, this);
     setCentralWidget(m_area);
     m_area->setFocus();
     connect(m_area, &ImageArea::contextMenuRequested, this, &MainWindow::popUpContextMenu);
@@ -117,9 +117,10 @@ void MainWindow::applyMenuRules() {
 }
 
 void MainWindow::runCommand(shell::CommandId id) {
-    m_host.beginCommand();
-    m_editor.dispatch(id);
-    m_host.endCommand();
+    {
+        const CommandScope command(m_host);
+        m_editor.dispatch(id);
+    }
     // Qt flips a checkable item by itself; the state decides.
     applyMenuRules();
     m_area->syncFromState();
@@ -132,9 +133,10 @@ void MainWindow::popUpContextMenu(int submenu, const QPoint& globalPos) {
     // Keys released while the menu had the keyboard never reach the window.
     shell::ResetModifiers(m_editor);
     if (chosen) {
-        m_host.beginCommand();
-        shell::RunContextCommand(m_editor, shell::CommandId(chosen->data().toInt()));
-        m_host.endCommand();
+        {
+            const CommandScope command(m_host);
+            shell::RunContextCommand(m_editor, shell::CommandId(chosen->data().toInt()));
+        }
         applyMenuRules();
     }
     m_area->syncFromState();
@@ -143,9 +145,11 @@ void MainWindow::popUpContextMenu(int submenu, const QPoint& globalPos) {
 // ---- files ----
 
 bool MainWindow::openFile(const QString& path) {
-    m_host.beginCommand();
-    const bool opened = shell::OpenFile(m_editor, QFile::encodeName(path).toStdString());
-    m_host.endCommand();
+    bool opened = false;
+    {
+        const CommandScope command(m_host);
+        opened = shell::OpenFile(m_editor, QFile::encodeName(path).toStdString());
+    }
     applyMenuRules();
     m_area->syncFromState();
     return opened;
@@ -188,7 +192,9 @@ void MainWindow::rebuildRecentItems() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Nothing is saved at shutdown unless the user says so.
+    // Nothing is saved at shutdown unless the user says so; saving is a
+    // command like any other.
+    const CommandScope command(m_host);
     if (shell::MayReplaceDocument(m_editor))
         event->accept();
     else
@@ -244,14 +250,43 @@ bool MainWindow::openAtStart(const std::string& path) {
     return false;
 }
 
+namespace {
+
+// The file dialog's type texts for folders and drives, which Qt 6 asks for
+// in the context QAbstractFileIconProvider: Debian's qtbase_ru (Qt 6.4) has
+// no such context, so a folder's type showed as "Folder" among Russian
+// columns. Consulted after qtbase_ru: a catalogue that has them wins.
+class FileTypeTranslator : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* /*disambiguation*/,
+                      int /*n*/) const override {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0) return {};
+        static const std::pair<const char*, const char*> kTexts[] = {
+            {"Folder", "Папка"}, {"File Folder", "Папка"}, {"Drive", "Диск"}, {"File", "Файл"}, {"%1 File", "Файл %1"},
+        };
+        for (const auto& [english, russian] : kTexts)
+            if (qstrcmp(source, english) == 0) return QString::fromUtf8(russian);
+        return {};
+    }
+};
+
+}  // namespace
+
 bool InstallRussianTranslation(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
     if (!translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }
+    // The translator installed last is asked first.
+    QCoreApplication::installTranslator(new FileTypeTranslator(&app));
     QCoreApplication::installTranslator(translator);
-    // Dates, sizes and numbers in the file dialog the Russian way too.
+    // Numbers and dates in Qt's own dialogs the Russian way too (the print
+    // dialog's margins, the file types). The window's own dialogs and status
+    // fields print and read their numbers without QLocale (whole numbers from
+    // the dialog models), so nothing of theirs changes.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     return true;
 }

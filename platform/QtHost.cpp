@@ -6,7 +6,10 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QImageReader>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
@@ -46,6 +49,29 @@ QStringList QtFilters(std::span<const shell::FileFilter> list) {
     }
     return filters;
 }
+
+// Qt's file model writes sizes and dates in the system's locale ("9 Dec
+// 2026 18:48:31" under LANG=C) whatever the program's: these two columns of
+// the file dialog follow the program's locale like the rest of it.
+class LocaleFileColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files) return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        const QLocale locale;
+        if (index.column() == kSizeColumn && !files->isDir(source))
+            return locale.formattedDataSize(files->size(source));
+        if (index.column() == kDateColumn) return locale.toString(files->lastModified(source), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    // QFileSystemModel's columns: name, size, type, date modified.
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kDateColumn = 3;
+};
 
 }  // namespace
 
@@ -136,6 +162,7 @@ std::optional<std::string> QtHost::chooseFile(const std::string& current, bool s
     // extension is appended to names typed without one.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setProxyModel(new LocaleFileColumns(&dialog));
     if (save) {
         dialog.setNameFilters(QtFilters(shell::kSaveFilters));
         // A name typed without an ending takes the chosen format's.

@@ -48,9 +48,9 @@ public:
     void titleChanged(std::string_view title) override;
     void rememberFile(const std::string& path) override;
 
-    // Around one command from a menu, key or mouse: the busy pointer (taken
-    // away while a dialog or message box waits for the user), and the
-    // progress dialog closed when the command ends.
+    // Around one command from a menu, key or mouse (through CommandScope):
+    // the busy pointer (taken away while a dialog or message box waits for
+    // the user), and the progress dialog closed when the command ends.
     void beginCommand();
     void endCommand();
     // The folder run's progress dialog while it is shown (tests).
@@ -76,6 +76,20 @@ private:
     QElapsedTimer m_progressShown;
     int m_commandDepth = 0;
     bool m_busyShown = false;
+};
+
+// One command from a menu, a key or the mouse, from its start to its end on
+// every way out of the scope: the busy pointer meanwhile, the user's own
+// pointer (and no progress dialog) afterwards. Scopes nest.
+class CommandScope {
+public:
+    explicit CommandScope(QtHost& host) : m_host(host) { m_host.beginCommand(); }
+    ~CommandScope() { m_host.endCommand(); }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    QtHost& m_host;
 };
 
 // While the user has the word (a message box, a dialog): the busy pointer of

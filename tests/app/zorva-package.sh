@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: built by cpack from the build folder, unpacked into a throw-away
-# root (never installed on the machine), its control fields and files checked, and the installed zorva-cli
-# run from there: it reads plates with the bases in the root's /usr/share/zorva and keeps its snapshots
-# in the user's cache folder, never beside itself.
+# root (never installed on the machine), its control fields, files and copyright checked, and the
+# installed zorva-cli run from there: it reads plates with the bases in the root's /usr/share/zorva and
+# keeps its snapshots in the user's cache folder, never beside itself. As root, apt also installs and
+# purges it in a copy-on-write view of the machine.
 #   tests/app/zorva-package.sh BUILD
 # Each check prints its name when it fails; the last line counts them.
 set -uo pipefail
@@ -135,6 +136,87 @@ manual_pages() {
   done
 }
 check "manual pages" manual_pages
+
+# ---- copyright ----
+# The project's notice and each font the symbol bases are drawn from, named with its licence.
+copyright_file() {
+  local file=$root/usr/share/doc/zorva/copyright
+  cmp "$source_dir/packaging/copyright" "$file" || return 1
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$file" || return 1
+  grep -qx 'License: all-rights-reserved' "$file" || { echo "no licence statement of the project's own"; return 1; }
+  local font
+  for font in 'Open DIN' osifont 'DejaVu Sans' 'License: OFL-1.1' 'License: GPL-3-only+FE' 'License: bitstream-vera'; do
+    grep -qF "$font" "$file" || { echo "copyright does not name $font"; return 1; }
+  done
+}
+check "copyright file" copyright_file
+
+# lintian, when the machine has it: the package raises no tag about its copyright file, and the
+# file's machine-readable form passes lintian's checks of it (which it runs on source packages only:
+# a throw-away native source package holding just the file and the bases it names).
+lintian_copyright() {
+  local tags src=$work/src/zorva-$(field Version)
+  tags=$(lintian --no-cfg -I "$deb" 2>&1 | grep -E '^[EWI]: ') || true
+  mkdir -p "$src/debian/source" "$src/data/bases"
+  cp "$root/usr/share/doc/zorva/copyright" "$src/debian/copyright"
+  touch "$src"/data/bases/BazaDan{1,2,3}.zdb
+  echo '3.0 (native)' >"$src/debian/source/format"
+  printf 'Source: zorva\nMaintainer: %s\nStandards-Version: 4.6.2\n\nPackage: zorva\nArchitecture: any\nDescription: %s\n %s\n' \
+    "$(field Maintainer)" "$(field Description | head -1)" "Zorva." >"$src/debian/control"
+  printf 'zorva (%s) unstable; urgency=medium\n\n  * Copyright check.\n\n -- %s  %s\n' \
+    "$(field Version)" "$(field Maintainer)" "$(date -R)" >"$src/debian/changelog"
+  (cd "$work/src" && dpkg-source -b "$(basename "$src")" >/dev/null 2>&1) || { echo "dpkg-source -b failed"; return 1; }
+  tags+=$'\n'$(lintian --no-cfg -I "$work"/src/zorva_*.dsc 2>&1 | grep -E '^[EWI]: ') || true
+  if grep -iE 'copyright|licen[cs]e|dep5' <<<"$tags"; then return 1; fi
+}
+if command -v lintian >/dev/null; then
+  check "copyright file lintian-clean" lintian_copyright
+else
+  echo "lintian not installed: the copyright file's lintian check skipped"
+fi
+
+# ---- installed for real ----
+# Where the test runs as root and may make mount namespaces: apt installs the package into a
+# copy-on-write view of this very system (an overlay of / whose writes go to a tmpfs, in a private mount
+# namespace that ends with the check), the installed zorva-cli reads a plate from /usr/bin, and apt
+# purges the package again, leaving none of its files. The machine itself never sees the package.
+installs_with_apt() {
+  cp "$source_dir/tests/samples/plates/A495OE06.jpg" "$work/" || return 1
+  "$build/bin/zorva-cli" plate "$work/A495OE06.jpg" 2>/dev/null | sed "s|$work/|/tmp/|" >"$work/plate-built.txt" || return 1
+  unshare -m --propagation private bash -s "$work" "$deb" <<'INNER'
+set -eu
+work=$1 deb=$2
+view=$work/view
+mkdir -p "$work/rw" "$view"
+mount -t tmpfs tmpfs "$work/rw"
+mkdir -p "$work/rw/upper" "$work/rw/work"
+mount -t overlay overlay -o "lowerdir=/,upperdir=$work/rw/upper,workdir=$work/rw/work" "$view"
+mount --rbind /dev "$view/dev"
+mount -t proc proc "$view/proc"
+mount -t tmpfs tmpfs "$view/tmp"
+cp "$deb" "$work/A495OE06.jpg" "$work/plate-built.txt" "$view/tmp/"
+chroot "$view" /bin/bash -s "$(basename "$deb")" <<'CHROOT'
+set -eu
+cd /tmp
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "/tmp/$1" >install.log 2>&1 ||
+  { cat install.log; exit 1; }
+grep -q '^Setting up zorva ' install.log || { cat install.log; exit 1; }
+[ "$(dpkg-query -W -f '${Status}' zorva)" = "install ok installed" ]
+[ "$(command -v zorva-cli)" = /usr/bin/zorva-cli ] && [ -x /usr/bin/zorva ] && [ -f /usr/share/doc/zorva/copyright ]
+HOME=/tmp QT_QPA_PLATFORM=offscreen zorva-cli plate /tmp/A495OE06.jpg >plate-installed.txt
+diff plate-built.txt plate-installed.txt
+dpkg -L zorva | while read -r f; do [ -d "$f" ] || echo "$f"; done >files.txt
+DEBIAN_FRONTEND=noninteractive apt-get purge -y zorva >purge.log 2>&1 || { cat purge.log; exit 1; }
+while read -r f; do [ ! -e "$f" ] || { echo "left after purge: $f"; exit 1; }; done <files.txt
+! dpkg-query -W zorva >/dev/null 2>&1
+CHROOT
+INNER
+}
+if [ "$(id -u)" = 0 ] && command -v unshare >/dev/null && unshare -m true 2>/dev/null; then
+  check "apt install ./zorva_*.deb in a copy-on-write root, then purge" installs_with_apt
+else
+  echo "not root or no mount namespaces: apt install for real skipped (apt-get install -s checked above)"
+fi
 
 # ---- the installed copy at work ----
 # A user of our own: the snapshots go to the cache folder of this home.

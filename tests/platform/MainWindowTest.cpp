@@ -1,7 +1,10 @@
 // The real main window offscreen: menus, menu rules, keys, mouse routing, palette, status bar, scroll bars, painting.
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +14,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
@@ -25,6 +30,7 @@
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
 #include "shell/commands/CommandTable.h"
+#include "shell/commands/PlateCommands.h"
 #include "shell/input/Gesture.h"
 #include "shell/input/Tools.h"
 #include "shell/view/Palette.h"
@@ -65,6 +71,25 @@ void ExpectedItems(std::span<const shell::MenuNode> nodes, std::vector<std::pair
         }
     }
 }
+
+// Each title the window takes, with the pointer the application showed at
+// that moment: a command that changes the picture marks the title while it
+// runs.
+class TitleWatch : public QObject {
+public:
+    QStringList titles;
+    QList<int> pointers;  // Qt::CursorShape, or -1: the widgets' own
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange) {
+            titles << static_cast<QWidget*>(watched)->windowTitle();
+            const QCursor* pointer = QGuiApplication::overrideCursor();
+            pointers << (pointer ? int(pointer->shape()) : -1);
+        }
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -122,7 +147,11 @@ private:
             box->reject();
         });
     }
-    // The save dialog (`save`) or the open dialog chooses `path`.
+    // The save dialog (`save`) or the open dialog chooses `path`. Qt leaves
+    // the name field alone while it has the keyboard, which would keep the
+    // name the dialog opened with (the current picture: accept() would ask
+    // whether to replace it, and nothing here answers that): the field lets
+    // the keyboard go first. Ended with done(), which asks nothing.
     void AnswerFileDialog(const QString& path, bool save) {
         WhenShown<QFileDialog>(
             [path](QFileDialog* dialog) {
@@ -576,6 +605,148 @@ private slots:
         QCOMPARE(window->recentActions().size(), platform::kRecentFiles);
     }
 
+    // ---- the folder run ----
+
+    // "На всех фото в папке" shows photo n of N in a progress dialog. Отмена
+    // pressed while a photo is read stops once that photo is done: the last
+    // photo is never loaded and no report is written, so an old
+    // "1avto_num.txt" stays as it was. Run to the end, the report is written.
+    void folderRunShowsProgressAndCancels() {
+        QDir folder(dir->path());
+        QVERIFY(folder.mkdir(QStringLiteral("photos")));
+        QVERIFY(folder.cd(QStringLiteral("photos")));
+        const QStringList names = {QStringLiteral("A001AA77.jpg"), QStringLiteral("B002BB77.jpg"),
+                                   QStringLiteral("C003CC77.jpg"), QStringLiteral("E004EE77.jpg")};
+        for (int i = 0; i < int(names.size()); ++i) {
+            QImage photo(64, 48, QImage::Format_RGB32);
+            photo.fill(QColor(40 * i, 90, 160));
+            QVERIFY(photo.save(folder.filePath(names[i]), "JPEG"));
+        }
+        const QString reportPath = folder.filePath(Text(shell::kPlateReportName));
+        const QByteArray oldReport = "an older report\r\n";
+        {
+            QFile old(reportPath);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(oldReport);
+        }
+        auto readReport = [&] {
+            QFile report(reportPath);
+            return report.open(QIODevice::ReadOnly) ? report.readAll() : QByteArray();
+        };
+        QVERIFY(window->openAtStart(folder.filePath(names[0]).toStdString()));
+
+        // Looks at the progress dialog each time the run lets events through
+        // (a zero timer fires on every pass, so no photo's label is missed),
+        // and presses Отмена on the first sight of photo `cancelAt`.
+        QStringList labels;
+        bool cancelPressed = false;
+        auto watch = [&](int cancelAt) {
+            auto* timer = new QTimer(window.get());
+            QObject::connect(timer, &QTimer::timeout, timer, [&, cancelAt] {
+                QProgressDialog* progress = host().progressDialog();
+                if (!progress || !progress->isVisible()) return;
+                const QString text = progress->labelText();
+                if (labels.isEmpty() || labels.last() != text) labels << text;
+                if (cancelAt == 0 || cancelPressed ||
+                    !text.startsWith(QStringLiteral("Фото %1 из %2").arg(cancelAt).arg(names.size())))
+                    return;
+                for (QPushButton* button : progress->findChildren<QPushButton*>())
+                    if (button->text() == QStringLiteral("Отмена")) {
+                        cancelPressed = true;
+                        button->click();
+                    }
+            });
+            timer->start(0);
+            return timer;
+        };
+
+        QTimer* timer = watch(2);
+        window->runCommand(CommandId::PlatesFolder);
+        delete timer;
+        QVERIFY(cancelPressed);
+        QVERIFY(!labels.isEmpty());
+        QCOMPARE(labels.first(), QStringLiteral("Фото 1 из 4: A001AA77.jpg"));
+        // Stopped at the second photo, before it was read or after: never
+        // beyond it.
+        const std::string stoppedAt = state().currentFilePath;
+        QVERIFY(stoppedAt == folder.filePath(names[0]).toStdString() ||
+                stoppedAt == folder.filePath(names[1]).toStdString());
+        QCOMPARE(state().documentPath, stoppedAt);
+        QVERIFY(!labels.last().startsWith(QStringLiteral("Фото 3")));
+        QCOMPARE(readReport(), oldReport);
+        // The command is over: the dialog gone, the pointer the user's own.
+        QVERIFY(!host().progressDialog());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(host().quietMessages().empty());
+
+        // The whole folder: every photo shown in turn, the last one stays,
+        // and the report replaces the old one with a line per photo.
+        labels.clear();
+        // The plate run may have painted the photo it stopped at.
+        if (state().unsavedChanges) AnswerQuestion(QStringLiteral("Нет"));
+        timer = watch(0);
+        window->runCommand(CommandId::PlatesFolder);
+        delete timer;
+        QStringList shown;
+        for (const QString& label : labels) {
+            const QString photo = label.section(u'\n', 0, 0);
+            if (shown.isEmpty() || shown.last() != photo) shown << photo;
+        }
+        QCOMPARE(
+            shown,
+            QStringList({QStringLiteral("Фото 1 из 4: A001AA77.jpg"), QStringLiteral("Фото 2 из 4: B002BB77.jpg"),
+                         QStringLiteral("Фото 3 из 4: C003CC77.jpg"), QStringLiteral("Фото 4 из 4: E004EE77.jpg")}));
+        QCOMPARE(state().documentPath, folder.filePath(names[3]).toStdString());
+        const QByteArray report = readReport();
+        QVERIFY(report != oldReport);
+        for (const QString& name : names) QVERIFY(report.contains(name.toLatin1()));
+        QVERIFY(!host().progressDialog());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // ---- the busy pointer ----
+
+    // A command shows the busy pointer while it runs, whichever road it came
+    // by (a menu item, a key, a click of a tool), and the pointer is the
+    // user's own again when it ends.
+    void commandsShowTheBusyPointer() {
+        // A window whose tools draw.
+        platform::WindowOptions options;
+        options.undoFolder = dir->path().toStdString();
+        options.tools = std::make_unique<shell::EditorTools>();
+        window = std::make_unique<platform::MainWindow>(std::move(options));
+        host().setQuiet(true);
+        QVERIFY(window->startUp());
+        window->resize(640, 480);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(window->openAtStart(Picture(40, 30, 0xFF0000, 0x0000FF)));
+        TitleWatch watch;
+        window->installEventFilter(&watch);
+
+        window->runCommand(CommandId::Negative);
+        QVERIFY(!QApplication::overrideCursor());
+        // Ctrl+Z undoes it: the picture as opened again.
+        Key(QEvent::KeyPress, Qt::Key_Control);
+        Key(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+        Key(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
+        QVERIFY(!QApplication::overrideCursor());
+        // "Заливка" (the fifth button), then a click on the picture's red half.
+        const QPoint fill(12, 25 * 4 + 12);
+        Mouse(QEvent::MouseButtonPress, fill, Qt::LeftButton, Qt::LeftButton);
+        Mouse(QEvent::MouseButtonRelease, fill, Qt::LeftButton, Qt::NoButton);
+        const QPoint red(25 + 5, state().layout.viewHeight - 5);
+        Mouse(QEvent::MouseMove, red);
+        Mouse(QEvent::MouseButtonPress, red, Qt::LeftButton, Qt::LeftButton);
+        Mouse(QEvent::MouseButtonRelease, red, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(test::Rgb(editor().document(), 5, 29) != 0xFF0000u);
+        window->removeEventFilter(&watch);
+
+        QCOMPARE(watch.titles, QStringList({QStringLiteral("*p.bmp — Zorva"), QStringLiteral("p.bmp — Zorva"),
+                                            QStringLiteral("*p.bmp — Zorva")}));
+        QCOMPARE(watch.pointers, QList<int>({Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor}));
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
     // ---- wheel and pinch ----
 
     // Ctrl+wheel and a pinch step through the zoom levels with the pixel
@@ -632,6 +803,38 @@ private slots:
         QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
         QCOMPARE(buttons.button(QDialogButtonBox::Open)->text(), QStringLiteral("Открыть"));
+
+        // Qt's file dialog as "Открыть" shows it: a folder's type, a file's
+        // size and the dates the Russian way too, not "Folder", "3.57 KiB" and
+        // "9 Dec 2026 18:48:31".
+        const QString picture = QString::fromStdString(Picture(40, 30, 0xFF0000, 0x0000FF));
+        QVERIFY(window->openAtStart(picture.toStdString()));
+        const QString folder = dir->filePath(QStringLiteral("sub"));
+        QVERIFY(QDir().mkdir(folder));
+        auto cell = [](QFileDialog* dialog, const QString& path, int column) {
+            const QAbstractProxyModel* shown = dialog->proxyModel();
+            const auto* files = shown ? qobject_cast<const QFileSystemModel*>(shown->sourceModel()) : nullptr;
+            return files ? shown->mapFromSource(files->index(path, column)).data().toString() : QString();
+        };
+        QString folderType, folderDate, pictureSize;
+        int looks = 0;
+        WhenShown<QFileDialog>(
+            [&](QFileDialog* dialog) {
+                folderType = cell(dialog, folder, 2);
+                folderDate = cell(dialog, folder, 3);
+                pictureSize = cell(dialog, picture, 1);
+                dialog->reject();
+            },
+            // Qt reads the details in a thread of its own: wait for them (or
+            // give up after a few seconds rather than hang).
+            [&](QFileDialog* dialog) { return !cell(dialog, folder, 2).isEmpty() || ++looks > 500; });
+        window->runCommand(CommandId::Open);
+        QCOMPARE(folderType, QStringLiteral("Папка"));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$")).match(folderDate).hasMatch(),
+            qPrintable(folderDate));
+        QCOMPARE(pictureSize, QStringLiteral("3,57 KiB"));  // as Qt writes it under ru_RU
+        QCOMPARE(state().documentPath, picture.toStdString());
     }
 
     void openAtStartFailsQuietlyWithTheMessage() {
