@@ -446,6 +446,12 @@ segment::PaletteTable PlatePalette() {
     return palette;
 }
 
+std::optional<uint32_t> PlateSymbolIndex(char symbol) {
+    const size_t n = kPlateSymbols.find(symbol);
+    if (symbol == 0 || n == std::string_view::npos) return std::nullopt;
+    return uint32_t(n);
+}
+
 // ---- the command ----
 
 namespace {
@@ -537,8 +543,18 @@ public:
             const std::optional<OutlineProfile> outline = BuildProfile(vectors.block(s), nullptr, scratch);
             if (!outline) continue;
             const int k = BaseOfSlot(i);
-            const std::optional<Match> match = BestMatch(outline->profile, m_bases[size_t(k - 1)], BaseLabels(k),
-                                                         char('0' + m_find.plateSlots.holeClass[i]));
+            const LabelTable& labels = BaseLabels(k);
+            SymbolDistances& nearest = m_result.nearest[i];
+            const auto weigh = [&nearest](char symbol, uint32_t distance) {
+                if (const std::optional<uint32_t> n = PlateSymbolIndex(symbol))
+                    nearest[*n] = std::min(nearest[*n], distance);
+            };
+            const std::optional<Match> match =
+                BestMatch(outline->profile, m_bases[size_t(k - 1)], labels, char('0' + m_find.plateSlots.holeClass[i]),
+                          [&](const Match& seen) {
+                              if (const std::optional<Label> l = labels[seen.record]; l && !l->symbol.empty())
+                                  weigh(l->symbol[0], seen.distance);
+                          });
             if (!match) continue;
             const std::optional<Label> label = RecordLabel(k, match->record);
             if (!label || label->symbol.empty()) continue;
@@ -550,6 +566,7 @@ public:
                 symbol = KayAitchOrEx(m_buffers.map, m_width, s, b);
             }
             m_result.text[i] = symbol;
+            weigh(symbol, match->distance);
             if (row) (*row)[i] = {symbol, match->distance};
         }
     }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/BmpImage.h"
@@ -30,6 +31,16 @@ inline constexpr uint32_t kRegionSlots = 3;
 inline constexpr uint8_t kHoleLower = 1;  // a hole in the lower part, as in 6
 inline constexpr uint8_t kHoleUpper = 2;  // a hole in the upper part, as in 9, P, A
 inline constexpr uint8_t kHoleLarge = 4;  // a large hole, as in 0, O
+
+// The symbols a plate holds: the digits, then the twelve letters that Latin
+// and Cyrillic share.
+inline constexpr std::string_view kPlateSymbols = "0123456789ABCEHKMOPTXY";
+// Where a symbol's records were never compared with a slot's character.
+inline constexpr uint32_t kNotCompared = UINT32_MAX;
+// The smallest shape distance of each plate symbol, in kPlateSymbols order.
+using SymbolDistances = std::array<uint32_t, kPlateSymbols.size()>;
+// The index of `symbol` in kPlateSymbols; nothing for another character.
+std::optional<uint32_t> PlateSymbolIndex(char symbol);
 
 // Painted over the characters read: blue 0x20, green 0x20, red 0xFF.
 inline constexpr uint32_t kPlateInk = 0xFF2020;
@@ -196,6 +207,15 @@ struct PlateResult {
     // that pass's table; when it was the last pass, of the table left).
     PlateSlots plateSlots;
     PlateReadings readings;
+    // Per slot, the nearest distance of every symbol over all the passes that
+    // read the slot: the runners-up a later check can weigh against the
+    // reading. The symbol read (after the look-alike checks) counts with the
+    // distance of the record that named it.
+    std::array<SymbolDistances, kPlateSlots> nearest = [] {
+        std::array<SymbolDistances, kPlateSlots> all;
+        for (SymbolDistances& slot : all) slot.fill(kNotCompared);
+        return all;
+    }();
     std::vector<PlatePass> passes;
     // The attempt the last pass ran (application state shared with the
     // engraving dialog).

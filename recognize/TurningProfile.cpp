@@ -149,14 +149,17 @@ uint32_t ProfileDistance(const int16_t* profile, const uint8_t* record) {
 // ---- best match ----
 
 std::optional<Match> BestMatch(const TurningProfile& profile, const SymbolBase& base, const LabelTable& labels,
-                               std::optional<char> expectedClass) {
+                               std::optional<char> expectedClass, const MatchVisitor& seen) {
     std::optional<Match> best;
     for (uint32_t i = base.count; i-- > 0;) {
         const std::optional<Label> label = labels[i];
         // A record the table does not name has no symbol to report.
         if (!label) continue;
-        if (expectedClass && label->classCode != '8' && label->classCode != *expectedClass) continue;
+        const bool qualifies = !expectedClass || label->classCode == '8' || label->classCode == *expectedClass;
+        if (!qualifies && !seen) continue;
         const uint32_t distance = ProfileDistance(profile.samples, base.record(i));
+        if (seen) seen(Match{i, distance});
+        if (!qualifies) continue;
         if (!best || distance < best->distance) best = Match{i, distance};
     }
     return best;

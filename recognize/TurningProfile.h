@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -82,8 +83,11 @@ struct Match {
 // whose class code is neither '8' nor that class; keeps a record whose
 // distance is smaller than the best so far (the first visited is kept
 // whatever its distance), so ties go to the highest record index. Nothing
-// when no record qualifies (an empty base).
+// when no record qualifies (an empty base). `seen`, when given, is told
+// every qualifying record with its distance, for a caller that weighs the
+// runners-up too.
+using MatchVisitor = std::function<void(const Match&)>;
 std::optional<Match> BestMatch(const TurningProfile& profile, const SymbolBase& base, const LabelTable& labels,
-                               std::optional<char> expectedClass = std::nullopt);
+                               std::optional<char> expectedClass = std::nullopt, const MatchVisitor& seen = {});
 
 }  // namespace zorva::recognize

@@ -2,20 +2,23 @@
 # Makes the generated number-plate corpus tests/samples/plates/: photo-like JPEG pictures of Russian plates
 # (letter, three digits, two letters, region) on car-like and textured grounds, each named after its plate
 # as the folder report expects, and pictures without a plate, whose names are no plate text.
-#   scripts/make-plates.sh [COUNT]     (default 30 plates; the same packages give the same pictures)
+#   scripts/make-plates.sh [COUNT [FOLDER [SEED]]]
+# (default 30 plates into tests/samples/plates, seed 1913; the same packages give the same pictures). Another
+# seed gives another corpus of the same kinds, for training what the reader learns apart from the one it is
+# measured on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C.UTF-8
 scripts/deps.sh plates
 count=${1:-30}
-out=tests/samples/plates
+out=${2:-tests/samples/plates}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$out"
 rm -f "$out"/*.jpg
 # A generator of our own (bash reseeds $RANDOM in every subshell): the same choices run after run. Each
 # helper sets the variable named first, never in a subshell.
-state=1913
+state=${3:-1913}
 
 din=/usr/share/fonts/truetype/opendin/OSP-DIN.ttf
 iso=/usr/share/fonts/truetype/osifont/osifont.ttf
@@ -191,14 +194,18 @@ photo() {
     -quality "$quality" -sampling-factor 2x2 -strip "$out"
 }
 
+# The three-digit region codes in use, by their first digit (real plates carry no other).
+mapfile -t regions1 < <(grep -v '^#' data/plate-regions.txt | grep -oE '\<1[0-9]{2}\>')
+mapfile -t regions7 < <(grep -v '^#' data/plate-regions.txt | grep -oE '\<7[0-9]{2}\>')
+
 # plate_text VAR: letter, three digits, two letters, and a region of two digits or, one time in three,
-# three digits from 1 or 7.
+# a three-digit code from 1 or 7.
 plate_text() {
   local n region a b c d e f
   rand n 0 2
   if [ "$n" -eq 0 ]; then
     pick a 17; rand b 0 99
-    printf -v region %s%02d "$a" "$b"
+    if [ "$a" = 1 ]; then region=${regions1[b % ${#regions1[@]}]}; else region=${regions7[b % ${#regions7[@]}]}; fi
   else
     rand b 1 99
     printf -v region %02d "$b"

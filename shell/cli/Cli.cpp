@@ -271,16 +271,29 @@ int Recognise(const std::string& picture, Session& s, CommandId id, const std::s
 
 // Reads the plate of each picture as "На текущем фото" does and prints the
 // picture, the result field and the stage that read it, tab-separated.
+// "--strict" among the pictures gives the reading alone, unchecked.
 int Plate(const Arguments& args, Session& s) {
-    if (!s.needBases(BasesOf(CommandId::PlateHere))) return kFileError;
+    Arguments pictures;
+    bool strict = false;
+    for (const std::string& a : args) {
+        if (a == "--strict")
+            strict = true;
+        else if (a.starts_with("--"))
+            return s.wrong("plate " + a + ": the only option is --strict");
+        else
+            pictures.push_back(a);
+    }
+    if (pictures.empty()) return s.wrong("plate: needs at least one picture");
+    const CommandId id = strict ? CommandId::PlateStrict : CommandId::PlateHere;
+    if (!s.needBases(BasesOf(id))) return kFileError;
     int status = kOk;
-    for (const std::string& picture : args) {
+    for (const std::string& picture : pictures) {
         if (!s.open(picture)) {
             status = kFileError;
             continue;
         }
         s.editor.state().lastReading = {};
-        s.editor.dispatch(CommandId::PlateHere);
+        s.editor.dispatch(id);
         const EditorState::Reading& read = s.editor.state().lastReading;
         s.out << picture << '\t' << read.text << '\t' << read.by << '\n';
     }
@@ -350,7 +363,7 @@ constexpr Verb kVerbs[] = {
     {"convert", "IMAGE OUT", 2, 2, Convert},
     {"apply", "IMAGE [-o OUT] OP [OP ...]", 2, SIZE_MAX, Apply},
     {"barcode", "[--strict] IMAGE...", 1, SIZE_MAX, Barcode},
-    {"plate", "IMAGE...", 1, SIZE_MAX, Plate},
+    {"plate", "[--strict] IMAGE...", 1, SIZE_MAX, Plate},
     {"plates", "FOLDER", 1, 1, Plates},
     {"make-base", "IMAGE", 1, 1, MakeBase},
     {"compare", "IMAGE K", 2, 2, Compare},

@@ -84,6 +84,7 @@ enum class CommandId : uint16_t {
     // Commands without a menu item, for scripts only (zorva-cli OPs),
     // numbered apart from the menu's ids.
     BarcodeStrict = 41074,  // the barcode command with the exact reader alone
+    PlateStrict = 41081,    // "На текущем фото" with the reading alone, unchecked
 };
 
 constexpr uint16_t ToInt(CommandId id) {

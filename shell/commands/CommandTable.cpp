@@ -149,6 +149,7 @@ constexpr CommandInfo kCommands[] = {
     {NextPhoto, " > ", Keys(), 0, [](Editor& e) { NavigateFolder(e, Direction::Next); }},
     // Script-only rows: no menu text, no keys, in no menu.
     {BarcodeStrict, "", Keys(), S, RunStrictBarcodeCommand, nullptr, "barcode-strict"},
+    {PlateStrict, "", Keys(), SBM, StrictPlateHereCommand, nullptr, "plate-strict", kDigitsAndLetters},
 };
 
 // The menus name items by id; their texts come from the rows.

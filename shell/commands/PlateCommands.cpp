@@ -153,20 +153,40 @@ recognize::PlateResult ReadDocumentPlate(Editor& editor) {
     return result;
 }
 
-std::string RecognisePlateOnDocument(Editor& editor) {
+std::string_view PlateStageName(recognize::PlateStage stage) {
+    return stage == recognize::PlateStage::Checked ? "checked" : "part";
+}
+
+std::string RecognisePlateOnDocument(Editor& editor, PlateChain chain) {
     editor.setStatus(status::ResultLabel, kPlateLabel);
     const uint32_t startMs = editor.host().clockMs();
     const recognize::PlateResult result = ReadDocumentPlate(editor);
+    recognize::CheckedPlate read{result.text, recognize::PlateStage::Part};
+    if (chain == PlateChain::Checked) {
+        // The run left its last pass's map and table in the store.
+        recognize::PlateCheckInput input;
+        if (result.segmented) {
+            input.map = editor.segments().indexedMap();
+            input.width = editor.document().width();
+            input.table = editor.segments().indexedTable();
+        }
+        read = recognize::CheckPlate(result, input);
+    }
     editor.showElapsed(startMs);
     editor.setStatus(status::Segment, std::to_string(result.segments));
-    editor.setStatus(status::Result, result.text);
-    editor.state().lastReading = {result.text, std::string(kPlateStage)};
-    return result.text;
+    editor.setStatus(status::Result, read.text);
+    editor.state().lastReading = {read.text, std::string(PlateStageName(read.stage))};
+    return read.text;
 }
 
 void PlateHereCommand(Editor& editor) {
     if (!editor.hasDocument()) return;
     RecognisePlateOnDocument(editor);
+}
+
+void StrictPlateHereCommand(Editor& editor) {
+    if (!editor.hasDocument()) return;
+    RecognisePlateOnDocument(editor, PlateChain::ReadingOnly);
 }
 
 void PlatesFolderCommand(Editor& editor) {

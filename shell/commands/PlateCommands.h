@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "recognize/Plate.h"
+#include "recognize/PlateCheck.h"
 
 namespace zorva::shell {
 
@@ -18,9 +19,10 @@ class Host;
 inline constexpr std::string_view kPlateLabel = "Авто номер";
 // The folder run's report, written into the folder.
 inline constexpr std::string_view kPlateReportName = "1avto_num.txt";
-// The stage that produced a plate reading, as zorva-cli names it: the
-// reading of the attempts, refinement passes and vote.
-inline constexpr std::string_view kPlateStage = "part";
+// The stage that produced a plate reading, as zorva-cli names it: "part"
+// for the reading of the attempts, refinement passes and vote, "checked"
+// where the check after it changed the text.
+std::string_view PlateStageName(recognize::PlateStage stage);
 
 // Whether `name` is a photo the folder run reads: ".jpg" or ".jpeg" in any
 // letter case.
@@ -35,15 +37,21 @@ std::optional<std::vector<std::string>> ListPlatePhotos(Host& host, const std::s
 // 17 x 17, no memory: told). No status output.
 recognize::PlateResult ReadDocumentPlate(Editor& editor);
 
+// Which readings a plate command gives: the reading alone, or the reading
+// and the check after it.
+enum class PlateChain { ReadingOnly, Checked };
+
 // Reads the plate of the document as "На текущем фото" does, without the
 // dispatcher's snapshot and repaint: field 9 "Авто номер" first; then the
 // time to field 11, the segment count of the last segmentation to field 4
 // and the result field to field 10. Returns the result field (10
 // characters).
-std::string RecognisePlateOnDocument(Editor& editor);
+std::string RecognisePlateOnDocument(Editor& editor, PlateChain chain = PlateChain::Checked);
 
-// 40081 "На текущем фото".
+// 40081 "На текущем фото": the reading, then the check.
 void PlateHereCommand(Editor& editor);
+// The same with the reading alone (scripts only).
+void StrictPlateHereCommand(Editor& editor);
 
 // 40084 "На всех фото в папке": every ".jpg" and ".jpeg" photo of the
 // current file's folder, in folder order, loaded as folder navigation loads

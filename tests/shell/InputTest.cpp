@@ -197,11 +197,11 @@ TEST_F(InputTest, AContextItemRunsAsACommandAndRepaints) {
 // The items the enable rule greys without a document, as the rule lists them.
 const std::set<uint16_t>& DocumentItems() {
     static const std::set<uint16_t> items = [] {
-        std::set<uint16_t> s = {40012, 40051, 40006, 40008, 40018, 40007, 40009, 40010, 40052, 40030,
-                                40025, 40011, 40013, 40015, 40016, 40026, 40017, 40002, 40004, 40005,
-                                40021, 40080, 40074, 40081, 40084, 40082, 40075, 40088, 40089, 40090,
-                                40091, 40077, 40079, 40073, 40038, 40036, 40037, 40083, 41074};  // the strict barcode
-                                                                                                 // read, for scripts
+        std::set<uint16_t> s = {40012, 40051, 40006, 40008, 40018, 40007, 40009, 40010, 40052, 40030, 40025,
+                                40011, 40013, 40015, 40016, 40026, 40017, 40002, 40004, 40005, 40021, 40080,
+                                40074, 40081, 40084, 40082, 40075, 40088, 40089, 40090, 40091, 40077, 40079,
+                                40073, 40038, 40036, 40037, 40083, 41074, 41081};  // the strict barcode and
+                                                                                   // plate reads
         for (uint16_t id = 40042; id <= 40045; ++id) s.insert(id);
         for (uint16_t id = 40047; id <= 40049; ++id) s.insert(id);
         for (uint16_t id = 40031; id <= 40035; ++id) s.insert(id);

@@ -123,8 +123,17 @@ TEST_F(PlateCommandsTest, SameResultAsTheDirectRouteOnEveryCorpusPhoto) {
         Open(e.path().string());
         const core::BmpImage photo = test::ReadJpeg(e.path().string());
         const recognize::PlateResult direct = runner.run(photo.view());
+        // The command's check reads the store's map and table as the direct
+        // route's check reads the runner's.
+        const recognize::CheckedPlate checked =
+            recognize::CheckPlate(direct, {runner.map.data(), photo.view().width(), runner.table});
         editor.dispatch(CommandId::PlateHere);
+        EXPECT_EQ(editor.state().statusText[status::Result], checked.text) << e.path();
+        EXPECT_EQ(editor.state().lastReading.by, PlateStageName(checked.stage)) << e.path();
+        Open(e.path().string());
+        editor.dispatch(CommandId::PlateStrict);
         EXPECT_EQ(editor.state().statusText[status::Result], direct.text) << e.path();
+        EXPECT_EQ(editor.state().lastReading.by, "part") << e.path();
         const core::BmpView shown = editor.document();
         if (!direct.found) {
             EXPECT_TRUE(test::SamePixels(photo.view(), shown)) << e.path();

@@ -1,0 +1,76 @@
+// The check after the plate reading: region codes that exist, and the reading completed or corrected from its
+// runners-up.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "recognize/Plate.h"
+#include "recognize/PlateGlyphs.h"
+
+namespace zorva::recognize {
+
+// The region codes in use on plates: two or three digits each.
+class RegionCodes {
+public:
+    // Reads a list of lines "CODE... NAME": every word of digits is a code;
+    // lines starting with "#" are comments.
+    static RegionCodes Parse(std::string_view text);
+    // The list the program ships (data/plate-regions.txt, built in).
+    static const RegionCodes& InUse();
+
+    bool contains(std::string_view code) const;
+    // In ascending order, without repeats.
+    const std::vector<std::string>& codes() const { return m_codes; }
+
+private:
+    std::vector<std::string> m_codes;
+};
+
+// Which stage of the chain produced a plate text.
+enum class PlateStage {
+    Part,     // the reading of the attempts, refinement passes and vote
+    Checked,  // changed by the check
+};
+
+struct CheckedPlate {
+    std::string text;  // the result field, 10 characters as the reading gives it
+    PlateStage stage = PlateStage::Part;
+};
+
+// What the check reads besides the result: the indexed map and table the
+// run left (the last pass's, where a painted result's slots are), the glyphs
+// and the region codes.
+struct PlateCheckInput {
+    const uint32_t* map = nullptr;  // none: no second opinion on the pixels
+    uint32_t width = 0;
+    std::span<const segment::IndexedSegmentRecord> table;
+    const GlyphTemplates* glyphs = &GlyphTemplates::InUse();
+    const RegionCodes* regions = &RegionCodes::InUse();
+};
+
+// A runner-up whose shape distance is at most this many times the
+// reading's is a close call, decided by the character's pixels. The turning
+// profiles set M ~3.5 and K ~2.7 times further than the H and T they are
+// read as; the factor was chosen on a generated training corpus (seed 2027,
+// 150 plates: 10 reads 136, 1.5 to 6 read 135) and confirmed on the one in
+// tests/samples/plates (30 of 30 against 28).
+inline constexpr double kCloseCall = 10;
+
+// Checks the reading of `result` (its text, and the runners-up in
+// `result.nearest`). First each main character whose reading has close
+// calls (2/7, 1/4, C/T, M/A/H, P/B as the turning profiles confuse them)
+// takes the one among them whose glyph correlates best with the
+// character's pixels in the last pass. (The region's digits keep their
+// reading: their glyphs learnt apart lost plates on the generated corpus,
+// and the region list checks them.) Then a region that is no code in the region list
+// is replaced by the code of the same length whose digits' summed distances
+// are smallest; when no code of that length has every digit compared, the
+// region's digits become "*": a reading never reports a region that does
+// not exist. A reading without a plate passes unchanged, and so does a
+// region not read whole.
+CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& input);
+
+}  // namespace zorva::recognize

@@ -1,0 +1,55 @@
+// A character's pixels as a small grid, and the plate typeface's glyphs learnt on generated plates.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "recognize/Plate.h"
+
+namespace zorva::recognize {
+
+// The grid a character's box is sampled into, whatever its size: a glyph
+// stretched to the box, as the plate's characters fill their cells.
+inline constexpr uint32_t kGlyphColumns = 8;
+inline constexpr uint32_t kGlyphRows = 12;
+inline constexpr uint32_t kGlyphCells = kGlyphColumns * kGlyphRows;
+
+// Cell by cell from the bottom row, left to right: the share of the cell
+// covered by the character, less the mean over the grid, the whole scaled
+// to length 1, so that the dot product of two is their correlation.
+using GlyphFeatures = std::array<float, kGlyphCells>;
+
+// The grid of segment `segment` of the indexed `map` (width words per row,
+// bottom row first) over its box `b`: each cell sampled at 3 x 3 points.
+// Nothing for a box without pixels or a character that fills its box
+// evenly (no shape to compare).
+std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, uint32_t segment, const SegmentBox& b);
+
+// Scales `features` to zero mean and length 1; false when they are all equal.
+bool NormaliseGlyph(GlyphFeatures& features);
+
+// The mean glyph of each plate symbol of the main characters (a symbol
+// without one is not compared).
+class GlyphTemplates {
+public:
+    // Lines "SYMBOL v1 ... v96" (a grid as GlyphOf gives it); "#" comments.
+    static GlyphTemplates Parse(std::string_view text);
+    // The glyphs the program ships (data/plate-glyphs.txt, built in).
+    static const GlyphTemplates& InUse();
+    // The text Parse reads, with a comment line first.
+    std::string text(std::string_view comment) const;
+
+    const GlyphFeatures* of(char symbol) const;
+    void set(char symbol, const GlyphFeatures& glyph);
+
+private:
+    std::array<std::optional<GlyphFeatures>, kPlateSymbols.size()> m_glyphs;
+};
+
+// The correlation of two normalised grids, -1 to 1.
+float GlyphCorrelation(const GlyphFeatures& a, const GlyphFeatures& b);
+
+}  // namespace zorva::recognize
