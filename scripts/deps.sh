@@ -36,9 +36,10 @@ case "${1:-build}" in
   # The shipped symbol bases are drawn from fonts close to the number-plate typeface (Open DIN,
   # osifont) and a plain sans-serif (DejaVu Sans) by ImageMagick (scripts/make-bases.sh).
   bases)  want=("${build[@]}" imagemagick fonts-opendin fonts-osifont fonts-dejavu-core) ;;
-  # The generated plate corpus draws plates in the same faces and lays them on grounds made by ImageMagick
-  # (scripts/make-plates.sh).
-  plates) want=(imagemagick fonts-opendin fonts-osifont) ;;
+  # The generated plate corpus draws plates in the same faces or in our own drawing of the plate typeface
+  # (SVG rendered by rsvg-convert) and lays them on grounds made by ImageMagick, some with signs in DejaVu
+  # Sans (scripts/make-plates.sh).
+  plates) want=(imagemagick librsvg2-bin fonts-opendin fonts-osifont fonts-dejavu-core) ;;
   # The title bar of the window is drawn by a window manager (openbox) in the X server.
   screenshot) want=("${build[@]}" xvfb xauth fonts-dejavu-core openbox) ;;
   # The Qt-free build for 64-bit ARM (scripts/test-arm.sh): the cross compiler, qemu-user to run the tests, and

@@ -2,26 +2,54 @@
 # Makes the generated number-plate corpus tests/samples/plates/: photo-like JPEG pictures of Russian plates
 # (letter, three digits, two letters, region) on car-like and textured grounds, each named after its plate
 # as the folder report expects, and pictures without a plate, whose names are no plate text.
-#   scripts/make-plates.sh [COUNT [FOLDER [SEED]]]
-# (default 30 plates into tests/samples/plates, seed 1913; the same packages give the same pictures). Another
-# seed gives another corpus of the same kinds, for training what the reader learns apart from the one it is
-# measured on.
+#   scripts/make-plates.sh [--hard] [--face fonts|gost] [--out DIR] [--seed N] [COUNT]
+# The same packages give the same pictures. Default: 30 plates into tests/samples/plates, drawn in Open DIN
+# and osifont. --face gost draws every plate in our own drawing of the plate typeface
+# (scripts/plate-font/gost-glyphs.py): the same plates on the same grounds, only the characters change.
+# --hard makes the harder corpus tests/samples/plates-hard (default 40 plates, 80 to 320 pixels wide, in
+# all three faces): plates leaning up to 30 degrees, motion blur, night and flash, dirt and bolts over the
+# characters, signs with two lines of text behind, and pictures without a plate made the same way.
+# --seed gives another corpus of the same kinds, for training what the reader learns apart from the one it
+# is measured on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C.UTF-8
+usage() { echo "usage: $0 [--hard] [--face fonts|gost] [--out DIR] [--seed N] [COUNT]" >&2; exit 2; }
+hard=0 face_option=fonts out= seed=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --hard) hard=1; shift ;;
+    --face) face_option=${2:-}; shift 2 ;;
+    --out) out=${2:-}; shift 2 ;;
+    --seed) seed=${2:-}; shift 2 ;;
+    -*) usage ;;
+    *) break ;;
+  esac
+done
+[ "$face_option" = fonts ] || [ "$face_option" = gost ] || usage
 scripts/deps.sh plates
-count=${1:-30}
-out=${2:-tests/samples/plates}
+if [ "$hard" = 1 ]; then
+  count=${1:-40}
+  out=${out:-tests/samples/plates-hard}
+else
+  count=${1:-30}
+  out=${out:-tests/samples/plates}
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+gost=$work/gost
+python3 scripts/plate-font/gost-glyphs.py "$gost"
 mkdir -p "$out"
 rm -f "$out"/*.jpg
 # A generator of our own (bash reseeds $RANDOM in every subshell): the same choices run after run. Each
 # helper sets the variable named first, never in a subshell.
-state=${3:-1913}
+state=1913
+[ "$hard" = 1 ] && state=2030  # other plates than the easier corpus's
+[ -n "$seed" ] && state=$seed
 
 din=/usr/share/fonts/truetype/opendin/OSP-DIN.ttf
 iso=/usr/share/fonts/truetype/osifont/osifont.ttf
+sans=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
 letters=ABCEHKMOPTXY
 
 # rand VAR LO HI: a whole number from LO to HI (a 31-bit linear congruential generator, its high bits).
@@ -59,16 +87,22 @@ one() {
     -draw "polygon $x,0 $((x + stroke / 5)),0 $((x + stroke / 5)),$t 0,$((2 * stroke + t)) 0,$((2 * stroke))" "$out"
 }
 
-# glyph OUT CHAR WIDTH_MM HEIGHT_MM FACE WEIGHT: one character, black on white, squeezed to its box (the
-# "1" to 0.6 of the box's width, centred). FACE din or iso (osifont drawn with a thick outline); WEIGHT
-# thins (<0) or thickens (>0) the strokes by that many pixels of the drawing.
+# glyph OUT CHAR WIDTH_MM HEIGHT_MM FACE WEIGHT SET: one character, black on white, squeezed to its box
+# (the "1" to 0.6 of the box's width, centred). FACE din, iso (osifont drawn with a thick outline) or
+# gost (the glyph of SET, main, region2 or region3, of the plate drawing, which is drawn to its box);
+# WEIGHT thins (<0) or thickens (>0) the strokes by that many pixels of the drawing.
 glyph() {
-  local out=$1 char=$2 w=$3 h=$4 face=$5 weight=$6
+  local out=$1 char=$2 w=$3 h=$4 face=$5 weight=$6 set=$7
   local font=$din draw=() change=() width
   width=$(mm "$w")
   if [ "$face" = iso ]; then font=$iso; draw=(-stroke black -strokewidth 14); fi
   if [ "$weight" -gt 0 ]; then change=(-morphology Erode "Disk:$weight"); fi
   if [ "$weight" -lt 0 ]; then change=(-morphology Dilate "Disk:${weight#-}"); fi
+  if [ "$face" = gost ]; then
+    rsvg-convert -w "$width" -h "$(mm "$h")" -b white "$gost/$set-$char.svg" -o "$work/drawn.png"
+    convert "$work/drawn.png" "${change[@]}" "$out"
+    return
+  fi
   if [ "$char" = 1 ]; then
     one "$work/one.png" $( [ "$face" = iso ] && echo 64 || echo 56)
     width=$((width * 6 / 10))
@@ -80,17 +114,20 @@ glyph() {
     -bordercolor white -border 20 "${change[@]}" -trim +repage -resize "${width}x$(mm "$h")!" "$out"
 }
 
-# plate OUT TEXT: the plate picture of TEXT (8 or 9 characters).
+# plate OUT TEXT: the plate picture of TEXT (8 or 9 characters, or none).
 plate() {
   local out=$1 text=$2 face=din weight n
   rand n 0 2
   [ "$n" -eq 0 ] && face=iso
+  [ "$hard" = 1 ] && [ "$n" -eq 2 ] && face=gost
+  [ "$face_option" = gost ] && face=gost
   rand weight -3 4
   local args=() x y i ch
   local main_x=(23 83 139 195 252 311) main_w=(50 46 46 46 50 50) main_h=(58 76 76 76 58 58)
-  for i in 0 1 2 3 4 5; do
+  # An empty TEXT gives a blank plate: the rim, the region box, "RUS" and the flag.
+  for ((i = 0; i < ${#text} && i < 6; ++i)); do
     ch=${text:$i:1}
-    glyph "$work/g$i.png" "$ch" "${main_w[$i]}" "${main_h[$i]}" "$face" "$weight"
+    glyph "$work/g$i.png" "$ch" "${main_w[$i]}" "${main_h[$i]}" "$face" "$weight" main
     x=$(mm "${main_x[$i]}")
     y=$(mm $((112 - 18 - ${main_h[$i]})))
     args+=("$work/g$i.png" -geometry "+$x+$y" -compose Multiply -composite)
@@ -100,7 +137,7 @@ plate() {
   if [ "$n" -eq 2 ]; then rw=40; gap=6; else rw=34; gap=4; fi
   start=$((381 + (130 - n * rw - (n - 1) * gap) / 2))
   for ((i = 0; i < n; ++i)); do
-    glyph "$work/r$i.png" "${region:$i:1}" "$rw" 62 "$face" "$weight"
+    glyph "$work/r$i.png" "${region:$i:1}" "$rw" 62 "$face" "$weight" "region$n"
     x=$(mm $((start + i * (rw + gap))))
     y=$(mm 10)
     args+=("$work/r$i.png" -geometry "+$x+$y" -compose Multiply -composite)
@@ -213,6 +250,155 @@ plate_text() {
   pick a $letters; rand b 0 9; rand c 0 9; rand d 0 9; pick e $letters; pick f $letters
   printf -v "$1" %s "$a$b$c$d$e$f$region"
 }
+
+# ---- the harder corpus ----
+
+# soil PLATE: dirt and bolts on the plate picture (4 pixels per millimetre), each one time in two: brown
+# smears and splashes over the characters, and two bolts screwed through the plate over the upper part of
+# the characters.
+soil() {
+  local plate=$1 n k x y rx ry a draws=()
+  rand n 0 1
+  if [ "$n" -eq 1 ]; then
+    rand k 3 6
+    for ((j = 0; j < k; ++j)); do
+      rand x 20 500; rand y 10 100; rand rx 15 60; rand ry 5 25; rand a 25 60
+      draws+=(-fill "rgba(92,72,40,0.$a)" -draw "ellipse $(mm "$x"),$(mm "$y") $(mm "$rx"),$(mm "$ry") 0,360")
+    done
+    for ((j = 0; j < 24; ++j)); do
+      rand x 10 510; rand y 8 104; rand rx 1 4
+      draws+=(-fill 'rgba(60,48,30,0.8)' -draw "circle $(mm "$x"),$(mm "$y") $(mm "$x"),$(mm $((y + rx)))")
+    done
+    rand a 6 16
+    convert "$plate" \( -size "$(mm 520)x$(mm 112)" xc:none "${draws[@]}" -blur "0x$a" \) -compose Over -composite "$plate"
+  fi
+  rand n 0 1
+  if [ "$n" -eq 1 ]; then
+    local left right grey
+    rand left 70 170; rand right 200 360; rand y 20 40; rand grey 55 80
+    draws=()
+    for x in "$left" "$right"; do
+      draws+=(-fill "gray($grey%)" -stroke '#202020' -strokewidth 4
+              -draw "circle $(mm "$x"),$(mm "$y") $(mm $((x + 6))),$(mm "$y")"
+              -draw "line $(mm $((x - 4))),$(mm "$y") $(mm $((x + 4))),$(mm "$y")"
+              -draw "line $(mm "$x"),$(mm $((y - 4))) $(mm "$x"),$(mm $((y + 4)))")
+    done
+    convert "$plate" "${draws[@]}" "$plate"
+  fi
+}
+
+# sign GROUND W H: a sign with two lines of text (white, yellow or blue, in DejaVu Sans Bold or osifont,
+# which have Cyrillic letters) in the ground's upper part, its letters about as high as a plate's.
+signs=("ШИНОМОНТАЖ|24 ЧАСА" "АВТОМОЙКА|8 800 100 20 30" "ТАКСИ|TEL 777 77 77" "ПАРКОВКА|ВЫЕЗД 200 M"
+       "АВТОСАЛОН|TOYOTA CENTER" "МАГАЗИН|ОТКРЫТО 9-21" "СТО|ремонт 365 дней" "AUTO HOUSE|ул. Мира 17")
+sign() {
+  local ground=$1 w=$2 h=$3 n x y sw sh pt font=$sans paper ink
+  rand n 0 $((${#signs[@]} - 1))
+  local first=${signs[$n]%%|*} second=${signs[$n]#*|}
+  rand n 0 1
+  [ "$n" -eq 1 ] && font=$iso
+  rand n 0 2
+  paper=(white '#f2d21b' '#1d4fa0'); ink=(black black white)
+  rand sw 35 60; sw=$((w * sw / 100)); sh=$((h * 30 / 100))
+  rand x 2 $((100 - sw * 100 / w - 2)); x=$((w * x / 100))
+  rand y 3 12; y=$((h * y / 100))
+  pt=$((sh * 30 / 100))
+  convert "$ground" -fill "${paper[$n]}" -stroke '#303030' -draw "rectangle $x,$y $((x + sw)),$((y + sh))" -stroke none \
+    -fill "${ink[$n]}" -font "$font" -pointsize "$pt" \
+    -draw "text $((x + sw / 20)),$((y + sh * 42 / 100)) '$first'" \
+    -draw "text $((x + sw / 20)),$((y + sh * 86 / 100)) '$second'" "$ground"
+}
+
+# hard_photo OUT TEXT PLATE_WIDTH: TEXT's plate (dirty, with bolts, or blank when TEXT is empty),
+# PLATE_WIDTH pixels wide, turned up to 30 degrees either way and seen in perspective, on a car, a wall
+# or a wall with a sign, in daylight, at night or in a flash's glare, shaken or out of focus, grainy and
+# JPEG-compressed.
+hard_photo() {
+  local out=$1 text=$2 pw=$3
+  plate "$work/plate.png" "$text"
+  soil "$work/plate.png"
+  local ph=$((pw * 112 / 520)) n w h kind
+  rand n 22 30; w=$((pw * n / 10))
+  rand n 60 75; h=$((w * n / 100))
+  rand n 0 2
+  kind=car; [ "$n" -eq 1 ] && kind=texture
+  ground "$work/ground.png" "$w" "$h" "$kind"
+  [ "$n" -eq 2 ] && sign "$work/ground.png" "$w" "$h"
+  # The plate's centre, its turn and its perspective (as in the easier corpus), the corners turned
+  # about the centre.
+  local cx cy roll side top corners
+  rand n -10 10; cx=$((w / 2 + n * w / 100))
+  rand n -5 5; cy=$((h * 62 / 100 + n * h / 100))
+  rand roll -30 30; rand side -12 12; rand top 0 5
+  corners=$(awk -v cx="$cx" -v cy="$cy" -v pw="$pw" -v ph="$ph" -v roll="$roll" -v side="$side" -v top="$top" \
+    -v W="$(mm 520)" -v H="$(mm 112)" 'BEGIN {
+      a = roll * 3.14159265 / 180; c = cos(a); s = sin(a)
+      lh = ph * (100 + (side < 0 ? side : 0)) / 100; rh = ph * (100 - (side > 0 ? side : 0)) / 100
+      inset = pw * top / 100
+      split("0 " W " " W " 0", sx, " "); split("0 0 " H " " H, sy, " ")
+      x[1] = -pw / 2 + inset; y[1] = -ph / 2; x[2] = pw / 2 - inset; y[2] = -ph / 2
+      x[3] = pw / 2; y[3] = -ph / 2 + rh; x[4] = -pw / 2; y[4] = -ph / 2 + lh
+      for (i = 1; i <= 4; ++i)
+        printf "%d,%d %.1f,%.1f  ", sx[i], sy[i], cx + x[i] * c - y[i] * s, cy + x[i] * s + y[i] * c
+    }')
+  convert "$work/plate.png" -alpha set -virtual-pixel transparent -background none \
+    -define distort:viewport="${w}x${h}+0+0" -distort Perspective "$corners" "$work/warped.png"
+  # The light: daylight falling off across the picture (two times in four), night (the picture dark, the
+  # plate in its lamp's light, much grain) or a flash (the surroundings dark, a glare on the plate).
+  local light=() lit glare grain r gx
+  rand n 0 3
+  rand grain 10 60
+  case $n in
+    0|1)
+      rand lit 45 85
+      light=(\( -size "${w}x${h}" xc: -sparse-color Barycentric "0,0 gray(100%) $w,$h gray($lit%)" \) -compose Multiply -composite) ;;
+    2)
+      local dark
+      rand dark 10 25; rand lit 45 70; rand grain 80 160
+      light=(\( -size "${w}x${h}" xc:"gray($dark%)" -fill "gray($lit%)" -draw "ellipse $cx,$cy $((pw * 7 / 10)),$((pw / 3)) 0,360"
+             -blur "0x$((pw / 6 + 1))" \) -compose Multiply -composite) ;;
+    3)
+      rand lit 30 55; rand r 6 16; r=$((pw * r / 100 + 2)); rand gx -40 40; gx=$((cx + pw * gx / 100))
+      light=(\( -size "${w}x${h}" xc:"gray($lit%)" -fill white -draw "ellipse $cx,$cy $pw,$((pw / 2)) 0,360"
+             -blur "0x$((pw / 5 + 1))" \) -compose Multiply -composite
+             \( -size "${w}x${h}" xc:black -fill white -draw "circle $gx,$cy $((gx + r)),$cy" -blur "0x$((r / 2 + 1))" \)
+             -compose Screen -composite) ;;
+  esac
+  # Shaken (a motion blur up to 2 pixels plus one per 60 pixels of plate width) or out of focus.
+  local blur=() len angle seed quality
+  rand n 0 1
+  if [ "$n" -eq 1 ]; then
+    rand len 1 $((2 + pw / 60)); rand angle 0 179
+    blur=(-motion-blur "0x$len+$angle")
+  else
+    hundredths len 30 $((40 + pw / 3))
+    blur=(-blur "0x$len")
+  fi
+  rand quality 45 80
+  rand seed 1 99999
+  convert "$work/ground.png" "$work/warped.png" -compose Over -composite "${light[@]}" "${blur[@]}" \
+    -seed "$seed" -attenuate "$(printf %d.%02d $((grain / 100)) $((grain % 100)))" +noise Gaussian \
+    -quality "$quality" -sampling-factor 2x2 -strip "$out"
+}
+
+if [ "$hard" = 1 ]; then
+  # Widths spread evenly from 80 to 320 pixels.
+  for ((i = 0; i < count; ++i)); do
+    plate_text text
+    hard_photo "$out/$text.jpg" "$text" $((80 + 240 * i / (count - 1)))
+  done
+  # No plate: blank plates (dirty, with bolts, at night or in a flash) and a sign with two lines.
+  for i in 1 2 3 4; do
+    rand w 120 320
+    hard_photo "$out/blank-plate-$i.jpg" "" "$w"
+  done
+  ground "$work/g.png" 700 480 texture
+  sign "$work/g.png" 700 480
+  convert "$work/g.png" -motion-blur 0x2+30 -attenuate 0.4 -seed 5 +noise Gaussian -quality 70 -strip "$out/sign-two-lines.jpg"
+  du -sh "$out"
+  ls "$out" | wc -l
+  exit 0
+fi
 
 # ---- plates ----
 # Widths spread evenly from 120 to 500 pixels.

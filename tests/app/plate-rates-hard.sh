@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The harder generated plate corpus (tests/samples/plates-hard, scripts/make-plates.sh --hard) read by
+# zorva-cli through scripts/plate-rates.sh: no picture without a plate may give a plate, and the rates may
+# not fall below floors a little under what the shipped bases reach on it.
+#   tests/app/plate-rates-hard.sh BUILD/bin/zorva-cli
+set -uo pipefail
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# A program folder of the test's own, with the shipped bases.
+mkdir "$work/bin"
+cp "$1" "$work/bin/zorva-cli"
+cp "$source_dir"/data/bases/BazaDan*.zdb "$work/bin/"
+export QT_QPA_PLATFORM=offscreen
+
+min_exact=4        # plates read exactly: 6 of 40 with the shipped bases
+min_characters=145 # characters read right at their position: 159 of 334
+
+out=$("$source_dir/scripts/plate-rates.sh" "$source_dir/tests/samples/plates-hard" "$work/bin/zorva-cli") || {
+  echo "plate-rates.sh failed"; exit 1; }
+echo "$out"
+failed=0
+if grep -q '^no plate expected' <<<"$out"; then echo "FAILED: a picture without a plate gave a plate"; failed=1; fi
+summary=$(tail -n 1 <<<"$out")
+read -r exact characters quiet none < <(sed -E 's/^plates: ([0-9]+) of [0-9]+ exact.*characters: ([0-9]+) of [0-9]+.*no plate: ([0-9]+) of ([0-9]+)$/\1 \2 \3 \4/' <<<"$summary")
+if ! [[ "$exact" =~ ^[0-9]+$ && "$characters" =~ ^[0-9]+$ && "$none" -gt 0 ]]; then
+  echo "FAILED: no rates in: $summary"; exit 1
+fi
+[ "$quiet" -eq "$none" ] || { echo "FAILED: $((none - quiet)) pictures without a plate gave a plate"; failed=1; }
+[ "$exact" -ge "$min_exact" ] || { echo "FAILED: $exact plates read exactly, fewer than $min_exact"; failed=1; }
+[ "$characters" -ge "$min_characters" ] || {
+  echo "FAILED: $characters characters read right, fewer than $min_characters"; failed=1; }
+exit "$failed"
