@@ -62,6 +62,7 @@ if "$py" -c 'import cv2' 2> /dev/null; then
     # Labelling only: the black-and-white picture is read before the clock starts.
     cv=$("$py" - "$work/binary.bmp" "$runs" <<'EOF'
 import sys, time, cv2
+cv2.setNumThreads(1)  # one thread, as zorva labels
 binary = cv2.imread(sys.argv[1], cv2.IMREAD_GRAYSCALE)
 best = None
 for _ in range(int(sys.argv[2])):

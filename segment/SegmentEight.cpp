@@ -12,14 +12,50 @@ namespace {
 using core::LoadPixel;
 using core::StorePixel;
 
+// ---- blocks of equal pixels ----
+// Flat areas (and a black-and-white picture is nothing else) are handled a
+// block of kBlock pixels at a time: a block whose pixels all carry one colour
+// (or one label) is recognised by comparing it with a block-long pattern of
+// that value, and written by copying a pattern. Fixed-size memcmp and memcpy
+// compile to a few vector loads, compares and stores on every target.
+constexpr uint32_t kBlock = 16;
+
+// kBlock 3-byte pixels of one value.
+struct PixelPattern {
+    uint8_t bytes[3 * kBlock + 1];
+    uint32_t value = 0xFFFFFFFF;  // none yet
+    void set(uint32_t v) {
+        if (v == value) return;
+        value = v;
+        for (uint32_t i = 0; i < kBlock; ++i) StorePixel(bytes + 3 * i, v);
+    }
+    bool same(const uint8_t* at) const { return std::memcmp(at, bytes, 3 * kBlock) == 0; }
+    void put(uint8_t* at) const { std::memcpy(at, bytes, 3 * kBlock); }
+};
+
+// kBlock label words of one value.
+struct WordPattern {
+    uint32_t words[kBlock];
+    uint32_t value = 0;
+    explicit WordPattern(uint32_t v) { set(v); }
+    void set(uint32_t v) {
+        value = v;
+        for (uint32_t& w : words) w = v;
+    }
+    bool same(const uint32_t* at) const { return std::memcmp(at, words, sizeof words) == 0; }
+    void put(uint32_t* at) const { std::memcpy(at, words, sizeof words); }
+};
+
 // The scan's working set: the image, the map and the record table.
 class Scan {
 public:
-    Scan(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records, uint32_t tolerance)
+    Scan(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records, uint32_t tolerance,
+         bool blocks)
         : m_image(image),
           m_map(map),
           m_rec(records.data()),
           m_tolerance(tolerance),
+          m_blocks(blocks),
           m_limit(uint32_t(std::min<size_t>(records.size(), size_t(kMaxEightLabel) + 1))) {}
 
     bool run(uint32_t& segmentCount);
@@ -63,6 +99,18 @@ private:
         m_pendingB += bgr & 0xFF;
         m_pendingG += (bgr >> 8) & 0xFF;
         m_pendingR += (bgr >> 16) & 0xFF;
+    }
+    // kBlock pixels of colour `bgr` join `label`, whose pattern `labels` is.
+    void joinBlock(const PixelPattern& labels, uint8_t* mapPixels, uint32_t bgr) {
+        labels.put(mapPixels);
+        if (labels.value != m_pending) {
+            flush();
+            m_pending = labels.value;
+        }
+        m_pendingCount += kBlock;
+        m_pendingB += kBlock * (bgr & 0xFF);
+        m_pendingG += kBlock * ((bgr >> 8) & 0xFF);
+        m_pendingR += kBlock * ((bgr >> 16) & 0xFF);
     }
     void flush() {
         if (m_pendingCount == 0) return;
@@ -161,12 +209,18 @@ private:
     core::MutableBmpView m_map;
     SegmentRecord* m_rec;
     uint32_t m_tolerance;
+    bool m_blocks;  // whether blocks of equal pixels are taken whole
     uint32_t m_limit;
     uint32_t m_next = 1;
     // The joins gathered for one label, not yet in its record.
     uint32_t m_pending = 0;
     uint32_t m_pendingCount = 0;
     uint32_t m_pendingB = 0, m_pendingG = 0, m_pendingR = 0;
+    // Where a failed scan stopped: the column of the pixel that found no label.
+    uint32_t m_stopX = 1;
+    // The colour of the block being tested, and the map bytes of the label it joins.
+    PixelPattern m_colours;
+    PixelPattern m_labels;
 };
 
 // ---- grow ----
@@ -181,25 +235,41 @@ private:
 bool Scan::grow() {
     const uint32_t width = m_image.width();
     const uint32_t height = m_image.height();
-    if (width < 2) return true;
     const size_t stride = m_image.stride();
+    uint8_t* map = m_map.pixels();
+    if (width < 2 || height < 2) {
+        std::memset(map, 0xFF, stride * height);
+        return true;
+    }
+    // The map is not cleared beforehand: the scan writes every labelled
+    // pixel, and each row's column 0 and padding are marked unlabelled as the
+    // row is reached. A failed scan marks the rest, from the pixel that
+    // found no label onward, as a cleared map would have left it.
+    std::memset(map, 0xFF, stride);
     std::vector<uint32_t> rows(2 * (size_t(width) + 1), kUnlabelled);
     uint32_t* below = rows.data();  // stored row 0 is unlabelled
     uint32_t* current = below + width + 1;
     const uint8_t* img = m_image.pixels();
-    uint8_t* map = m_map.pixels();
-    bool ok = true;
-    for (uint32_t y = 1; y < height && ok; ++y) {
+    for (uint32_t y = 1; y < height; ++y) {
         img += stride;
         map += stride;
+        std::memset(map, 0xFF, 3);
+        std::memset(map + 3 * size_t(width), 0xFF, stride - 3 * size_t(width));
         Row row{y, img, map, below, current};
-        ok = firstColumn(row) && (y == 1 ? growFirstRow(row, width) : growRow(row, width));
+        m_stopX = 1;
+        const bool ok = firstColumn(row) && (y == 1 ? growFirstRow(row, width) : growRow(row, width));
+        if (!ok) {
+            flush();
+            uint8_t* stop = map + 3 * size_t(m_stopX);
+            std::memset(stop, 0xFF, size_t(m_map.pixels() + stride * height - stop));
+            return false;
+        }
         // A row's joins stay below 2^32 in every sum (at most 65,535 pixels of 255).
         flush();
         std::swap(below, current);
     }
     flush();
-    return ok;
+    return true;
 }
 
 // Column 0 is never labelled: column 1 looks only at the pixel below (in the
@@ -217,33 +287,66 @@ bool Scan::firstColumn(Row& row) {
     return true;
 }
 
-// The first labelled row looks only to the left.
+// The first labelled row looks only to the left. A block of pixels of the
+// previous pixel's colour all join `left`, as they would one by one.
 bool Scan::growFirstRow(Row& row, uint32_t width) {
-    for (uint32_t x = 2; x < width; ++x) {
+    const uint32_t blockEnd = m_blocks ? width : 0;
+    for (uint32_t x = 2; x < width;) {
         const uint32_t bgr = LoadPixel(row.img + 3 * x);
         uint8_t* at = row.map + 3 * x;
+        if (bgr == row.previous && x + kBlock <= blockEnd && LoadPixel(row.img + 3 * (x + kBlock - 1)) == bgr) {
+            m_colours.set(bgr);
+            if (m_colours.same(row.img + 3 * x)) {
+                m_labels.set(row.left);
+                joinBlock(m_labels, at, bgr);
+                std::fill_n(row.current + x, kBlock, row.left);
+                x += kBlock;
+                continue;
+            }
+        }
         if (bgr == row.previous || near(bgr, reference(row.left))) {
             join(row.left, at, bgr);
         } else if ((row.left = create(x, row.y, at, bgr)) == 0) {
+            m_stopX = x;
             return false;
         }
         row.current[x] = row.left;
         row.previous = bgr;
+        ++x;
     }
     return true;
 }
 
 // Left, lower-left, lower, lower-right, in that order; only the lower-right
 // neighbour of the last column can be unlabelled.
+//
+// A block of pixels of the previous pixel's colour, after a pixel that
+// joined `left` without a merge, over lower-right neighbours that all carry
+// `left` itself, joins `left` whole: one by one, each of its pixels would
+// match `left` by its colour and find no other label to merge with.
 bool Scan::growRow(Row& row, uint32_t width) {
+    const uint32_t blockEnd = m_blocks ? width : 0;
     // Whether the last pixel matched `left` without a merge: a pixel of the
     // same colour matches it too.
     bool plain = true;
     uint32_t left = row.left;
-    for (uint32_t x = 2; x < width; ++x) {
+    WordPattern lefts(left);
+    for (uint32_t x = 2; x < width;) {
         const uint32_t bgr = LoadPixel(row.img + 3 * x);
         uint8_t* at = row.map + 3 * x;
         const uint32_t lowerRight = row.below[x + 1];
+        if (plain && bgr == row.previous && lowerRight == left && x + kBlock <= blockEnd &&
+            row.below[x + kBlock] == left && LoadPixel(row.img + 3 * (x + kBlock - 1)) == bgr) {
+            m_colours.set(bgr);
+            if (lefts.value != left) lefts.set(left);
+            if (m_colours.same(row.img + 3 * x) && lefts.same(row.below + x + 1)) {
+                m_labels.set(left);
+                joinBlock(m_labels, at, bgr);
+                lefts.put(row.current + x);
+                x += kBlock;
+                continue;
+            }
+        }
         uint32_t label;
         if ((plain && bgr == row.previous) || near(bgr, reference(left))) {
             if (lowerRight != left && matches(lowerRight, bgr)) {
@@ -274,12 +377,14 @@ bool Scan::growRow(Row& row, uint32_t width) {
                 join(lowerRight, at, bgr);
                 label = lowerRight;
             } else if ((label = create(x, row.y, at, bgr)) == 0) {
+                m_stopX = x;
                 return false;
             }
         }
         row.current[x] = label;
         left = label;
         row.previous = bgr;
+        ++x;
     }
     return true;
 }
@@ -314,6 +419,7 @@ void Scan::resolve(uint32_t last) {
 // pixel of the segment is painted. Runs of one label reuse the last lookup.
 void Scan::relabelAndPaint() {
     const uint32_t width = m_image.width();
+    const uint32_t blockEnd = m_blocks ? width : 0;
     const uint32_t height = m_image.height();
     const size_t stride = m_image.stride();
     uint8_t* img = m_image.pixels();
@@ -321,30 +427,47 @@ void Scan::relabelAndPaint() {
     uint32_t lastLabel = 0;
     uint32_t lastRoot = 0;
     uint32_t lastColour = 0;
+    // A block of pixels all carrying the last label is relabelled and
+    // painted whole (none of them is its root's first pixel: that one
+    // follows a pixel of another label).
+    PixelPattern labels, roots, colours;
     for (uint32_t y = 1; y < height; ++y) {
         img += stride;
         map += stride;
-        for (uint32_t x = 1; x < width; ++x) {
+        for (uint32_t x = 1; x < width;) {
             uint8_t* at = map + 3 * x;
             const uint32_t label = LoadPixel(at);
+            if (label == lastLabel && lastLabel != 0 && x + kBlock <= blockEnd &&
+                LoadPixel(at + 3 * (kBlock - 1)) == lastLabel) {
+                labels.set(lastLabel);
+                if (labels.same(at)) {
+                    if (lastRoot != lastLabel) {
+                        roots.set(lastRoot);
+                        roots.put(at);
+                    }
+                    colours.set(lastColour);
+                    colours.put(img + 3 * x);
+                    x += kBlock;
+                    continue;
+                }
+            }
+            ++x;
             if (label == kUnlabelled || label == 0) continue;
             if (label != lastLabel) {
                 SegmentRecord& r = m_rec[label];
                 lastLabel = label;
                 lastRoot = r.parent;
-                if (lastRoot == label && r.firstX == x && r.firstY == y) MeanColour(r);
+                if (lastRoot == label && r.firstX == x - 1 && r.firstY == y) MeanColour(r);
                 lastColour = reference(lastRoot);
             }
             StorePixel(at, lastRoot);
-            StorePixel(img + 3 * x, lastColour);
+            StorePixel(img + 3 * (x - 1), lastColour);
         }
     }
 }
 
 bool Scan::run(uint32_t& segmentCount) {
-    // ---- clear the map ----
     std::memcpy(m_map.data(), m_image.data(), core::kHeaderSize);
-    std::memset(m_map.pixels(), 0xFF, size_t(m_map.stride()) * m_image.height());
     m_rec[0] = SegmentRecord{};
 
     if (!grow()) return false;
@@ -365,9 +488,20 @@ size_t SegmentEightCapacity(uint32_t width, uint32_t height) {
 SegmentStatus SegmentEightScan(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records,
                                uint16_t tolerance, uint32_t& segmentCount) {
     if (records.empty()) return SegmentStatus::TooManyLabels;
-    Scan scan(image, map, records, tolerance);
+    Scan scan(image, map, records, tolerance, true);
     return scan.run(segmentCount) ? SegmentStatus::Done : SegmentStatus::TooManyLabels;
 }
+
+namespace detail {
+
+SegmentStatus SegmentEightScanPixelwise(core::MutableBmpView image, core::MutableBmpView map,
+                                        std::span<SegmentRecord> records, uint16_t tolerance, uint32_t& segmentCount) {
+    if (records.empty()) return SegmentStatus::TooManyLabels;
+    Scan scan(image, map, records, tolerance, false);
+    return scan.run(segmentCount) ? SegmentStatus::Done : SegmentStatus::TooManyLabels;
+}
+
+}  // namespace detail
 
 SegmentEightResult SegmentEight(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records,
                                 uint32_t tolerance, uint32_t repetitions) {

@@ -55,6 +55,13 @@ struct SegmentEightResult {
 SegmentStatus SegmentEightScan(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records,
                                uint16_t tolerance, uint32_t& segmentCount);
 
+namespace detail {
+// The same scan taking every pixel on its own, never a block of equal pixels
+// at once: the plain route the scan's block route is checked against.
+SegmentStatus SegmentEightScanPixelwise(core::MutableBmpView image, core::MutableBmpView map,
+                                        std::span<SegmentRecord> records, uint16_t tolerance, uint32_t& segmentCount);
+}  // namespace detail
+
 // `repetitions` scans, scan k (from 1) at k x `tolerance`, each on the image
 // the previous one painted. Stops at the first scan that fails.
 SegmentEightResult SegmentEight(core::MutableBmpView image, core::MutableBmpView map, std::span<SegmentRecord> records,

@@ -1,6 +1,7 @@
 // The two SVG writers, built as bytes in memory, and the file beside the picture.
 #include "segment/Svg.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -54,6 +55,19 @@ char* PutCoordinate(char* at, uint32_t value) {
     while (n > 0) *at++ = digits[--n];
     return at;
 }
+
+// The digits PutCoordinate writes for values up to `value`.
+size_t CoordinateDigits(uint32_t value) {
+    size_t n = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++n;
+    }
+    return std::max<size_t>(n, 4);
+}
+
+// A polygon line without its points: <polygon fill="#RRGGBB" points=" and " />, CR LF.
+constexpr size_t kSvgPolygonFrame = 16 + 6 + 11 + 6;
 
 }  // namespace
 
@@ -109,6 +123,13 @@ std::string IndexedSvg(const VectorView& data) {
     if (!data.valid() || data.segments() == 0) return {};
     const uint32_t height = data.height();
     std::string svg = SvgHeader(data.width(), height, IndexedSvgScale(data.width(), height));
+    // Room for the whole file up front: grown by doubling, a file of tens of
+    // megabytes was copied over and over into fresh memory, which cost more
+    // than writing it. Every point takes at most two coordinates of the
+    // picture's digits, a comma and a space, and VectorData holds fewer
+    // points than words; the room not used is never touched.
+    svg.reserve(svg.size() + kSvgFooter.size() + size_t(data.segments()) * kSvgPolygonFrame +
+                data.words().size() * (2 * CoordinateDigits(std::max(data.width(), height)) + 2));
     std::vector<uint32_t> points;
     BlockView block;
     bool havePrevious = false;

@@ -1,6 +1,9 @@
 // 8-connected segmentation: labelling, merging, resolve, paint and the tolerance schedule.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 #include "segment/SegmentEight.h"
 #include "tests/segment/SegmentTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -139,6 +142,53 @@ TEST(SegmentEightTest, ExhaustedTableFailsWithoutPainting) {
     EXPECT_EQ(result.status, SegmentStatus::TooManyLabels);
     EXPECT_EQ(result.scans, 0u);
     EXPECT_TRUE(test::SamePixels(original.view(), image.view()));
+}
+
+// Flat areas are labelled and painted a block of pixels at a time; on random
+// pictures of few colours in runs of every length (and near colours, and
+// tables too small), the labels, the records, the painted picture and the
+// map of a failed scan are those of the scan that takes each pixel alone.
+TEST(SegmentEightTest, BlocksOfEqualPixelsChangeNothing) {
+    test::Random random(17);
+    for (int i = 0; i < 150; ++i) {
+        const uint32_t w = 1 + random.below(80), h = 1 + random.below(30);
+        uint32_t colours[4];
+        for (uint32_t& c : colours) c = i % 2 ? 0x808080 + random.below(4) * 0x010101 : random.next() & 0xFFFFFF;
+        // Rows of long runs over rows of short ones: labels of one colour
+        // that meet only above, inside a block, must still merge there.
+        const uint32_t count = 1 + random.below(4);
+        uint32_t colour = 0, left = 0, runs = 1;
+        const core::BmpImage source = MakeImage(w, h, [&](uint32_t x, uint32_t) {
+            if (x == 0) {
+                runs = random.below(2) ? 3 : 1 + random.below(60);
+                left = 0;
+            }
+            if (left == 0) {
+                colour = colours[random.below(count)];
+                left = 1 + random.below(runs);
+            }
+            --left;
+            return colour;
+        });
+        const size_t full = SegmentEightCapacity(w, h);
+        const uint16_t tolerance = uint16_t(random.below(3));
+        const size_t size = i % 3 ? full : 1 + random.below(uint32_t(full));
+        core::BmpImage a = MakeImage(w, h, [&](uint32_t x, uint32_t r) { return Rgb(source.view(), x, r); });
+        core::BmpImage b = MakeImage(w, h, [&](uint32_t x, uint32_t r) { return Rgb(source.view(), x, r); });
+        core::BmpImage mapA = test::LabelMapBlock(a.view()), mapB = test::LabelMapBlock(b.view());
+        std::vector<SegmentRecord> recordsA(size), recordsB(size);
+        uint32_t countA = 0, countB = 0;
+        for (int scan = 0; scan < 2; ++scan) {
+            const SegmentStatus sa = SegmentEightScan(a.view(), mapA.view(), recordsA, tolerance, countA);
+            const SegmentStatus sb =
+                detail::SegmentEightScanPixelwise(b.view(), mapB.view(), recordsB, tolerance, countB);
+            ASSERT_EQ(sa, sb) << i;
+            ASSERT_EQ(countA, countB) << i;
+            ASSERT_EQ(std::memcmp(a.data(), b.data(), a.view().fileSize()), 0) << i;
+            ASSERT_EQ(std::memcmp(mapA.data(), mapB.data(), mapA.view().fileSize()), 0) << i;
+            ASSERT_EQ(std::memcmp(recordsA.data(), recordsB.data(), size * sizeof(SegmentRecord)), 0) << i;
+        }
+    }
 }
 
 // The table needs one record per pixel of columns 1.. and rows 1.., plus record 0.
