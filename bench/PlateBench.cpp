@@ -53,7 +53,7 @@ core::BmpImage Copy(const core::BmpImage& picture) {
 // An editor with the shipped bases and `picture` as its document.
 struct Session {
     explicit Session(const core::BmpImage& picture)
-        : original(Copy(picture)), host(platform::DecodeWithQt, std::cerr), editor(host, undo) {
+        : original(Copy(picture)), host(platform::DecodeWithQt, nullptr, std::cerr), editor(host, undo) {
         editor.reserveArena();
         editor.loadSymbolBases(ZORVA_SOURCE_DIR "/data/bases");
         editor.install(Copy(picture), shell::InstallKind::Open);
