@@ -221,20 +221,33 @@ int Apply(const Arguments& args, Session& s) {
     return s.host.messagesShown == before ? kOk : kFileError;
 }
 
+// The pictures of a reading job and its one option, "--strict" (the
+// reader's first stage alone); false, with the usage error told, for
+// another option or no picture.
+bool SplitStrict(const std::string& job, const Arguments& args, Session& s, Arguments& pictures, bool& strict) {
+    for (const std::string& a : args) {
+        if (a == "--strict")
+            strict = true;
+        else if (a.starts_with("--")) {
+            s.wrong(job + " " + a + ": the only option is --strict");
+            return false;
+        } else {
+            pictures.push_back(a);
+        }
+    }
+    if (pictures.empty()) {
+        s.wrong(job + ": needs at least one picture");
+        return false;
+    }
+    return true;
+}
+
 // One line per picture: NAME<TAB>field 10<TAB>the reader that read the code
 // ("-" for none). "--strict" among the pictures runs the exact reader alone.
 int Barcode(const Arguments& args, Session& s) {
     Arguments pictures;
     bool strict = false;
-    for (const std::string& a : args) {
-        if (a == "--strict")
-            strict = true;
-        else if (a.starts_with("--"))
-            return s.wrong("barcode " + a + ": the only option is --strict");
-        else
-            pictures.push_back(a);
-    }
-    if (pictures.empty()) return s.wrong("barcode: needs at least one picture");
+    if (!SplitStrict("barcode", args, s, pictures, strict)) return kUsage;
     const CommandId id = strict ? CommandId::BarcodeStrict : CommandId::Barcode;
     int status = kOk;
     for (const std::string& picture : pictures) {
@@ -275,15 +288,7 @@ int Recognise(const std::string& picture, Session& s, CommandId id, const std::s
 int Plate(const Arguments& args, Session& s) {
     Arguments pictures;
     bool strict = false;
-    for (const std::string& a : args) {
-        if (a == "--strict")
-            strict = true;
-        else if (a.starts_with("--"))
-            return s.wrong("plate " + a + ": the only option is --strict");
-        else
-            pictures.push_back(a);
-    }
-    if (pictures.empty()) return s.wrong("plate: needs at least one picture");
+    if (!SplitStrict("plate", args, s, pictures, strict)) return kUsage;
     const CommandId id = strict ? CommandId::PlateStrict : CommandId::PlateHere;
     if (!s.needBases(BasesOf(id))) return kFileError;
     int status = kOk;

@@ -6,16 +6,11 @@ set -uo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# A program folder of the test's own: the snapshot folders of the copies
-# below are the only ones in it.
-mkdir "$work/bin"
-cp "$1" "$work/bin/zorva-cli"
-cp "$source_dir"/data/bases/BazaDan*.zdb "$work/bin/"
-cli=$work/bin/zorva-cli
 export QT_QPA_PLATFORM=offscreen
 
 # shellcheck source=tests/app/check.sh
 source "$source_dir/tests/app/check.sh"
+program_folder "$1"
 
 "$cli" convert "$source_dir/tests/samples/plates/A495OE06.jpg" "$work/photo.bmp" || exit 1
 
