@@ -2,11 +2,10 @@
 #include "recognize/PlateCheck.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <optional>
+
+#include "recognize/DataLines.h"
 
 namespace zorva::recognize {
 
@@ -71,20 +70,16 @@ std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInp
 
 RegionCodes RegionCodes::Parse(std::string_view text) {
     RegionCodes regions;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        if (line.starts_with('#')) continue;
+    ForEachDataLine(text, [&regions](std::string_view line) {
         while (!line.empty()) {
-            const size_t start = line.find_first_not_of(" \t\r");
+            const size_t start = line.find_first_not_of(" \t");
             if (start == std::string_view::npos) break;
             line.remove_prefix(start);
-            const std::string_view word = line.substr(0, line.find_first_of(" \t\r"));
+            const std::string_view word = line.substr(0, line.find_first_of(" \t"));
             line.remove_prefix(word.size());
             if (AllDigits(word) && (word.size() == 2 || word.size() == 3)) regions.m_codes.emplace_back(word);
         }
-    }
+    });
     std::sort(regions.m_codes.begin(), regions.m_codes.end());
     regions.m_codes.erase(std::unique(regions.m_codes.begin(), regions.m_codes.end()), regions.m_codes.end());
     return regions;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "recognize/DataLines.h"
 #include "segment/SegmentMedianCut.h"
 
 namespace zorva::recognize {
@@ -66,18 +67,14 @@ float GlyphCorrelation(const GlyphFeatures& a, const GlyphFeatures& b) {
 
 GlyphTemplates GlyphTemplates::Parse(std::string_view text) {
     GlyphTemplates glyphs;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        if (line.empty() || line.starts_with('#')) continue;
+    ForEachDataLine(text, [&glyphs](std::string_view line) {
         const char symbol = line[0];
         GlyphFeatures glyph{};
         uint32_t n = 0;
         const char* p = line.data() + 1;
         const char* const last = line.data() + line.size();
         while (n < kGlyphCells) {
-            while (p < last && (*p == ' ' || *p == '\r')) ++p;
+            while (p < last && *p == ' ') ++p;
             if (p == last) break;
             const auto [next, ec] = std::from_chars(p, last, glyph[n]);
             if (ec != std::errc()) break;
@@ -85,7 +82,7 @@ GlyphTemplates GlyphTemplates::Parse(std::string_view text) {
             ++n;
         }
         if (n == kGlyphCells && NormaliseGlyph(glyph)) glyphs.set(symbol, glyph);
-    }
+    });
     return glyphs;
 }
 

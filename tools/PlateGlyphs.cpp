@@ -7,11 +7,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "core/ImageFiles.h"
 #include "platform/PictureDecoder.h"
 #include "recognize/LabelTables.h"
 #include "recognize/Plate.h"
@@ -33,11 +32,6 @@ bool IsPlateName(const std::string& name) {
     return true;
 }
 
-std::vector<uint8_t> ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,8 +41,14 @@ int main(int argc, char** argv) {
     }
     recognize::SymbolBases bases;
     for (int k = 1; k <= recognize::kSymbolBases; ++k) {
-        const std::vector<uint8_t> bytes = ReadBytes(fs::path(argv[2]) / recognize::BaseFileName(k));
-        bases[size_t(k - 1)] = recognize::ParseBase(bytes, recognize::kBaseCapacity[size_t(k - 1)]);
+        const uint32_t capacity = recognize::kBaseCapacity[size_t(k - 1)];
+        const std::optional<std::vector<uint8_t>> bytes = core::ReadWholeFile(
+            (fs::path(argv[2]) / recognize::BaseFileName(k)).string(), size_t(capacity) * recognize::kSymbolRecordSize);
+        if (!bytes) {
+            std::fprintf(stderr, "%s: no symbol base %d\n", argv[2], k);
+            return 1;
+        }
+        bases[size_t(k - 1)] = recognize::ParseBase(*bytes, capacity);
     }
     std::vector<fs::path> photos;
     for (const fs::directory_entry& e : fs::directory_iterator(argv[1]))
@@ -99,12 +99,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%d of %zu photos painted; samples %s\n", painted, photos.size(), counted.c_str());
     const std::string text = glyphs.text("Mean glyphs of " + std::to_string(painted) +
                                          " generated plates (tools/PlateGlyphs.cpp); samples " + counted);
-    const fs::path out = argv[3], part = out.string() + ".part";
-    {
-        std::ofstream file(part, std::ios::binary);
-        file << text;
-        if (!file.flush()) return 1;
+    if (!core::WriteWholeFile(argv[3], text)) {
+        std::fprintf(stderr, "%s: not written\n", argv[3]);
+        return 1;
     }
-    fs::rename(part, out);
     return 0;
 }
