@@ -46,7 +46,7 @@ std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInp
     const GlyphFeatures* readGlyph = input.glyphs->of(read);
     if (readDistance == kNotCompared || !readGlyph) return std::nullopt;
     std::optional<GlyphFeatures> glyph;
-    float bestCorrelation = 0;
+    float readCorrelation = 0, bestCorrelation = 0;
     std::optional<char> best;
     for (uint32_t c = 0; c < kPlateSymbols.size(); ++c) {
         if (c == *r || nearest[c] == kNotCompared || double(nearest[c]) > kCloseCall * readDistance) continue;
@@ -55,10 +55,11 @@ std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInp
         if (!glyph) {
             glyph = GlyphOf(input.map, input.width, s, BoxOf(input.table[s]));
             if (!glyph) return std::nullopt;
-            bestCorrelation = GlyphCorrelation(*glyph, *readGlyph);
+            readCorrelation = GlyphCorrelation(*glyph, *readGlyph);
+            bestCorrelation = readCorrelation;
         }
         const float correlation = GlyphCorrelation(*glyph, *candidate);
-        if (correlation > bestCorrelation) {
+        if (correlation > bestCorrelation && correlation >= readCorrelation + kGlyphMargin) {
             bestCorrelation = correlation;
             best = kPlateSymbols[c];
         }

@@ -60,6 +60,13 @@ struct PlateCheckInput {
 // blur the glyphs were not learnt on, loses the fewer characters the
 // smaller it is (161 of 334 at 1.5, 149 at 5, 144 at 10).
 inline constexpr double kCloseCall = 5;
+// How much better than the reading's own glyph a close call's glyph must
+// correlate with the character's pixels to replace it: a blurred or broken
+// character correlates poorly with every glyph, and a small lead there is
+// noise. Fitted on the two generated training corpora (seed 2027, 150
+// plates, and the harder seed 2031, 80): the characters changed right less
+// those changed wrong peak at 0.1 (38 - 9 = 29; no margin: 46 - 27 = 19).
+inline constexpr float kGlyphMargin = 0.1f;
 
 // Checks the reading of `result` (its text, and the runners-up in
 // `result.nearest`). First each main character whose reading has close
