@@ -452,6 +452,17 @@ std::optional<uint32_t> PlateSymbolIndex(char symbol) {
     return uint32_t(n);
 }
 
+bool IsPlateText(std::string_view text) {
+    if (text.size() != kMainCharacters + 2 && text.size() != kMainCharacters + 3) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const std::optional<uint32_t> n = PlateSymbolIndex(text[i]);
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        const bool letter = n && !digit;
+        if (i == 0 || i == 4 || i == 5 ? !letter : !digit) return false;
+    }
+    return true;
+}
+
 // ---- the command ----
 
 namespace {

@@ -41,6 +41,9 @@ inline constexpr uint32_t kNotCompared = UINT32_MAX;
 using SymbolDistances = std::array<uint32_t, kPlateSymbols.size()>;
 // The index of `symbol` in kPlateSymbols; nothing for another character.
 std::optional<uint32_t> PlateSymbolIndex(char symbol);
+// A whole plate text: a letter, three digits, two letters and the region's
+// two or three digits, letters being those of kPlateSymbols.
+bool IsPlateText(std::string_view text);
 
 // Painted over the characters read: blue 0x20, green 0x20, red 0xFF.
 inline constexpr uint32_t kPlateInk = 0xFF2020;

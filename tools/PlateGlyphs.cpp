@@ -19,21 +19,6 @@
 namespace fs = std::filesystem;
 using namespace zorva;
 
-namespace {
-
-bool IsPlateName(const std::string& name) {
-    if (name.size() != 8 && name.size() != 9) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const bool letter = i == 0 || i == 4 || i == 5;
-        const bool ok = letter ? std::string_view("ABCEHKMOPTXY").find(name[i]) != std::string_view::npos
-                               : name[i] >= '0' && name[i] <= '9';
-        if (!ok) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: zorva_plate_glyphs FOLDER BASES_FOLDER OUTPUT\n");
@@ -52,7 +37,8 @@ int main(int argc, char** argv) {
     }
     std::vector<fs::path> photos;
     for (const fs::directory_entry& e : fs::directory_iterator(argv[1]))
-        if (e.path().extension() == ".jpg" && IsPlateName(e.path().stem().string())) photos.push_back(e.path());
+        if (e.path().extension() == ".jpg" && recognize::IsPlateText(e.path().stem().string()))
+            photos.push_back(e.path());
     std::sort(photos.begin(), photos.end());
 
     std::vector<recognize::GlyphFeatures> sums(recognize::kPlateSymbols.size(), recognize::GlyphFeatures{});

@@ -24,18 +24,6 @@ constexpr double kMinCharacterRate = 0.95;  // 242 of 248 read
 
 // A file name that is plate text: letter, three digits, two letters, two
 // or three region digits, with the letters a plate uses.
-bool IsPlateText(const std::string& s) {
-    const std::string letters = "ABCEHKMOPTXY";
-    const auto letter = [&](size_t i) { return letters.find(s[i]) != std::string::npos; };
-    const auto digit = [&](size_t i) { return s[i] >= '0' && s[i] <= '9'; };
-    if (s.size() != 8 && s.size() != 9) return false;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const bool isLetter = i == 0 || i == 4 || i == 5;
-        if (isLetter ? !letter(i) : !digit(i)) return false;
-    }
-    return true;
-}
-
 struct Rates {
     int exact = 0;
     int right = 0;
