@@ -76,7 +76,8 @@ public:
         }
     }
 
-    void fold(const SegmentMedianCutParams& params, const PaletteDistance& distance);
+    // True when at least one segment was folded.
+    bool fold(const SegmentMedianCutParams& params, const PaletteDistance& distance);
 
     // ---- number ----
     // Roots get 1, 2, ... in label order, marked; a non-root takes the new
@@ -321,11 +322,12 @@ bool Cycle::growRuns(const Area& area, std::vector<uint64_t>& scratch) {
 // Five passes in label order with a link update between passes. A small root
 // S folds into its link T unless T is small too and T's own link U is a
 // small root at least as similar to T as S is (then T should go to U first).
-void Cycle::fold(const SegmentMedianCutParams& params, const PaletteDistance& distance) {
+bool Cycle::fold(const SegmentMedianCutParams& params, const PaletteDistance& distance) {
     const auto threshold = [&](uint32_t index) -> uint32_t {
         if (params.quantiseFirst) return params.minSegmentPoints;
         return index == 0 ? 15 : 1;
     };
+    bool folded = false;
     for (int pass = 0; pass < 5; ++pass) {
         if (pass > 0) updateLinks();
         for (uint32_t s = 1; s <= last(); ++s) {
@@ -360,8 +362,10 @@ void Cycle::fold(const SegmentMedianCutParams& params, const PaletteDistance& di
             m_rec[survivor].count = total;
             if (survivor == s) m_rec[s].link = tLink;
             m_rec[other].value = m_rec[survivor].value;
+            folded = true;
         }
     }
+    return folded;
 }
 
 }  // namespace
@@ -379,9 +383,14 @@ size_t IndexedSegmentCapacity(uint32_t width, uint32_t height) {
     return std::min<size_t>(labels, kMaxIndexedLabel) + 1;
 }
 
-SegmentStatus SegmentMedianCut(core::MutableBmpView image, const SegmentMedianCutParams& params, uint32_t* histogram,
-                               uint32_t* map, std::span<IndexedSegmentRecord> table, PaletteTable& palette,
-                               uint32_t& segmentCount) {
+namespace {
+
+// Whether the cycles stop once one has folded nothing.
+enum class Cycles : uint8_t { UntilSettled, AllFour };
+
+SegmentStatus Segment(core::MutableBmpView image, const SegmentMedianCutParams& params, uint32_t* histogram,
+                      uint32_t* map, std::span<IndexedSegmentRecord> table, PaletteTable& palette,
+                      uint32_t& segmentCount, Cycles cycles) {
     const uint32_t width = image.width();
     const uint32_t height = image.height();
     segmentCount = 0;
@@ -400,9 +409,15 @@ SegmentStatus SegmentMedianCut(core::MutableBmpView image, const SegmentMedianCu
         if (!cycle.grow(labelled, distance)) return SegmentStatus::TooManyLabels;
         cycle.resolve();
         cycle.updateLinks();
-        cycle.fold(params, distance);
+        const bool folded = cycle.fold(params, distance);
         cycle.number();
         cycle.rewrite(rewritten);
+        // A cycle reads nothing but the indices of the labelled area and
+        // rebuilds every record it reads, the map and the table up to its
+        // last label included. One that folded nothing left every index as
+        // it found it, so each further cycle would only repeat it, write for
+        // write: stop here (on a photo the third cycle usually folds nothing).
+        if (!folded && cycles == Cycles::UntilSettled) break;
     }
     segmentCount = cycle.compact();
 
@@ -416,6 +431,24 @@ SegmentStatus SegmentMedianCut(core::MutableBmpView image, const SegmentMedianCu
     }
     return SegmentStatus::Done;
 }
+
+}  // namespace
+
+SegmentStatus SegmentMedianCut(core::MutableBmpView image, const SegmentMedianCutParams& params, uint32_t* histogram,
+                               uint32_t* map, std::span<IndexedSegmentRecord> table, PaletteTable& palette,
+                               uint32_t& segmentCount) {
+    return Segment(image, params, histogram, map, table, palette, segmentCount, Cycles::UntilSettled);
+}
+
+namespace detail {
+
+SegmentStatus SegmentMedianCutAllCycles(core::MutableBmpView image, const SegmentMedianCutParams& params,
+                                        uint32_t* histogram, uint32_t* map, std::span<IndexedSegmentRecord> table,
+                                        PaletteTable& palette, uint32_t& segmentCount) {
+    return Segment(image, params, histogram, map, table, palette, segmentCount, Cycles::AllFour);
+}
+
+}  // namespace detail
 
 size_t SegmentWindowCapacity(uint32_t width, uint32_t height, SegmentWindowRect window) {
     const uint32_t x1 = std::min<uint32_t>(window.x1, width);

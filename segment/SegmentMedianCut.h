@@ -102,6 +102,14 @@ SegmentStatus SegmentMedianCut(core::MutableBmpView image, const SegmentMedianCu
                                uint32_t* map, std::span<IndexedSegmentRecord> table, PaletteTable& palette,
                                uint32_t& segmentCount);
 
+namespace detail {
+// The same segmentation running all four cycles, even after one that folded
+// nothing: the plain route that stopping early is checked against.
+SegmentStatus SegmentMedianCutAllCycles(core::MutableBmpView image, const SegmentMedianCutParams& params,
+                                        uint32_t* histogram, uint32_t* map, std::span<IndexedSegmentRecord> table,
+                                        PaletteTable& palette, uint32_t& segmentCount);
+}  // namespace detail
+
 // The window of a plate pass: left column, bottom row, right and top bounds
 // (exclusive; clipped to the picture).
 struct SegmentWindowRect {

@@ -1,9 +1,11 @@
 // Median-cut 4-connected segmentation: growing, folding rules and order, numbering, the table, and SegmentWindow.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <map>
 #include <random>
+#include <string>
 
 #include "segment/SegmentMedianCut.h"
 #include "tests/segment/SegmentTestSupport.h"
@@ -202,6 +204,103 @@ TEST(SegmentMedianCutTest, ExhaustedTableFailsWithoutPainting) {
     EXPECT_EQ(SegmentMedianCut(image.view(), {}, histogram.data(), map.data(), table, palette, k),
               SegmentStatus::TooManyLabels);
     EXPECT_TRUE(test::SamePixels(original.view(), image.view()));
+}
+
+// Stopping after the first cycle that folds nothing leaves the picture, the
+// map, the whole table (records past the last label included), the palette
+// and the count byte for byte as running all four cycles: random pictures of
+// a few colours in flat blocks or in pixel noise, photo-like pictures, real
+// photos, minimum sizes 0..12, the caller's own index plane, and tables too
+// small for some cycle.
+TEST(SegmentMedianCutTest, StoppingAtASettledCycleMatchesAllFourCycles) {
+    struct Picture {
+        core::BmpImage image;
+        std::string name;
+    };
+    std::vector<Picture> pictures;
+    test::Random random(2024);
+    for (int i = 0; i < 36; ++i) {
+        const uint32_t w = 2 + random.below(90), h = 2 + random.below(70);
+        const uint32_t count = 2 + random.below(i % 2 ? 5 : 20);
+        std::vector<uint32_t> colours(count);
+        for (uint32_t& c : colours) c = random.next() & 0xFFFFFF;
+        switch (i % 3) {
+            case 0: {
+                // Flat blocks: one colour per cell of a coarse grid, speckled.
+                const uint32_t cell = 3 + random.below(20);
+                std::vector<uint32_t> grid(size_t(w / cell + 1) * (h / cell + 1));
+                for (uint32_t& g : grid) g = colours[random.below(count)];
+                pictures.push_back({MakeImage(w, h,
+                                              [&](uint32_t x, uint32_t r) {
+                                                  if (random.below(40) == 0) return colours[random.below(count)];
+                                                  return grid[(r / cell) * (w / cell + 1) + x / cell];
+                                              }),
+                                    "blocks " + std::to_string(i)});
+                break;
+            }
+            case 1:
+                // Pixel noise over a few colours.
+                pictures.push_back({MakeImage(w, h, [&](uint32_t, uint32_t) { return colours[random.below(count)]; }),
+                                    "noise " + std::to_string(i)});
+                break;
+            default:
+                pictures.push_back({test::PhotoLike(w, h, i, 2 + random.below(20)), "photo-like " + std::to_string(i)});
+        }
+    }
+    pictures.push_back({test::ReadJpeg(test::SourceDir() + "/data/sample.jpg"), "sample.jpg"});
+    for (const char* name : {"ean13-2023456789013-m3-noise.png", "ean13-1234567890128-m2-jpeg60.png"}) {
+        const test::Raster raster = test::ReadPng(test::SourceDir() + "/tests/samples/barcode/photo/" + name);
+        pictures.push_back({MakeImage(raster.width, raster.height,
+                                      [&](uint32_t x, uint32_t r) {
+                                          return raster.pixels[size_t(raster.height - 1 - r) * raster.width + x];
+                                      }),
+                            name});
+    }
+
+    int finished = 0;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const core::BmpImage& source = pictures[i].image;
+        ASSERT_GT(source.view().width(), 0u) << pictures[i].name;
+        const uint32_t w = source.view().width(), h = source.view().height();
+        SegmentMedianCutParams params;
+        params.colours = 2 + random.below(31);
+        params.minSegmentPoints = random.below(13);
+        params.quantiseFirst = i % 5 != 4;
+        const size_t full = IndexedSegmentCapacity(w, h);
+        const size_t size = i % 4 == 3 ? 1 + random.below(uint32_t(full)) : full;
+        core::BmpImage a = MakeImage(w, h, [&](uint32_t x, uint32_t r) { return Rgb(source.view(), x, r); });
+        core::BmpImage b = MakeImage(w, h, [&](uint32_t x, uint32_t r) { return Rgb(source.view(), x, r); });
+        std::vector<uint32_t> histogramA(kHistogramCells), histogramB(kHistogramCells);
+        std::vector<uint32_t> mapA(size_t(w) * h), mapB(size_t(w) * h);
+        PaletteTable paletteA, paletteB;
+        if (!params.quantiseFirst) {
+            // The caller's plane: index 0 where the picture is dark, 1 elsewhere.
+            for (uint32_t r = 0; r < h; ++r)
+                for (uint32_t x = 0; x < w; ++x) mapA[size_t(r) * w + x] = (Rgb(source.view(), x, r) & 0x80) ? 1 : 0;
+            mapB = mapA;
+            paletteA.size = paletteB.size = 2;
+            paletteA.colours[1] = paletteB.colours[1] = 0xFFFFFF;
+        }
+        // Tables start with the same leftovers, so untouched records compare too.
+        std::vector<IndexedSegmentRecord> tableA(size), tableB(size);
+        for (size_t k = 0; k < size; ++k)
+            tableA[k] = tableB[k] = IndexedSegmentRecord{random.next(), random.next(), random.next(), random.next()};
+        uint32_t countA = 0, countB = 0;
+        const SegmentStatus sa =
+            SegmentMedianCut(a.view(), params, histogramA.data(), mapA.data(), tableA, paletteA, countA);
+        const SegmentStatus sb = detail::SegmentMedianCutAllCycles(b.view(), params, histogramB.data(), mapB.data(),
+                                                                   tableB, paletteB, countB);
+        const std::string name = pictures[i].name;
+        ASSERT_EQ(sa, sb) << name;
+        ASSERT_EQ(countA, countB) << name;
+        ASSERT_TRUE(test::SamePixels(b.view(), a.view())) << name;
+        ASSERT_TRUE(mapA == mapB) << name;
+        ASSERT_EQ(std::memcmp(tableA.data(), tableB.data(), size * sizeof(IndexedSegmentRecord)), 0) << name;
+        ASSERT_EQ(paletteA.size, paletteB.size) << name;
+        ASSERT_TRUE(paletteA.colours == paletteB.colours) << name;
+        finished += sa == SegmentStatus::Done;
+    }
+    EXPECT_GT(finished, 20);
 }
 
 // PaletteDistance holds the six-term distance between the first 32 colours.
