@@ -319,20 +319,33 @@ bool DecodeWholeStream(std::span<const uint8_t> file, size_t at, const Layout& l
     const std::vector<std::span<const uint8_t>> parts = ImageDataChunks(file, at, l);
     if (parts.empty()) return false;
 
+    core::BmpImage decoded = core::BmpImage::Decoded(l.width, l.height);
+    if (!decoded) return false;
+    uint8_t* const pixels = decoded.data() + core::kHeaderSize;
+    const size_t pixelRoom = decoded.capacity() - core::kHeaderSize;
+
     // The image data as one zlib stream: the chunk's own bytes when there is
-    // one chunk, else the chunks joined. The large buffers here come from the
-    // allocator of the picture blocks, which asks for huge pages: 4 KB pages
-    // faulted in one by one cost as much as the inflating.
+    // one chunk, else the chunks joined, in the block itself while its rows
+    // are not yet written (a file's data is smaller than its picture, but for
+    // odd ones). The large buffers come from the allocator of the picture
+    // blocks, which asks for huge pages: 4 KB pages faulted in one by one
+    // would cost as much as the inflating.
     std::span<const uint8_t> stream = parts.front();
+    size_t joinedInBlock = 0;
     core::BmpImage joined;
     if (parts.size() > 1) {
         size_t total = 0;
         for (const auto& part : parts) total += part.size();
-        joined = core::BmpImage::Allocate(total);
-        if (!joined) return false;
-        uint8_t* to = joined.data();
+        uint8_t* to = pixels;
+        if (total <= pixelRoom) {
+            joinedInBlock = total;
+        } else {
+            joined = core::BmpImage::Allocate(total);
+            if (!joined) return false;
+            to = joined.data();
+        }
+        stream = {to, total};
         for (const auto& part : parts) to = std::copy(part.begin(), part.end(), to);
-        stream = {joined.data(), total};
     }
 
     // The filtered rows, each a filter byte and the row's samples, inflated
@@ -352,9 +365,9 @@ bool DecodeWholeStream(std::span<const uint8_t> file, size_t at, const Layout& l
     if (result != LIBDEFLATE_SUCCESS || streamUsed != stream.size() || rawMade != rawSize) return false;
     for (size_t y = 0; y < l.height; ++y)
         if (raw[y * (rowBytes + 1)] > 4) return false;  // a filter type PNG does not have
+    // The block's padding and spare bytes are zero, as the libpng route leaves them.
+    std::memset(pixels, 0, joinedInBlock);
 
-    core::BmpImage decoded = core::BmpImage::Decoded(l.width, l.height);
-    if (!decoded) return false;
     const core::MutableBmpView view = decoded.view();
     const int bpp = std::max(1, l.channels * l.depth / 8);
     // Two rows of unfiltered samples, each the other's row above in turn;
