@@ -350,7 +350,11 @@ bool DecodeWholeStream(std::span<const uint8_t> file, size_t at, const Layout& l
 
     // The filtered rows, each a filter byte and the row's samples, inflated
     // into a buffer of exactly their size (and 8 bytes more for the whole-pixel
-    // reads of the unfiltering).
+    // reads of the unfiltering). libdeflate checks the stream as zlib does
+    // (header, codes, distances, Adler-32) with one exception: a Huffman code
+    // left incomplete whose missing codeword the data then uses is an error to
+    // zlib and decodes as symbol 0 here. No encoder writes such a stream; it
+    // takes one made for the purpose, with every checksum right.
     const size_t rowBytes = (size_t(l.width) * size_t(l.channels) * size_t(l.depth) + 7) / 8;
     const size_t rawSize = size_t(l.height) * (rowBytes + 1);
     const core::BmpImage rawBlock = core::BmpImage::Allocate(rawSize + 8);
