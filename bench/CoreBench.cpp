@@ -1,4 +1,5 @@
-// Open, save, snapshot and undo of a 12-megapixel photo, beside a plain write() of the same bytes.
+// Open, save, snapshot and undo of a 12-megapixel photo, beside a plain write() of the same bytes; the PNG reader's
+// two routes on the same photo.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,11 +7,14 @@
 #include <QImage>
 #include <QImageWriter>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "bench/BenchPictures.h"
 #include "core/ImageFiles.h"
 #include "core/UndoRing.h"
 #include "core/WorkArena.h"
+#include "platform/PngDecoder.h"
 #include "platform/QtDecoder.h"
 
 namespace {
@@ -30,6 +34,10 @@ struct Fixture {
         QImage q(reinterpret_cast<const uchar*>(photo.view().pixels()), int(bench::kLargeWidth),
                  int(bench::kLargeHeight), int(photo.view().stride()), QImage::Format_BGR888);
         QImageWriter(QString::fromStdString(jpegPath), "jpeg").write(q.mirrored());
+        const std::string pngPath = (folder / "photo.png").string();
+        QImageWriter(QString::fromStdString(pngPath), "png").write(q.mirrored());
+        std::ifstream in(pngPath, std::ios::binary);
+        png.assign(std::istreambuf_iterator<char>(in), {});
         ring.setFolder(folder.string());
     }
     std::filesystem::path folder;
@@ -37,6 +45,7 @@ struct Fixture {
     core::WorkArena arena;
     core::UndoRing ring;
     std::string bmpPath, jpegPath;
+    std::vector<uint8_t> png;  // the photo as Qt's PNG writer makes it
 };
 
 Fixture& Shared() {
@@ -52,6 +61,15 @@ void BM_OpenBmp(benchmark::State& state) {
 void BM_OpenJpeg(benchmark::State& state) {
     Fixture& f = Shared();
     for (auto _ : state) benchmark::DoNotOptimize(platform::DecodeWithQt(f.jpegPath));
+}
+
+// The PNG in memory through one route of the reader: 0 the whole stream
+// where it can (libdeflate), 1 libpng row by row.
+void BM_DecodePng(benchmark::State& state) {
+    Fixture& f = Shared();
+    const auto route = state.range(0) == 0 ? platform::PngRoute::Fastest : platform::PngRoute::RowByRow;
+    for (auto _ : state) benchmark::DoNotOptimize(platform::DecodePng(f.png, route));
+    state.SetLabel(state.range(0) == 0 ? "whole stream" : "libpng row by row");
 }
 
 void BM_Save(benchmark::State& state) {
@@ -97,6 +115,7 @@ void BM_UndoRedo(benchmark::State& state) {
 
 BENCHMARK(BM_OpenBmp)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePng)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Snapshot)->Unit(benchmark::kMillisecond);

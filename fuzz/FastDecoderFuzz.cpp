@@ -1,5 +1,6 @@
 // libFuzzer targets: arbitrary bytes through one fast reader (BMP, JPEG or PNG, chosen at build time by
-// ZORVA_FUZZ_READER); a picture it gives must be Qt's route's picture to the byte, or the run stops.
+// ZORVA_FUZZ_READER); a picture it gives must be Qt's route's picture to the byte, or the run stops. The PNG
+// reader's two routes must also agree with each other on every input, pictures and refusals alike.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -39,6 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const zorva::core::BmpImage fast = zorva::platform::DecodeJpeg(std::span(data, size));
 #else
     const zorva::core::BmpImage fast = zorva::platform::DecodePng(std::span(data, size));
+    // The whole-stream route and libpng row by row: the same picture or the same refusal.
+    const zorva::core::BmpImage rows =
+        zorva::platform::DecodePng(std::span(data, size), zorva::platform::PngRoute::RowByRow);
+    if (bool(fast) != bool(rows) ||
+        (fast && (fast.capacity() != rows.capacity() || std::memcmp(fast.data(), rows.data(), fast.capacity()) != 0)))
+        __builtin_trap();
 #endif
     if (!fast) return 0;
     const zorva::shell::DecodeResult qt = zorva::platform::DecodeWithQt(path);

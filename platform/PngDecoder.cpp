@@ -1,8 +1,15 @@
-// Decoding PNG files with libpng straight into the program's BMP layout.
+// Decoding PNG files straight into the program's BMP layout: the common files inflated in one piece by libdeflate,
+// everything else row by row through libpng.
 #include "platform/PngDecoder.h"
 
+#include <libdeflate.h>
 #include <png.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include <algorithm>
 #include <array>
 #include <csetjmp>
 #include <cstring>
@@ -54,6 +61,398 @@ enum class Shape {
     Indexed,  // palette (2, 4 or 8 bits) or 8-bit grey with a tRNS value: looked up in a table
 };
 
+// ---------------------------------------------------------------------------
+// The whole-stream route: a non-interlaced file of 8-bit samples or palette
+// indices, read after libpng has read everything up to the first IDAT chunk.
+// The chunks from there on are walked here, the image data inflated in one
+// call and the rows unfiltered straight into the block. Anything this route
+// does not find exactly as a well-formed file has it (a bad CRC, a short
+// file, a stream that does not inflate to the exact size, a chunk libpng
+// could object to) sends the file back to libpng, which reads it as before.
+// ---------------------------------------------------------------------------
+
+// What libpng's header reading found out, in the terms the rows need.
+struct Layout {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int depth = 0;       // bits per sample: 8, or 2, 4 or 8 for a palette
+    int colourType = 0;  // the IHDR colour type
+    int channels = 0;    // samples per pixel in the file (a palette index is one)
+    Shape shape = Shape::Bgr;
+    const std::array<uint32_t, 256>* table = nullptr;  // the colours of the indexed shape
+    uint32_t tableSize = 0;
+};
+
+uint32_t Big32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+constexpr uint32_t kLargestChunk = 0x7FFFFFFF;  // PNG lengths are 31-bit; libpng stops at a larger one
+// The largest ancillary chunk after the image data this route steps over; libpng's own limit on such chunks
+// (8 MB in Debian's build) is far above it, so a larger one is simply left to libpng.
+constexpr uint32_t kLargestTrailingChunk = 1 << 16;
+
+bool ChunkNameIsLetters(const uint8_t* name) {
+    return std::all_of(name, name + 4, [](uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
+// The largest IDAT chunk libpng takes for this picture (its own bound on a chunk: the filtered rows plus deflate's
+// worst-case overhead); a longer one is its error, so this route leaves it to libpng.
+uint64_t IdatLimit(const Layout& l) {
+    const uint64_t rowFactor = uint64_t(l.width) * uint64_t(l.channels) + 1;
+    uint64_t limit = uint64_t(l.height) * rowFactor;
+    limit += 6 + 5 * (limit / std::min<uint64_t>(rowFactor, 32566) + 1);
+    return std::min<uint64_t>(limit, kLargestChunk);
+}
+
+// The whole chunk at `at` lies inside the file, its length is one PNG allows
+// and its CRC is right.
+bool WholeChunkAt(std::span<const uint8_t> file, size_t at) {
+    if (file.size() - at < 12) return false;
+    const uint32_t length = Big32(file.data() + at);
+    if (length > kLargestChunk || file.size() - at - 12 < length) return false;
+    const uint8_t* typeAndData = file.data() + at + 4;
+    return libdeflate_crc32(0, typeAndData, 4 + size_t(length)) == Big32(typeAndData + 4 + length);
+}
+
+bool IsChunk(const uint8_t* chunk, const char* name) {
+    return std::memcmp(chunk + 4, name, 4) == 0;
+}
+
+// Collects the image data of the IDAT chunks that start at `at` and checks the
+// chunks after them up to IEND. Empty `parts` when anything is odd.
+std::vector<std::span<const uint8_t>> ImageDataChunks(std::span<const uint8_t> file, size_t at, const Layout& l) {
+    std::vector<std::span<const uint8_t>> parts;
+    const uint64_t idatLimit = IdatLimit(l);
+    while (at <= file.size() && file.size() - at >= 8 && IsChunk(file.data() + at, "IDAT")) {
+        const uint32_t length = Big32(file.data() + at);
+        if (length > idatLimit || !WholeChunkAt(file, at)) return {};
+        parts.emplace_back(file.data() + at + 8, length);
+        at += 12 + size_t(length);
+    }
+    if (parts.empty()) return {};
+    // After the image data: ancillary chunks only (libpng reads them and keeps
+    // none of their effects on the picture), then IEND, all whole.
+    for (;;) {
+        if (!WholeChunkAt(file, at)) return {};
+        const uint8_t* chunk = file.data() + at;
+        const uint32_t length = Big32(chunk);
+        if (!ChunkNameIsLetters(chunk + 4)) return {};
+        if (IsChunk(chunk, "IEND")) return length == 0 ? parts : std::vector<std::span<const uint8_t>>{};
+        const bool critical = (chunk[4] & 0x20) == 0;
+        if (critical || length > kLargestTrailingChunk) return {};
+        at += 12 + size_t(length);
+    }
+}
+
+// ---- unfiltering ------------------------------------------------------------
+
+// The Paeth predictor of one byte.
+inline uint8_t Paeth(int a, int b, int c) {
+    const int p = b - c;
+    const int q = a - c;
+    const int pa = std::abs(p);
+    const int pb = std::abs(q);
+    const int pc = std::abs(p + q);
+    return uint8_t(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+}
+
+// The samples of one 3- or 4-byte pixel as the low four 16-bit lanes of an
+// SSE2 register: the Sub, Average and Paeth filters, whose every pixel waits
+// for the one on its left, go a whole pixel per step. Other processors take
+// the plain loops below.
+#ifdef __SSE2__
+inline __m128i LoadLanes(const uint8_t* p) {
+    uint32_t word;
+    std::memcpy(&word, p, 4);
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(word)), _mm_setzero_si128());
+}
+
+// Stores the low four lanes (each 0..255) as four bytes.
+inline void StoreLanes(uint8_t* p, __m128i v) {
+    const uint32_t word = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(v, v)));
+    std::memcpy(p, &word, 4);
+}
+
+inline __m128i AbsLanes(__m128i v) {
+    return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
+}
+
+// `mask` ? x : y, lane by lane.
+inline __m128i Choose(__m128i mask, __m128i x, __m128i y) {
+    return _mm_or_si128(_mm_and_si128(mask, x), _mm_andnot_si128(mask, y));
+}
+
+// Unfilters one row of 3- or 4-byte pixels whose filter is 1, 3 or 4, as
+// UnfilterRow does, reading up to 1 byte and writing up to 1 byte past the
+// row's end (the buffers allow it).
+template <int Bpp>
+void UnfilterPixels(uint8_t type, const uint8_t* __restrict in, uint8_t* __restrict out,
+                    const uint8_t* __restrict prior, size_t size) {
+    const __m128i low = _mm_set1_epi16(0xFF);
+    __m128i a = _mm_setzero_si128();
+    if (type == 1) {
+        for (size_t i = 0; i < size; i += Bpp) {
+            a = _mm_and_si128(_mm_add_epi16(LoadLanes(in + i), a), low);
+            StoreLanes(out + i, a);
+        }
+    } else if (type == 3) {
+        for (size_t i = 0; i < size; i += Bpp) {
+            const __m128i average = _mm_srli_epi16(_mm_add_epi16(a, LoadLanes(prior + i)), 1);
+            a = _mm_and_si128(_mm_add_epi16(LoadLanes(in + i), average), low);
+            StoreLanes(out + i, a);
+        }
+    } else {
+        __m128i c = _mm_setzero_si128();
+        for (size_t i = 0; i < size; i += Bpp) {
+            const __m128i b = LoadLanes(prior + i);
+            const __m128i p = _mm_sub_epi16(b, c);
+            const __m128i q = _mm_sub_epi16(a, c);
+            const __m128i pa = AbsLanes(p);
+            const __m128i pb = AbsLanes(q);
+            const __m128i pc = AbsLanes(_mm_add_epi16(p, q));
+            // a when it is nearest (ties go to a, then to b), else b or c
+            const __m128i notA = _mm_or_si128(_mm_cmplt_epi16(pb, pa), _mm_cmplt_epi16(pc, pa));
+            const __m128i predicted = Choose(notA, Choose(_mm_cmplt_epi16(pc, pb), c, b), a);
+            a = _mm_and_si128(_mm_add_epi16(LoadLanes(in + i), predicted), low);
+            c = b;
+            StoreLanes(out + i, a);
+        }
+    }
+}
+
+// The Paeth filter of two rows at once, a wavefront: the low four lanes work
+// on the upper row at pixel x while the high four work on the lower row at
+// pixel x - 1, whose left, above and above-left pixels are then all known.
+// Each step waits for the one before it as the one-row loop does, and makes
+// two pixels. `inUpper`, `inLower` are the filtered rows (both Paeth),
+// `outUpper`, `outLower` receive them unfiltered, `prior` is the row above
+// the upper one; `width` pixels of `Bpp` bytes. Reads and writes up to 4 bytes
+// past a row's end, as UnfilterPixels.
+template <int Bpp>
+void UnfilterPaethPair(const uint8_t* __restrict inUpper, const uint8_t* __restrict inLower,
+                       uint8_t* __restrict outUpper, uint8_t* __restrict outLower, const uint8_t* __restrict prior,
+                       size_t width) {
+    const __m128i low = _mm_set1_epi16(0xFF);
+    const __m128i upperOnly = _mm_set_epi32(0, 0, -1, -1);
+    __m128i a = _mm_setzero_si128();
+    __m128i c = _mm_setzero_si128();
+    __m128i b = LoadLanes(prior);  // the lower row's half: the pixel left of its first, none
+    for (size_t x = 0; x <= width; ++x) {
+        const __m128i p = _mm_sub_epi16(b, c);
+        const __m128i q = _mm_sub_epi16(a, c);
+        const __m128i pa = AbsLanes(p);
+        const __m128i pb = AbsLanes(q);
+        const __m128i pc = AbsLanes(_mm_add_epi16(p, q));
+        const __m128i notA = _mm_or_si128(_mm_cmplt_epi16(pb, pa), _mm_cmplt_epi16(pc, pa));
+        const __m128i predicted = Choose(notA, Choose(_mm_cmplt_epi16(pc, pb), c, b), a);
+        const __m128i filtered =
+            _mm_unpacklo_epi64(LoadLanes(inUpper + x * Bpp), LoadLanes(inLower + (x == 0 ? 0 : x - 1) * Bpp));
+        a = _mm_and_si128(_mm_add_epi16(filtered, predicted), low);
+        const __m128i bytes = _mm_packus_epi16(a, a);
+        if (x < width) {
+            const uint32_t word = uint32_t(_mm_cvtsi128_si32(bytes));
+            std::memcpy(outUpper + x * Bpp, &word, 4);
+        }
+        if (x == 0) {
+            a = _mm_and_si128(a, upperOnly);  // the lower row has no pixel left of its first
+        } else {
+            const uint32_t word = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 4)));
+            std::memcpy(outLower + (x - 1) * Bpp, &word, 4);
+        }
+        // Above the next step's pixels: the prior row at x + 1, and the upper
+        // row's pixel just made; above-left: this step's above.
+        c = b;
+        b = _mm_unpacklo_epi64(LoadLanes(prior + (x + 1) * Bpp), a);
+    }
+}
+#endif
+
+// Undoes the filter `type` (0 None, 1 Sub, 2 Up, 3 Average, 4 Paeth) of one
+// row of `size` bytes from `in` into `out`; `prior` is the row above,
+// unfiltered, or zeros for the first row. A pixel of `Bpp` bytes.
+template <int Bpp>
+void UnfilterRow(uint8_t type, const uint8_t* __restrict in, uint8_t* __restrict out, const uint8_t* __restrict prior,
+                 size_t size) {
+    switch (type) {
+        case 0:
+            std::memcpy(out, in, size);
+            break;
+        case 1:
+            for (size_t i = 0; i < Bpp; ++i) out[i] = in[i];
+            for (size_t i = Bpp; i < size; ++i) out[i] = uint8_t(in[i] + out[i - Bpp]);
+            break;
+        case 2:
+            for (size_t i = 0; i < size; ++i) out[i] = uint8_t(in[i] + prior[i]);
+            break;
+        case 3:
+            for (size_t i = 0; i < Bpp; ++i) out[i] = uint8_t(in[i] + (prior[i] >> 1));
+            for (size_t i = Bpp; i < size; ++i) out[i] = uint8_t(in[i] + ((out[i - Bpp] + prior[i]) >> 1));
+            break;
+        case 4:
+            for (size_t i = 0; i < Bpp; ++i) out[i] = uint8_t(in[i] + prior[i]);
+            for (size_t i = Bpp; i < size; ++i) out[i] = uint8_t(in[i] + Paeth(out[i - Bpp], prior[i], prior[i - Bpp]));
+            break;
+        default:
+            break;
+    }
+}
+
+void Unfilter(int bpp, uint8_t type, const uint8_t* in, uint8_t* out, const uint8_t* prior, size_t size) {
+#ifdef __SSE2__
+    if (bpp >= 3 && (type == 1 || type == 3 || type == 4))
+        return bpp == 3 ? UnfilterPixels<3>(type, in, out, prior, size) : UnfilterPixels<4>(type, in, out, prior, size);
+#endif
+    switch (bpp) {
+        case 1:
+            return UnfilterRow<1>(type, in, out, prior, size);
+        case 2:
+            return UnfilterRow<2>(type, in, out, prior, size);
+        case 3:
+            return UnfilterRow<3>(type, in, out, prior, size);
+        default:
+            return UnfilterRow<4>(type, in, out, prior, size);
+    }
+}
+
+// ---- samples to blue, green, red ------------------------------------------
+
+// One unfiltered row of the file's samples into one row of the block, as the
+// libpng route makes it from the same samples.
+void SpreadSamples(const Layout& l, const uint8_t* s, uint8_t* d) {
+    const uint32_t width = l.width;
+    switch (l.shape) {
+        case Shape::Bgr:
+            for (uint32_t x = 0; x < width; ++x, s += 3, d += 3) {
+                d[0] = s[2];
+                d[1] = s[1];
+                d[2] = s[0];
+            }
+            break;
+        case Shape::Grey:
+            for (uint32_t x = 0; x < width; ++x, d += 3) d[0] = d[1] = d[2] = s[x];
+            break;
+        case Shape::Indexed: {
+            const std::array<uint32_t, 256>& table = *l.table;
+            const int depth = l.depth;
+            const uint32_t mask = (1u << depth) - 1;
+            for (uint32_t x = 0; x < width; ++x, d += 3) {
+                // Indices of fewer bits are packed from the high end of each byte.
+                const uint32_t bit = x * uint32_t(depth);
+                const uint32_t index = (s[bit >> 3] >> (8 - depth - (bit & 7))) & mask;
+                core::StorePixel(d, OverWhite(table[index < l.tableSize ? index : 0]));
+            }
+            break;
+        }
+        case Shape::Bgra:
+            if (l.colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+                for (uint32_t x = 0; x < width; ++x, s += 2, d += 3)
+                    core::StorePixel(d, OverWhite(uint32_t(s[1]) << 24 | uint32_t(s[0]) * 0x010101u));
+            } else {
+                for (uint32_t x = 0; x < width; ++x, s += 4, d += 3)
+                    core::StorePixel(
+                        d, OverWhite(uint32_t(s[3]) << 24 | uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2]));
+            }
+            break;
+    }
+}
+
+// Decodes the image data from the IDAT chunk header at `at` into `image`. False
+// (and `image` untouched) when the file is to be read by libpng instead.
+bool DecodeWholeStream(std::span<const uint8_t> file, size_t at, const Layout& l, core::BmpImage& image) {
+    // RGB with a tRNS colour goes through libpng's expansion, which this route does not repeat.
+    if (l.shape == Shape::Bgra && l.colourType == PNG_COLOR_TYPE_RGB) return false;
+    const std::vector<std::span<const uint8_t>> parts = ImageDataChunks(file, at, l);
+    if (parts.empty()) return false;
+
+    core::BmpImage decoded = core::BmpImage::Decoded(l.width, l.height);
+    if (!decoded) return false;
+    uint8_t* const pixels = decoded.data() + core::kHeaderSize;
+    const size_t pixelRoom = decoded.capacity() - core::kHeaderSize;
+
+    // The image data as one zlib stream: the chunk's own bytes when there is
+    // one chunk, else the chunks joined, in the block itself while its rows
+    // are not yet written (a file's data is smaller than its picture, but for
+    // odd ones). The large buffers come from the allocator of the picture
+    // blocks, which asks for huge pages: 4 KB pages faulted in one by one
+    // would cost as much as the inflating.
+    std::span<const uint8_t> stream = parts.front();
+    size_t joinedInBlock = 0;
+    core::BmpImage joined;
+    if (parts.size() > 1) {
+        size_t total = 0;
+        for (const auto& part : parts) total += part.size();
+        uint8_t* to = pixels;
+        if (total <= pixelRoom) {
+            joinedInBlock = total;
+        } else {
+            joined = core::BmpImage::Allocate(total);
+            if (!joined) return false;
+            to = joined.data();
+        }
+        stream = {to, total};
+        for (const auto& part : parts) to = std::copy(part.begin(), part.end(), to);
+    }
+
+    // The filtered rows, each a filter byte and the row's samples, inflated
+    // into a buffer of exactly their size (and 8 bytes more for the whole-pixel
+    // reads of the unfiltering). libdeflate checks the stream as zlib does
+    // (header, codes, distances, Adler-32) with one exception: a Huffman code
+    // left incomplete whose missing codeword the data then uses is an error to
+    // zlib and decodes as symbol 0 here. No encoder writes such a stream; it
+    // takes one made for the purpose, with every checksum right.
+    const size_t rowBytes = (size_t(l.width) * size_t(l.channels) * size_t(l.depth) + 7) / 8;
+    const size_t rawSize = size_t(l.height) * (rowBytes + 1);
+    const core::BmpImage rawBlock = core::BmpImage::Allocate(rawSize + 8);
+    if (!rawBlock) return false;
+    uint8_t* const raw = rawBlock.data();
+    libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
+    if (!inflater) return false;
+    size_t streamUsed = 0, rawMade = 0;
+    const libdeflate_result result =
+        libdeflate_zlib_decompress_ex(inflater, stream.data(), stream.size(), raw, rawSize, &streamUsed, &rawMade);
+    libdeflate_free_decompressor(inflater);
+    if (result != LIBDEFLATE_SUCCESS || streamUsed != stream.size() || rawMade != rawSize) return false;
+    for (size_t y = 0; y < l.height; ++y)
+        if (raw[y * (rowBytes + 1)] > 4) return false;  // a filter type PNG does not have
+    // The block's padding and spare bytes are zero, as the libpng route leaves them.
+    std::memset(pixels, 0, joinedInBlock);
+
+    const core::MutableBmpView view = decoded.view();
+    const int bpp = std::max(1, l.channels * l.depth / 8);
+    // Three rows of unfiltered samples taking turns as the row above and the
+    // one or two rows being made; the row above the first is zeros.
+    const size_t rowRoom = rowBytes + 8;
+    std::vector<uint8_t> rows(3 * rowRoom, 0);
+    uint8_t* prior = rows.data();
+    uint8_t* current = prior + rowRoom;
+    uint8_t* next = current + rowRoom;
+    for (uint32_t y = 0; y < l.height;) {
+        const uint8_t* filtered = raw + size_t(y) * (rowBytes + 1);
+#ifdef __SSE2__
+        // Two Paeth rows in a row, the usual case of a photo: both at once.
+        const uint8_t* below = filtered + rowBytes + 1;
+        if (bpp >= 3 && y + 1 < l.height && filtered[0] == 4 && below[0] == 4) {
+            if (bpp == 3)
+                UnfilterPaethPair<3>(filtered + 1, below + 1, current, next, prior, l.width);
+            else
+                UnfilterPaethPair<4>(filtered + 1, below + 1, current, next, prior, l.width);
+            SpreadSamples(l, current, view.row(l.height - 1 - y));
+            SpreadSamples(l, next, view.row(l.height - 2 - y));
+            std::swap(prior, next);  // the lower row is the next one's row above
+            y += 2;
+            continue;
+        }
+#endif
+        Unfilter(bpp, filtered[0], filtered + 1, current, prior, rowBytes);
+        SpreadSamples(l, current, view.row(l.height - 1 - y));
+        std::swap(current, prior);
+        ++y;
+    }
+    image = std::move(decoded);
+    return true;
+}
+
 struct Reader {
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -62,7 +461,7 @@ struct Reader {
 };
 
 // Runs under setjmp: what it allocates lives in the caller's objects.
-bool Decode(Reader& r, Source& source, core::BmpImage& image, std::vector<uint8_t>& rows) {
+bool Decode(Reader& r, Source& source, PngRoute route, core::BmpImage& image, std::vector<uint8_t>& rows) {
     if (setjmp(png_jmpbuf(r.png))) return false;
     png_set_read_fn(r.png, &source, ReadData);
     png_read_info(r.png, r.info);
@@ -120,6 +519,12 @@ bool Decode(Reader& r, Source& source, core::BmpImage& image, std::vector<uint8_
     } else {
         return false;
     }
+    if (interlace == PNG_INTERLACE_NONE && route != PngRoute::RowByRow) {
+        const Layout layout{width, height, depth,    colourType, png_get_channels(r.png, r.info),
+                            shape, &table, tableSize};
+        if (DecodeWholeStream(source.file, source.position - 8, layout, image)) return true;
+    }
+    if (route == PngRoute::WholeStreamOnly) return false;
     const int passes = png_set_interlace_handling(r.png);
     png_read_update_info(r.png, r.info);
 
@@ -161,7 +566,7 @@ bool Decode(Reader& r, Source& source, core::BmpImage& image, std::vector<uint8_
 
 }  // namespace
 
-core::BmpImage DecodePng(std::span<const uint8_t> file) {
+core::BmpImage DecodePng(std::span<const uint8_t> file, PngRoute route) {
     if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return {};
     Reader r;
     r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Silent);
@@ -175,7 +580,7 @@ core::BmpImage DecodePng(std::span<const uint8_t> file) {
     Source source{file};
     core::BmpImage image;
     std::vector<uint8_t> rows;
-    if (!Decode(r, source, image, rows)) return {};
+    if (!Decode(r, source, route, image, rows)) return {};
     return image;
 }
 

@@ -1,4 +1,4 @@
-// Decoding PNG files with libpng straight into the program's BMP layout.
+// Decoding PNG files straight into the program's BMP layout (libdeflate for the common files, libpng for the rest).
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,17 @@ namespace zorva::platform {
 // (PictureFromQImage). Empty for everything else (16-bit samples, 1-bit,
 // grey below 8 bits, any error in the data, a picture the work arena cannot
 // hold): the caller hands the file to Qt's reader, which decides.
-core::BmpImage DecodePng(std::span<const uint8_t> file);
+//
+// A plain (non-interlaced) file is inflated in one piece and its rows
+// unfiltered here, when every chunk from the image data on is whole and
+// right; any other file, and any doubt, goes row by row through libpng,
+// whose reading decides. Both routes give the same picture; the route can be
+// chosen for tests that check exactly that.
+enum class PngRoute {
+    Fastest,          // the whole stream where it can, else libpng row by row
+    RowByRow,         // libpng only
+    WholeStreamOnly,  // the whole-stream route or nothing (for tests)
+};
+core::BmpImage DecodePng(std::span<const uint8_t> file, PngRoute route = PngRoute::Fastest);
 
 }  // namespace zorva::platform

@@ -5,11 +5,13 @@ set -euo pipefail
 
 # The barcode chain links zxing-cpp and zbar (libzxing-dev, libzbar-dev);
 # their runtime libraries come with them, so every purpose below has them.
+# The fast picture readers of the window and zorva-cli link libjpeg-turbo, libpng and libdeflate (libjpeg-dev,
+# libpng-dev, libdeflate-dev); the Qt-free build for ARM has no readers and needs no libdeflate.
 # The build renders the program icon's bitmap sizes from its SVG (rsvg-convert). Qt's own dialogs speak
 # Russian from Qt's translations (qtbase_ru.qm in qt6-translations-l10n), whatever the system's locale.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-       qt6-qpa-plugins qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libpng-dev libjpeg-dev
-       libzxing-dev libzbar-dev librsvg2-bin)
+       qt6-qpa-plugins qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libpng-dev libdeflate-dev
+       libjpeg-dev libzxing-dev libzbar-dev librsvg2-bin)
 # The Debian package (cpack, scripts/package.sh): its Depends come from dpkg-shlibdeps (dpkg-dev), which
 # cpack runs on the files that file(1) calls executables.
 package=(dpkg-dev file)

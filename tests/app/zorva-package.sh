@@ -43,7 +43,7 @@ control_fields() {
   depends=$(field Depends)
   local names p
   names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')
-  for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libzxing2 libzbar0 \
+  for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libzxing2 libzbar0 libdeflate0 \
            qt6-translations-l10n qt6-image-formats-plugins; do
     grep -qxF "$p" <<<"$names" || { echo "Depends lacks $p: $depends"; return 1; }
   done
