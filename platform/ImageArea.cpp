@@ -190,7 +190,7 @@ void ImageArea::paintEvent(QPaintEvent* event) {
     shell::EditorState& state = m_editor.state();
     const shell::PaintPlan plan = shell::PlanPaint(state, m_editor.document(), state.clientWidth, state.clientHeight);
     const QRect view(0, 0, state.clientWidth, state.clientHeight);
-    PaintView(p, plan, m_editor.document(), event->rect() & view);
+    PaintView(p, plan, m_editor.document(), event->rect() & view, m_route);
     // A line just outside the picture: a white picture on the white ground
     // shows where it ends. Never over the picture, the strip or the bars.
     const shell::Rect covered = shell::CoveredRect(plan, m_editor.document().width(), m_editor.document().height());
