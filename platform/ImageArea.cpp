@@ -186,7 +186,10 @@ void ImageArea::syncFromState() {
 void ImageArea::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(event->rect(), Background(*this));
-    if (!m_editor.hasDocument()) return;
+    if (!m_editor.hasDocument()) {
+        emit painted();
+        return;
+    }
     shell::EditorState& state = m_editor.state();
     const shell::PaintPlan plan = shell::PlanPaint(state, m_editor.document(), state.clientWidth, state.clientHeight);
     const QRect view(0, 0, state.clientWidth, state.clientHeight);
@@ -208,6 +211,7 @@ void ImageArea::paintEvent(QPaintEvent* event) {
         p.drawPixmap(0, shell::kToolButtonSize * (k - 1),
                      pressed ? m_pressed[size_t(k - 1)] : m_released[size_t(k - 1)]);
     }
+    emit painted();
 }
 
 void ImageArea::resizeEvent(QResizeEvent*) {

@@ -67,6 +67,8 @@ public:
 signals:
     // The right button asks for submenu `submenu` of the context menu.
     void contextMenuRequested(int submenu, const QPoint& globalPos);
+    // A paint event ended: what can wait until the picture shows goes now.
+    void painted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

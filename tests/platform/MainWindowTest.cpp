@@ -644,6 +644,20 @@ private slots:
         for (int i = 0; i < 12; ++i)
             host().rememberFile(Picture(4, 4, 0, 0, qPrintable(QStringLiteral("r%1.bmp").arg(i))));
         QCOMPARE(window->recentActions().size(), platform::kRecentFiles);
+        // The settings file is written once the picture area paints, and a
+        // window started afterwards lists the same files.
+        area().update();
+        QTRY_COMPARE(QSettings(QLatin1String(platform::kSettingsName), QLatin1String(platform::kSettingsName))
+                         .value(QLatin1String(platform::kRecentFilesKey))
+                         .toStringList()
+                         .size(),
+                     platform::kRecentFiles);
+        platform::WindowOptions options;
+        options.undoFolder = dir->path().toStdString();
+        const platform::MainWindow later(std::move(options));
+        QCOMPARE(later.recentActions().size(), platform::kRecentFiles);
+        for (int i = 0; i < platform::kRecentFiles; ++i)
+            QCOMPARE(later.recentActions().at(i)->toolTip(), window->recentActions().at(i)->toolTip());
     }
 
     // ---- the folder run ----
