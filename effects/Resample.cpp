@@ -2,7 +2,6 @@
 #include "effects/Resample.h"
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 namespace zorva::effects {
@@ -77,11 +76,11 @@ int64_t CeilDiv(int64_t a, int64_t b) {
 
 // ---- nearest pixel ----
 void NearestStretch(core::BmpView image, const std::vector<Tap>& columns, const core::Rect& part,
-                    const std::function<Tap(int)>& rowTap, uint32_t* out, int outStride) {
+                    const std::vector<Tap>& rowTaps, uint32_t* out, int outStride) {
     std::vector<uint32_t> offsets(size_t(part.width));
     for (int i = 0; i < part.width; ++i) offsets[size_t(i)] = 3 * uint32_t(columns[size_t(i)].first);
     for (int y = 0; y < part.height; ++y) {
-        const uint8_t* row = image.row(uint32_t(rowTap(part.y + y).first));
+        const uint8_t* row = image.row(uint32_t(rowTaps[size_t(y)].first));
         uint32_t* o = out + size_t(y) * size_t(outStride);
         for (int i = 0; i < part.width; ++i) {
             const uint8_t* p = row + offsets[size_t(i)];
@@ -90,13 +89,21 @@ void NearestStretch(core::BmpView image, const std::vector<Tap>& columns, const 
     }
 }
 
-// ---- averaging and blending: down the columns, then along the row ----
+// A channel's total over the weights' product: rounded to nearest, as the
+// quotient's fraction is a multiple of 1 / (wx * wy) < 2^-36 apart from a
+// half, far above the error of the double products, so the small bias keeps
+// halves and whole numbers exact.
+inline uint32_t Channel(uint64_t sum, double inverse) {
+    return std::min<uint32_t>(255, uint32_t(double(sum) * inverse + (0.5 + 0x1p-40)));
+}
+
+// ---- averaging and blending: down the columns, then along the row (32-bit totals) ----
 // Each destination row first sums (box) or blends (bilinear) its source rows
 // into one row of per-column totals, a contiguous loop the compiler
 // vectorises; then each destination pixel sums or blends the totals of its
 // columns and divides by the product of both weights.
-void SmoothStretch(core::BmpView image, Filter fx, Filter fy, const std::vector<Tap>& columns, const core::Rect& part,
-                   const std::function<Tap(int)>& rowTap, uint32_t* out, int outStride) {
+void SmoothStretchWide(core::BmpView image, Filter fx, Filter fy, const std::vector<Tap>& columns,
+                       const core::Rect& part, const std::vector<Tap>& rowTaps, uint32_t* out, int outStride) {
     const int width = image.width();
     const size_t n = size_t(part.width);
     int firstColumn = width, endColumn = 0;
@@ -114,7 +121,7 @@ void SmoothStretch(core::BmpView image, Filter fx, Filter fy, const std::vector<
     auto rowBytes = [&](int r) { return image.row(uint32_t(r)) + 3 * size_t(firstColumn); };
 
     for (int y = 0; y < part.height; ++y) {
-        const Tap rows = rowTap(part.y + y);
+        const Tap rows = rowTaps[size_t(y)];
         uint32_t* t = totals.data();
         if (fy == Filter::Box) {
             const uint8_t* first = rowBytes(rows.first);
@@ -129,14 +136,7 @@ void SmoothStretch(core::BmpView image, Filter fx, Filter fy, const std::vector<
             const uint32_t w1 = uint32_t(rows.weight), w0 = 256 - w1;
             for (size_t k = 0; k < spanBytes; ++k) t[k] = p0[k] * w0 + p1[k] * w1;
         }
-        // Rounded to nearest: the quotient's fraction is a multiple of
-        // 1 / (wx * wy) < 2^-36 apart from a half, far above the error of the
-        // double products, so the small bias keeps halves and whole numbers
-        // exact.
         const double inverseY = 1.0 / TapWeight(fy, rows);
-        auto channel = [](uint64_t sum, double inverse) {
-            return std::min<uint32_t>(255, uint32_t(double(sum) * inverse + (0.5 + 0x1p-40)));
-        };
         uint32_t* o = out + size_t(y) * size_t(outStride);
         for (size_t i = 0; i < n; ++i) {
             const Tap& c = columns[i];
@@ -156,7 +156,117 @@ void SmoothStretch(core::BmpView image, Filter fx, Filter fy, const std::vector<
                 r = p0[2] * w0 + p1[2] * w1;
             }
             const double inverse = inverseX[i] * inverseY;
-            o[i] = Opaque(channel(b, inverse), channel(g, inverse), channel(r, inverse));
+            o[i] = Opaque(Channel(b, inverse), Channel(g, inverse), Channel(r, inverse));
+        }
+    }
+}
+
+// ---- the same with 16-bit totals ----
+// When every total fits 16 bits (box rows of at most kNarrowBoxRows, or a
+// blend: at most 255 * 256), the row pass writes half the bytes and each
+// vector add takes twice the lanes, and the column sums fit 32 bits (at most
+// 65535 per total and 65536 columns). Up to four source rows are added in
+// one pass, so the totals are written once per four rows. The sums and the
+// division are those of the wide route, bit for bit.
+constexpr int kNarrowBoxRows = 257;  // 257 * 255 = 65535
+
+// t[k] = the sum of byte k of rows[0 .. count - 1] (count 1..4), added to
+// t[k] when `Add`.
+template <bool Add>
+void SumRows(uint16_t* t, const uint8_t* const* rows, int count, size_t n) {
+    const uint8_t* p0 = rows[0];
+    const uint8_t* p1 = rows[count > 1 ? 1 : 0];
+    const uint8_t* p2 = rows[count > 2 ? 2 : 0];
+    const uint8_t* p3 = rows[count > 3 ? 3 : 0];
+    auto start = [t](size_t k) { return Add ? t[k] : 0; };
+    switch (count) {
+        case 1:
+            for (size_t k = 0; k < n; ++k) t[k] = uint16_t(start(k) + p0[k]);
+            break;
+        case 2:
+            for (size_t k = 0; k < n; ++k) t[k] = uint16_t(start(k) + p0[k] + p1[k]);
+            break;
+        case 3:
+            for (size_t k = 0; k < n; ++k) t[k] = uint16_t(start(k) + p0[k] + p1[k] + p2[k]);
+            break;
+        default:
+            for (size_t k = 0; k < n; ++k) t[k] = uint16_t(start(k) + p0[k] + p1[k] + p2[k] + p3[k]);
+            break;
+    }
+}
+
+void SmoothStretchNarrow(core::BmpView image, Filter fx, Filter fy, const std::vector<Tap>& columns,
+                         const core::Rect& part, const std::vector<Tap>& rowTaps, uint32_t* out, int outStride) {
+    const int width = image.width();
+    const size_t n = size_t(part.width);
+    int firstColumn = width, endColumn = 0, widestBox = 0;
+    std::vector<double> inverseX(n);
+    for (size_t i = 0; i < n; ++i) {
+        firstColumn = std::min(firstColumn, columns[i].first);
+        endColumn = std::max(endColumn, fx == Filter::Box ? columns[i].last : columns[i].last + 1);
+        widestBox = std::max(widestBox, columns[i].last - columns[i].first);
+        inverseX[i] = 1.0 / TapWeight(fx, columns[i]);
+    }
+    const size_t spanBytes = 3 * size_t(endColumn - firstColumn);
+    // Reductions to a quarter or less (a photo's preview) sum a fixed four
+    // columns, those past the tap masked out: a loop whose length changed
+    // from pixel to pixel cost a mispredicted branch every few pixels. The
+    // totals end in four zero columns, which the last pixels may read.
+    constexpr int kMaskedColumns = 4;
+    const bool masked = fx == Filter::Box && widestBox <= kMaskedColumns;
+    std::vector<uint16_t> totals(spanBytes + 3 * kMaskedColumns);
+    auto total = [&](int column) { return totals.data() + 3 * size_t(column - firstColumn); };
+    auto rowBytes = [&](int r) { return image.row(uint32_t(r)) + 3 * size_t(firstColumn); };
+
+    for (int y = 0; y < part.height; ++y) {
+        const Tap rows = rowTaps[size_t(y)];
+        uint16_t* t = totals.data();
+        if (fy == Filter::Box) {
+            for (int r = rows.first; r < rows.last; r += 4) {
+                const uint8_t* group[4] = {};
+                const int count = std::min(4, rows.last - r);
+                for (int k = 0; k < count; ++k) group[k] = rowBytes(r + k);
+                if (r == rows.first)
+                    SumRows<false>(t, group, count, spanBytes);
+                else
+                    SumRows<true>(t, group, count, spanBytes);
+            }
+        } else {
+            const uint8_t* p0 = rowBytes(rows.first);
+            const uint8_t* p1 = rowBytes(rows.last);
+            const uint16_t w1 = uint16_t(rows.weight), w0 = uint16_t(256 - w1);
+            for (size_t k = 0; k < spanBytes; ++k) t[k] = uint16_t(p0[k] * w0 + p1[k] * w1);
+        }
+        const double inverseY = 1.0 / TapWeight(fy, rows);
+        uint32_t* o = out + size_t(y) * size_t(outStride);
+        for (size_t i = 0; i < n; ++i) {
+            const Tap& c = columns[i];
+            uint32_t b = 0, g = 0, r = 0;
+            if (masked) {
+                const uint16_t* p = total(c.first);
+                const int count = c.last - c.first;
+                for (int k = 0; k < kMaskedColumns; ++k) {
+                    const uint32_t keep = k < count ? 0xFFFF : 0;
+                    b += p[3 * k] & keep;
+                    g += p[3 * k + 1] & keep;
+                    r += p[3 * k + 2] & keep;
+                }
+            } else if (fx == Filter::Box) {
+                for (const uint16_t *p = total(c.first), *end = total(c.last); p < end; p += 3) {
+                    b += p[0];
+                    g += p[1];
+                    r += p[2];
+                }
+            } else {
+                const uint16_t* p0 = total(c.first);
+                const uint16_t* p1 = total(c.last);
+                const uint32_t w1 = uint32_t(c.weight), w0 = 256 - w1;
+                b = p0[0] * w0 + p1[0] * w1;
+                g = p0[1] * w0 + p1[1] * w1;
+                r = p0[2] * w0 + p1[2] * w1;
+            }
+            const double inverse = inverseX[i] * inverseY;
+            o[i] = Opaque(Channel(b, inverse), Channel(g, inverse), Channel(r, inverse));
         }
     }
 }
@@ -180,7 +290,8 @@ core::Rect CoveredArea(const Stretch& stretch, int width, int height) {
     return core::Rect{d.x + int(c0), d.bottom() - int(b1), int(c1 - c0), int(b1 - b0)};
 }
 
-void Resample(core::BmpView image, const Stretch& stretch, core::Rect area, uint32_t* out, int outStride) {
+void Resample(core::BmpView image, const Stretch& stretch, core::Rect area, uint32_t* out, int outStride,
+              ResampleRoute route) {
     if (!image.valid() || out == nullptr) return;
     const int width = image.width();
     const int height = image.height();
@@ -195,13 +306,20 @@ void Resample(core::BmpView image, const Stretch& stretch, core::Rect area, uint
     for (int i = 0; i < part.width; ++i)
         columns[size_t(i)] = MakeTap(fx, part.x + i - dest.x, stretch.sourceX, stretch.sourceWidth, dest.width, width);
     // Destination row y counts up from the bottom edge: b = bottom - 1 - y.
-    const std::function<Tap(int)> rowTap = [&](int y) {
-        return MakeTap(fy, dest.bottom() - 1 - y, stretch.sourceY, stretch.sourceHeight, dest.height, height);
-    };
+    std::vector<Tap> rowTaps(size_t(part.height));
+    int tallestBox = 0;
+    for (int y = 0; y < part.height; ++y) {
+        const Tap tap =
+            MakeTap(fy, dest.bottom() - 1 - (part.y + y), stretch.sourceY, stretch.sourceHeight, dest.height, height);
+        rowTaps[size_t(y)] = tap;
+        if (fy == Filter::Box) tallestBox = std::max(tallestBox, tap.last - tap.first);
+    }
     if (fx == Filter::Nearest && fy == Filter::Nearest)
-        NearestStretch(image, columns, part, rowTap, out, outStride);
+        NearestStretch(image, columns, part, rowTaps, out, outStride);
+    else if (route == ResampleRoute::Fastest && tallestBox <= kNarrowBoxRows)
+        SmoothStretchNarrow(image, fx, fy, columns, part, rowTaps, out, outStride);
     else
-        SmoothStretch(image, fx, fy, columns, part, rowTap, out, outStride);
+        SmoothStretchWide(image, fx, fy, columns, part, rowTaps, out, outStride);
 }
 
 }  // namespace zorva::effects

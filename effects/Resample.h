@@ -25,6 +25,11 @@ struct Stretch {
 // cover: a picture smaller than the target leaves the rest to the background.
 core::Rect CoveredArea(const Stretch& stretch, int width, int height);
 
+// Resample's summing of smooth stretches: Fastest in 16 bits wherever the
+// totals fit, Wide always in 32 (the tests' reference). Both give the same
+// pixels.
+enum class ResampleRoute { Fastest, Wide };
+
 // Renders the part `area` of the stretch's destination into `out`: pixels
 // 0xFFRRGGBB, rows top-down, `outStride` pixels apart, out[0] being the
 // top-left pixel of `area`. Only pixels inside CoveredArea are written; the
@@ -34,6 +39,7 @@ core::Rect CoveredArea(const Stretch& stretch, int width, int height);
 // every destination pixel is the mean of the source pixels it covers when
 // the picture is reduced, and a bilinear blend of its four nearest source
 // pixels when it is enlarged.
-void Resample(core::BmpView image, const Stretch& stretch, core::Rect area, uint32_t* out, int outStride);
+void Resample(core::BmpView image, const Stretch& stretch, core::Rect area, uint32_t* out, int outStride,
+              ResampleRoute route = ResampleRoute::Fastest);
 
 }  // namespace zorva::effects

@@ -186,11 +186,14 @@ void ImageArea::syncFromState() {
 void ImageArea::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(event->rect(), Background(*this));
-    if (!m_editor.hasDocument()) return;
+    if (!m_editor.hasDocument()) {
+        emit painted();
+        return;
+    }
     shell::EditorState& state = m_editor.state();
     const shell::PaintPlan plan = shell::PlanPaint(state, m_editor.document(), state.clientWidth, state.clientHeight);
     const QRect view(0, 0, state.clientWidth, state.clientHeight);
-    PaintView(p, plan, m_editor.document(), event->rect() & view);
+    PaintView(p, plan, m_editor.document(), event->rect() & view, m_route);
     // A line just outside the picture: a white picture on the white ground
     // shows where it ends. Never over the picture, the strip or the bars.
     const shell::Rect covered = shell::CoveredRect(plan, m_editor.document().width(), m_editor.document().height());
@@ -208,6 +211,7 @@ void ImageArea::paintEvent(QPaintEvent* event) {
         p.drawPixmap(0, shell::kToolButtonSize * (k - 1),
                      pressed ? m_pressed[size_t(k - 1)] : m_released[size_t(k - 1)]);
     }
+    emit painted();
 }
 
 void ImageArea::resizeEvent(QResizeEvent*) {

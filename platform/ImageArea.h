@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 
+#include "effects/Resample.h"
 #include "shell/Editor.h"
 #include "shell/input/Input.h"
 #include "shell/view/Palette.h"
@@ -54,6 +55,8 @@ public:
     QScrollBar* horizontalBar() const { return m_hbar; }
     QScrollBar* verticalBar() const { return m_vbar; }
     QFrame* placeholder() const { return m_placeholder; }
+    // How the picture is resampled on screen (tests compare the routes).
+    void setResampleRoute(effects::ResampleRoute route) { m_route = route; }
 
     // The virtual-key code of a Qt key event for the shell's key handler, or
     // 0 for keys it does not know. Letters are taken from the key's place on
@@ -64,6 +67,8 @@ public:
 signals:
     // The right button asks for submenu `submenu` of the context menu.
     void contextMenuRequested(int submenu, const QPoint& globalPos);
+    // A paint event ended: what can wait until the picture shows goes now.
+    void painted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -97,6 +102,7 @@ private:
     StatusBarWidget* m_status;
     void zoomAt(const QPoint& at, int steps);
 
+    effects::ResampleRoute m_route = effects::ResampleRoute::Fastest;
     QPoint m_lastMove{-1, -1};
     // Wheel and pinch movement not yet worth a step (high-resolution wheels
     // and touchpads report in fractions of a notch).

@@ -52,7 +52,7 @@ MainWindow::MainWindow(WindowOptions options)
     }
     // The recent files below the menu's own items.
     m_recentSeparator = m_fileMenu->addSeparator();
-    rebuildRecentItems();
+    rebuildRecentItems(StoredRecentFiles());
     for (int i = 0; i < 3; ++i) {
         m_context[size_t(i)] = new QMenu(this);
         addItems(m_context[size_t(i)], shell::ContextMenu(i).children, false);
@@ -63,6 +63,7 @@ MainWindow::MainWindow(WindowOptions options)
     setCentralWidget(m_area);
     m_area->setFocus();
     connect(m_area, &ImageArea::contextMenuRequested, this, &MainWindow::popUpContextMenu);
+    connect(m_area, &ImageArea::painted, this, &MainWindow::writeSettings, Qt::QueuedConnection);
     setAcceptDrops(true);
 
     // Position and size are the system's; the size a quarter less than the screen.
@@ -70,7 +71,9 @@ MainWindow::MainWindow(WindowOptions options)
     applyMenuRules();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    writeSettings();
+}
 
 QAction* MainWindow::makeAction(const shell::MenuNode& node, QObject* parent, bool connectItem) {
     const auto id = shell::CommandId(node.id);
@@ -157,24 +160,38 @@ bool MainWindow::openFile(const QString& path) {
 
 void MainWindow::rememberFile(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    QSettings settings{QLatin1String(kSettingsName), QLatin1String(kSettingsName)};
-    QStringList recent = settings.value(QLatin1String(kRecentFilesKey)).toStringList();
+    QStringList recent = m_unwrittenRecent ? *m_unwrittenRecent : StoredRecentFiles();
     recent.removeAll(absolute);
     recent.prepend(absolute);
     while (recent.size() > kRecentFiles) recent.removeLast();
-    settings.setValue(QLatin1String(kRecentFilesKey), recent);
-    settings.setValue(QLatin1String(kLastFolderKey), QFileInfo(absolute).absolutePath());
-    rebuildRecentItems();
+    m_unwrittenRecent = recent;
+    m_unwrittenFolder = QFileInfo(absolute).absolutePath();
+    rebuildRecentItems(recent);
+    // Writing the settings file (a new copy, synced to disk, renamed) took
+    // 2 ms of every open before the picture showed: it waits until the
+    // picture area has painted, or a second when nothing paints.
+    QTimer::singleShot(1000, this, &MainWindow::writeSettings);
 }
 
-void MainWindow::rebuildRecentItems() {
+void MainWindow::writeSettings() {
+    if (!m_unwrittenRecent) return;
+    QSettings settings{QLatin1String(kSettingsName), QLatin1String(kSettingsName)};
+    settings.setValue(QLatin1String(kRecentFilesKey), *m_unwrittenRecent);
+    settings.setValue(QLatin1String(kLastFolderKey), m_unwrittenFolder);
+    m_unwrittenRecent.reset();
+}
+
+QStringList MainWindow::StoredRecentFiles() {
+    const QSettings settings{QLatin1String(kSettingsName), QLatin1String(kSettingsName)};
+    return settings.value(QLatin1String(kRecentFilesKey)).toStringList();
+}
+
+void MainWindow::rebuildRecentItems(const QStringList& recent) {
     for (QAction* action : m_recent) {
         m_fileMenu->removeAction(action);
         delete action;
     }
     m_recent.clear();
-    const QSettings settings{QLatin1String(kSettingsName), QLatin1String(kSettingsName)};
-    const QStringList recent = settings.value(QLatin1String(kRecentFilesKey)).toStringList();
     for (const QString& path : recent) {
         if (m_recent.size() == kRecentFiles) break;
         // "&1 photo.jpg": the number is the access key; the whole path shows as the tip.

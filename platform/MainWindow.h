@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,6 +64,9 @@ public:
     // A picture opened or saved: first in the recent files (at most 8, kept
     // in the settings), its folder the file dialogs' next.
     void rememberFile(const QString& path);
+    // Writes the recent files and the last folder that rememberFile left for
+    // the event loop, now (before a file dialog reads the folder).
+    void writeSettings();
     // The recent-file items at the foot of the "Файл" menu, newest first.
     QList<QAction*> recentActions() const { return m_recent; }
 
@@ -77,7 +81,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void rebuildRecentItems();
+    void rebuildRecentItems(const QStringList& recent);
+    // The recent files as the settings file holds them.
+    static QStringList StoredRecentFiles();
     void addItems(QMenu* menu, std::span<const shell::MenuNode> nodes, bool connectItems);
     QAction* makeAction(const shell::MenuNode& node, QObject* parent, bool connectItem);
 
@@ -92,6 +98,9 @@ private:
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recent;
+    // What rememberFile has not written to the settings file yet.
+    std::optional<QStringList> m_unwrittenRecent;
+    QString m_unwrittenFolder;
 };
 
 // How many pictures the "Файл" menu remembers.

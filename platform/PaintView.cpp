@@ -13,7 +13,8 @@ namespace {
 constexpr int kBandRows = 256;
 }  // namespace
 
-void PaintView(QPainter& painter, const shell::PaintPlan& plan, core::BmpView document, const QRect& clip) {
+void PaintView(QPainter& painter, const shell::PaintPlan& plan, core::BmpView document, const QRect& clip,
+               effects::ResampleRoute route) {
     if (!document.valid() || !plan.draw) return;
     const shell::Rect covered = shell::CoveredRect(plan, document.width(), document.height());
     const shell::Rect part = covered.intersected(shell::Rect{clip.x(), clip.y(), clip.width(), clip.height()});
@@ -23,7 +24,7 @@ void PaintView(QPainter& painter, const shell::PaintPlan& plan, core::BmpView do
         const shell::Rect area{part.x, y, part.width, std::min(kBandRows, part.bottom() - y)};
         if (area.height != band.height()) band = QImage(area.width, area.height, QImage::Format_RGB32);
         shell::RenderPicture(document, plan, area, reinterpret_cast<uint32_t*>(band.bits()),
-                             int(band.bytesPerLine() / 4));
+                             int(band.bytesPerLine() / 4), route);
         painter.drawImage(QPoint(area.x, area.y), band);
     }
 }

@@ -180,6 +180,7 @@ std::optional<std::string> QtHost::chooseFile(const std::string& current, bool s
     dialog.setFileMode(QFileDialog::AnyFile);
     // The folder the last dialog (or the last picture opened) was in, this
     // run or an earlier one; the current picture's name in it.
+    m_window.writeSettings();
     QSettings settings{QLatin1String(kSettingsName), QLatin1String(kSettingsName)};
     const QString lastFolder = settings.value(QLatin1String(kLastFolderKey)).toString();
     const QFileInfo currentFile(Text(current));

@@ -16,3 +16,5 @@ echo "== segment-compare.sh"
 bash bench/segment-compare.sh build-bench/bin/zorva_bench_segment
 echo "== effects-compare.sh"
 bash bench/effects-compare.sh build-bench/bin/zorva_bench_effects
+echo "== open-compare.sh"
+bash bench/open-compare.sh build-bench/bin/zorva_open_paint

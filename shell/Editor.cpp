@@ -108,7 +108,7 @@ void Editor::install(core::BmpImage image, InstallKind kind) {
         image = std::move(roomy);
     }
     m_document = std::move(image);
-    m_savedFingerprint = Fingerprint(m_document.view());
+    m_savedFingerprint.reset();
     m_state.unsavedChanges = false;
     // A new picture has no file yet; loadDocument names the one it read.
     m_state.documentPath.clear();
@@ -198,7 +198,10 @@ std::string_view Editor::writeFailure() {
 
 void Editor::takeSnapshot() {
     if (!hasDocument()) return;
-    // The command that takes it is about to change the picture.
+    // The command that takes it is about to change the picture. Every
+    // command that changes pixels takes a snapshot first, so the picture as
+    // installed is still there to be fingerprinted.
+    if (!m_savedFingerprint) m_savedFingerprint = Fingerprint(document());
     ++m_snapshots;
     if (!m_state.unsavedChanges) {
         m_state.unsavedChanges = true;
@@ -264,7 +267,8 @@ void Editor::refreshTitle() {
 
 void Editor::recheckChanges() {
     if (!hasDocument()) return;
-    m_state.unsavedChanges = Fingerprint(document()) != m_savedFingerprint;
+    // No snapshot since the picture came: it is the picture installed.
+    m_state.unsavedChanges = m_savedFingerprint && Fingerprint(document()) != *m_savedFingerprint;
     refreshTitle();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -140,7 +141,9 @@ private:
     void refreshTitle();
     // The document as it was installed or last saved, and the snapshots
     // taken so far (a command that took one may have changed the pixels).
-    uint64_t m_savedFingerprint = 0;
+    // Empty while the picture is as installed: the pass over every pixel
+    // waits for the first snapshot, so that an opened picture shows sooner.
+    std::optional<uint64_t> m_savedFingerprint;
     uint64_t m_snapshots = 0;
     std::string m_title;
     bool m_refusedPicture = false;  // a write refused since the last writeFailure() named the picture

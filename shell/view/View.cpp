@@ -156,9 +156,10 @@ Rect CoveredRect(const PaintPlan& plan, int width, int height) {
     return effects::CoveredArea(StretchOf(plan), width, height);
 }
 
-void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uint32_t* out, int outStride) {
+void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uint32_t* out, int outStride,
+                   effects::ResampleRoute route) {
     if (!plan.draw) return;
-    effects::Resample(document, StretchOf(plan), area, out, outStride);
+    effects::Resample(document, StretchOf(plan), area, out, outStride, route);
 }
 
 // ---- scrolling ----

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/BmpImage.h"
+#include "effects/Resample.h"
 #include "shell/EditorState.h"
 #include "shell/view/WindowState.h"
 
@@ -64,8 +65,9 @@ Rect CoveredRect(const PaintPlan& plan, int width, int height);
 // 0xFFRRGGBB, rows top-down, `outStride` pixels apart, out[0] being the
 // top-left pixel of `area`. Only pixels inside CoveredRect(plan) are
 // written. Nearest pixel, or averaging (blending when enlarged) for smooth
-// plans: effects::Resample.
-void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uint32_t* out, int outStride);
+// plans: effects::Resample, summing by `route`.
+void RenderPicture(core::BmpView document, const PaintPlan& plan, Rect area, uint32_t* out, int outStride,
+                   effects::ResampleRoute route = effects::ResampleRoute::Fastest);
 
 // ---- scrolling ----
 

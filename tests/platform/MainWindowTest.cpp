@@ -27,6 +27,7 @@
 #include <set>
 
 #include "core/ImageFiles.h"
+#include "effects/Resample.h"
 #include "platform/ImageArea.h"
 #include "platform/MainWindow.h"
 #include "shell/commands/CommandTable.h"
@@ -511,6 +512,46 @@ private slots:
         QCOMPARE(shot.pixel(25 + 100, newBottom - 680), edge);
     }
 
+    // What the window shows is the same whichever route resampling sums by:
+    // the preview and every zoom level of pictures reduced (odd widths, so
+    // rows are padded), enlarged, very tall and very wide, in two window
+    // sizes, grabbed on the 16-bit route and on the 32-bit one.
+    void bothResampleRoutesPaintTheSame() {
+        struct Size {
+            uint32_t width, height;
+        };
+        std::vector<std::string> pictures;
+        for (const Size size : {Size{1731, 1155}, Size{200, 150}, Size{333, 4100}, Size{5000, 97}}) {
+            // Gradients with a fine hash noise over them, like a photo's grain.
+            pictures.push_back(dir->filePath(QStringLiteral("routes%1.bmp").arg(pictures.size())).toStdString());
+            const core::BmpImage picture = test::MakeImage(size.width, size.height, [&](uint32_t x, uint32_t r) {
+                const uint32_t gradient = (x * 255 / size.width) << 16 | (r * 255 / size.height) << 8 | (x + r) % 256;
+                return gradient ^ ((x * 2654435761u ^ r * 40503u) >> 27);
+            });
+            QVERIFY(core::WriteImageFile(pictures.back(), picture.view()));
+        }
+        auto same = [&](const char* what) {
+            area().setResampleRoute(effects::ResampleRoute::Wide);
+            const QImage wide = Shot();
+            area().setResampleRoute(effects::ResampleRoute::Fastest);
+            const QImage fastest = Shot();
+            QVERIFY2(fastest == wide, what);
+        };
+        for (const QSize windowSize : {QSize(1280, 800), QSize(701, 533)}) {
+            window->resize(windowSize);
+            QTRY_COMPARE(area().width(), window->centralWidget()->width());
+            for (const std::string& path : pictures) {
+                QVERIFY(window->openFile(QString::fromStdString(path)));
+                same("preview");
+                for (int zoom = 1; zoom <= shell::kZoomLevels; ++zoom) {
+                    state().zoomIndex = uint8_t(zoom);
+                    window->runCommand(CommandId::SourceView);
+                    same(qPrintable(QStringLiteral("zoom level %1").arg(zoom)));
+                }
+            }
+        }
+    }
+
     // ---- unsaved changes ----
 
     // The title names the picture and marks changes. Before New, Open, the
@@ -603,6 +644,20 @@ private slots:
         for (int i = 0; i < 12; ++i)
             host().rememberFile(Picture(4, 4, 0, 0, qPrintable(QStringLiteral("r%1.bmp").arg(i))));
         QCOMPARE(window->recentActions().size(), platform::kRecentFiles);
+        // The settings file is written once the picture area paints, and a
+        // window started afterwards lists the same files.
+        area().update();
+        QTRY_COMPARE(QSettings(QLatin1String(platform::kSettingsName), QLatin1String(platform::kSettingsName))
+                         .value(QLatin1String(platform::kRecentFilesKey))
+                         .toStringList()
+                         .size(),
+                     platform::kRecentFiles);
+        platform::WindowOptions options;
+        options.undoFolder = dir->path().toStdString();
+        const platform::MainWindow later(std::move(options));
+        QCOMPARE(later.recentActions().size(), platform::kRecentFiles);
+        for (int i = 0; i < platform::kRecentFiles; ++i)
+            QCOMPARE(later.recentActions().at(i)->toolTip(), window->recentActions().at(i)->toolTip());
     }
 
     // ---- the folder run ----
