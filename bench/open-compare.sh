@@ -14,9 +14,7 @@ runs=${RUNS:-9}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-magick=/usr/bin/convert-im6.q16
-# 4000 x 3000, sharpened a little so that the compressed file is as busy as a real photo's.
-"$magick" data/sample.jpg -resize '4000x3000!' -unsharp 0x1 -type TrueColor "BMP3:$work/photo.bmp"
-"$magick" "$work/photo.bmp" -quality 92 "$work/photo.jpg"
+. bench/photo12.sh
+make_photo12 "$work"
 
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" "$work/photo.jpg" "$runs"

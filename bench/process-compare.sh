@@ -15,11 +15,8 @@ runs=${RUNS:-7}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-magick=/usr/bin/convert-im6.q16
-# 4000 x 3000, sharpened a little so that the compressed files are as busy as a real photo's.
-"$magick" data/sample.jpg -resize '4000x3000!' -unsharp 0x1 -type TrueColor "BMP3:$work/photo.bmp"
-"$magick" "$work/photo.bmp" -quality 92 "$work/photo.jpg"
-"$magick" "$work/photo.bmp" "$work/photo.png"
+. bench/photo12.sh
+make_photo12 "$work" png
 
 /usr/bin/python3 - "$cli" "$work" "$runs" <<'PY'
 import os, shutil, statistics, subprocess, sys, time

@@ -13,11 +13,11 @@ runs=${RUNS:-10}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-magick=/usr/bin/convert-im6.q16
-"$magick" data/sample.jpg -resize '4000x3000!' -unsharp 0x1 -type TrueColor "BMP3:$work/photo.bmp"
+. bench/photo12.sh
+make_photo12 "$work"
 mkdir "$work/old" "$work/new"
-"$magick" "$work/photo.bmp" -quality 92 "$work/old/photo.jpg"
-cp "$work/old/photo.jpg" "$work/new/photo.jpg"
+cp "$work/photo.jpg" "$work/old/photo.jpg"
+cp "$work/photo.jpg" "$work/new/photo.jpg"
 
 # Each build writes its SVG beside its own copy of the photo.
 hyperfine -N -w 2 -r "$runs" --export-json "$work/times.json" \
