@@ -18,3 +18,6 @@ echo "== effects-compare.sh"
 bash bench/effects-compare.sh build-bench/bin/zorva_bench_effects
 echo "== open-compare.sh"
 bash bench/open-compare.sh build-bench/bin/zorva_open_paint
+# Whole runs of zorva-cli beside ImageMagick, GraphicsMagick and libvips on the same photos.
+echo "== process-compare.sh"
+bash bench/process-compare.sh build-bench/bin/zorva-cli
