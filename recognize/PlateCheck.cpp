@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "recognize/DataLines.h"
 
@@ -35,9 +37,20 @@ std::optional<uint64_t> CodeDistance(const PlateResult& result, std::string_view
     return sum;
 }
 
+// How many digits `code` shares with `read` at the same places.
+size_t Agreement(std::string_view code, std::string_view read) {
+    size_t same = 0;
+    for (size_t i = 0; i < code.size() && i < read.size(); ++i) same += code[i] == read[i];
+    return same;
+}
+
 // The close call at slot `i` the character's pixels favour over the
-// reading `read`; nothing when the reading stands.
-std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInput& input, uint32_t i, char read) {
+// reading `read`; nothing when the reading stands. The character is
+// compared as its slot's segment alone and with the pieces the threshold
+// broke off it, whichever resembles its best candidate more: a piece that
+// belongs to it completes the shape, dirt or a bolt beside it spoils it.
+std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInput& input, uint32_t i, char read,
+                                  double closeCall) {
     const std::optional<uint32_t> r = PlateSymbolIndex(read);
     const uint32_t s = result.plateSlots.segment[i];
     if (!r || s == 0 || s >= input.table.size()) return std::nullopt;
@@ -45,29 +58,81 @@ std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInp
     const uint32_t readDistance = nearest[*r];
     const GlyphFeatures* readGlyph = input.glyphs->of(read);
     if (readDistance == kNotCompared || !readGlyph) return std::nullopt;
-    std::optional<GlyphFeatures> glyph;
-    float readCorrelation = 0, bestCorrelation = 0;
-    std::optional<char> best;
+    std::vector<std::pair<char, const GlyphFeatures*>> calls;
     for (uint32_t c = 0; c < kPlateSymbols.size(); ++c) {
-        if (c == *r || nearest[c] == kNotCompared || double(nearest[c]) > kCloseCall * readDistance) continue;
-        const GlyphFeatures* candidate = input.glyphs->of(kPlateSymbols[c]);
-        if (!candidate) continue;
-        if (!glyph) {
-            glyph = GlyphOf(input.map, input.width, s, BoxOf(input.table[s]));
-            if (!glyph) return std::nullopt;
-            readCorrelation = GlyphCorrelation(*glyph, *readGlyph);
-            bestCorrelation = readCorrelation;
-        }
+        if (c == *r || nearest[c] == kNotCompared || double(nearest[c]) > closeCall * readDistance) continue;
+        if (const GlyphFeatures* candidate = input.glyphs->of(kPlateSymbols[c]))
+            calls.emplace_back(kPlateSymbols[c], candidate);
+    }
+    if (calls.empty()) return std::nullopt;
+
+    // The best correlation of `glyph` over the reading and its close calls.
+    const auto bestOf = [&](const GlyphFeatures& glyph) {
+        float best = GlyphCorrelation(glyph, *readGlyph);
+        for (const auto& [symbol, candidate] : calls) best = std::max(best, GlyphCorrelation(glyph, *candidate));
+        return best;
+    };
+    std::optional<GlyphFeatures> glyph = GlyphOf(input.map, input.width, s, BoxOf(input.table[s]));
+    // Records past the last segmentation's are left over from earlier runs.
+    const auto segmented = input.table.first(std::min<size_t>(input.table.size(), size_t(result.segments) + 1));
+    const CharacterPieces whole = PiecesOf(segmented, result.plateSlots, i);
+    if (whole.segments.size() > 1)
+        if (const std::optional<GlyphFeatures> joined = GlyphOf(input.map, input.width, whole.segments, whole.box))
+            if (!glyph || bestOf(*joined) > bestOf(*glyph)) glyph = joined;
+    if (!glyph) return std::nullopt;
+    const float readCorrelation = GlyphCorrelation(*glyph, *readGlyph);
+    float bestCorrelation = readCorrelation;
+    std::optional<char> best;
+    for (const auto& [symbol, candidate] : calls) {
         const float correlation = GlyphCorrelation(*glyph, *candidate);
         if (correlation > bestCorrelation && correlation >= readCorrelation + kGlyphMargin) {
             bestCorrelation = correlation;
-            best = kPlateSymbols[c];
+            best = symbol;
         }
     }
     return best;
 }
 
 }  // namespace
+
+// A main character's segment and the pieces of ink a threshold broke off
+// it (a letter's stem parted from its arms at a thin joint), with the box
+// of them all. A piece is a segment of the character's colour in no slot,
+// at least half the character's height and inside its rows (an eighth of
+// the height either way), touching or overlapping its columns (within an
+// eighth of the height) and clear of the neighbouring slots; the character
+// with its pieces is no wider than high, as no plate character is.
+CharacterPieces PiecesOf(std::span<const segment::IndexedSegmentRecord> table, const PlateSlots& slots, uint32_t slot) {
+    CharacterPieces pieces;
+    const uint32_t s = slots.segment[slot];
+    if (s == 0 || s >= table.size()) return pieces;
+    const SegmentBox b = BoxOf(table[s]);
+    pieces.segments.push_back(s);
+    pieces.box = b;
+    const int slack = b.h / 8;
+    // The columns between the neighbouring slots' characters.
+    int left = std::numeric_limits<int>::min(), right = std::numeric_limits<int>::max();
+    if (slot > 0 && slots.segment[slot - 1] != 0 && slots.segment[slot - 1] < table.size()) {
+        const SegmentBox n = BoxOf(table[slots.segment[slot - 1]]);
+        left = n.x + n.w;
+    }
+    if (slot + 1 < kPlateSlots && slots.segment[slot + 1] != 0 && slots.segment[slot + 1] < table.size())
+        right = BoxOf(table[slots.segment[slot + 1]]).x;
+    int x0 = b.x, x1 = b.x + b.w, y0 = b.y, y1 = b.y + b.h;
+    for (uint32_t p = 1; p < table.size(); ++p) {
+        if (std::find(slots.segment.begin(), slots.segment.end(), p) != slots.segment.end()) continue;
+        const SegmentBox q = BoxOf(table[p]);
+        if (q.index != b.index || q.h * 2 < b.h || q.y < b.y - slack || q.y + q.h > b.y + b.h + slack) continue;
+        if (q.x > b.x + b.w + slack || q.x + q.w < b.x - slack || q.x < left || q.x + q.w > right) continue;
+        const int nx0 = std::min(x0, q.x), nx1 = std::max(x1, q.x + q.w);
+        const int ny0 = std::min(y0, q.y), ny1 = std::max(y1, q.y + q.h);
+        if (nx1 - nx0 > ny1 - ny0) continue;
+        x0 = nx0, x1 = nx1, y0 = ny0, y1 = ny1;
+        pieces.segments.push_back(p);
+    }
+    pieces.box.x = x0, pieces.box.y = y0, pieces.box.w = x1 - x0, pieces.box.h = y1 - y0;
+    return pieces;
+}
 
 RegionCodes RegionCodes::Parse(std::string_view text) {
     RegionCodes regions;
@@ -100,8 +165,9 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& input)
     if (!result.found || checked.text.size() < kFirstRegionSlot + kRegionSlots) return checked;
     // The pixels are those of the last pass, which a painted result read.
     if (result.painted && input.map)
-        for (uint32_t i = 0; i < kMainCharacters; ++i)
-            if (const std::optional<char> other = SecondOpinion(result, input, i, checked.text[i])) {
+        for (uint32_t i = 0; i < kFirstRegionSlot + kRegionSlots; ++i)
+            if (const std::optional<char> other = SecondOpinion(result, input, i, checked.text[i],
+                                                                i < kMainCharacters ? kCloseCall : kRegionCloseCall)) {
                 checked.text[i] = *other;
                 checked.stage = PlateStage::Checked;
             }
@@ -118,7 +184,7 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& input)
     for (const std::string& code : regions.codes()) {
         if (code.size() != read.size()) continue;
         const std::optional<uint64_t> d = CodeDistance(result, code);
-        if (d && *d < bestDistance) {
+        if (d && (*d < bestDistance || (*d == bestDistance && Agreement(code, read) > Agreement(*best, read)))) {
             best = code;
             bestDistance = *d;
         }

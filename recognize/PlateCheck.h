@@ -67,19 +67,34 @@ inline constexpr double kCloseCall = 5;
 // plates, and the harder seed 2031, 80): the characters changed right less
 // those changed wrong peak at 0.1 (38 - 9 = 29; no margin: 46 - 27 = 19).
 inline constexpr float kGlyphMargin = 0.1f;
+// The region's digits are small and their turning profiles far apart only
+// for clearly different shapes: there the pixels decide only between
+// symbols the shapes cannot tell apart at all (a 7 that the look-alike rule
+// named 1 keeps the 7's distance).
+inline constexpr double kRegionCloseCall = 1.3;
+
+// A main character as the segment map holds it: its slot's segment first,
+// then the pieces a threshold broke off it; `box` covers them all.
+struct CharacterPieces {
+    std::vector<uint32_t> segments;
+    SegmentBox box;
+};
+CharacterPieces PiecesOf(std::span<const segment::IndexedSegmentRecord> table, const PlateSlots& slots, uint32_t slot);
 
 // Checks the reading of `result` (its text, and the runners-up in
-// `result.nearest`). First each main character whose reading has close
-// calls (2/7, 1/4, C/T, M/A/H, P/B as the turning profiles confuse them)
-// takes the one among them whose glyph correlates best with the
-// character's pixels in the last pass. (The region's digits keep their
-// reading: their glyphs learnt apart lost plates on the generated corpus,
-// and the region list checks them.) Then a region that is no code in the region list
-// is replaced by the code of the same length whose digits' summed distances
-// are smallest; when no code of that length has every digit compared, the
-// region's digits become "*": a reading never reports a region that does
-// not exist. A reading without a plate passes unchanged, and so does a
-// region not read whole.
+// `result.nearest`). First each character whose reading has close calls
+// (2/7, 1/4, C/T, M/A/H, P/B as the turning profiles confuse them; in the
+// region only the nearest, kRegionCloseCall) takes the one among them whose
+// glyph correlates best with the character's pixels in the last pass, the
+// pixels of its slot's segment or with the pieces broken off it. (The
+// region's digits are compared with the main characters' glyphs: glyphs
+// learnt apart for them lost plates on the generated corpus.) Then a
+// region that is no code in the region list is replaced by the code of the
+// same length whose digits' summed distances are smallest, of equal ones
+// the code keeping most of the digits read; when no code of that length has
+// every digit compared, the region's digits become "*": a reading never
+// reports a region that does not exist. A reading without a plate passes
+// unchanged, and so does a region not read whole.
 CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& input);
 
 }  // namespace zorva::recognize

@@ -1,6 +1,7 @@
 // Character grids: sampled from the segment map, normalised, compared by correlation with the shipped glyphs.
 #include "recognize/PlateGlyphs.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -38,6 +39,11 @@ bool NormaliseGlyph(GlyphFeatures& features) {
 }
 
 std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, uint32_t segment, const SegmentBox& b) {
+    return GlyphOf(map, width, std::span<const uint32_t>(&segment, 1), b);
+}
+
+std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
+                                     const SegmentBox& b) {
     if (b.w <= 0 || b.h <= 0) return std::nullopt;
     GlyphFeatures grid{};
     for (uint32_t row = 0; row < kGlyphRows; ++row)
@@ -51,7 +57,8 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, uint32
                                             (2 * int64_t(kGlyphColumns * kSamples)));
                     const int y =
                         b.y + int((int64_t(row * kSamples + sy) * 2 + 1) * b.h / (2 * int64_t(kGlyphRows * kSamples)));
-                    ink += segment::ValueLabel(map[size_t(y) * width + size_t(x)]) == segment;
+                    const uint32_t label = segment::ValueLabel(map[size_t(y) * width + size_t(x)]);
+                    ink += std::find(segments.begin(), segments.end(), label) != segments.end();
                 }
             grid[row * kGlyphColumns + column] = float(ink) / (kSamples * kSamples);
         }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ using GlyphFeatures = std::array<float, kGlyphCells>;
 // Nothing for a box without pixels or a character that fills its box
 // evenly (no shape to compare).
 std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, uint32_t segment, const SegmentBox& b);
+// The same for a character in pieces: the pixels of any of `segments`.
+std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
+                                     const SegmentBox& b);
 
 // Scales `features` to zero mean and length 1; false when they are all equal.
 bool NormaliseGlyph(GlyphFeatures& features);

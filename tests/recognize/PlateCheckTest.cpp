@@ -1,7 +1,10 @@
-// The plate check's region rule on readings made up digit by digit, and the region list it ships.
+// The plate check on readings made up digit by digit and on drawn characters: the region rule, the region list it
+// ships, and the second opinion of the pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 
 #include "recognize/PlateCheck.h"
 
@@ -38,6 +41,15 @@ TEST(PlateCheck, RegionsAreCodesInUse) {
     const CheckedPlate corrected = CheckPlate(Reading("A123BC755 ", zeroClose), input);
     EXPECT_EQ(corrected.text, "A123BC750 ");
     EXPECT_EQ(corrected.stage, PlateStage::Checked);
+    // Codes as near as each other: the one keeping more of the digits read.
+    const RegionCodes pair = RegionCodes::Parse("19 79");
+    PlateCheckInput pairInput;
+    pairInput.regions = &pair;
+    const auto oneOrSeven = [](uint32_t slot, char d) {
+        return (slot == 6 && (d == '1' || d == '7')) || (slot == 7 && (d == '8' || d == '9')) ? 100u : 400u;
+    };
+    EXPECT_EQ(CheckPlate(Reading("A123BC78  ", oneOrSeven), pairInput).text, "A123BC79  ");
+    EXPECT_EQ(CheckPlate(Reading("A123BC18  ", oneOrSeven), pairInput).text, "A123BC19  ");
     // Two digits are weighed only against two-digit codes.
     EXPECT_EQ(CheckPlate(Reading("A123BC79  ", flat), input).text, "A123BC77  ");
 
@@ -63,6 +75,114 @@ TEST(PlateCheck, RegionsAreCodesInUse) {
     EXPECT_EQ(std::count_if(shipped.codes().begin(), shipped.codes().end(),
                             [](const std::string& c) { return c.size() == 2; }),
               99);
+}
+
+// A segment map to draw characters in, bottom row first, with the table of
+// its segments' boxes.
+struct Drawing {
+    static constexpr uint32_t kWidth = 160, kHeight = 48;
+    std::vector<uint32_t> map = std::vector<uint32_t>(kWidth * kHeight, 0);
+    std::vector<segment::IndexedSegmentRecord> table = std::vector<segment::IndexedSegmentRecord>(8);
+
+    // Gives segment `label` (ink, palette index 0) the pixels `inside`
+    // picks among columns x0..x1 and rows y0..y1, and records its box.
+    void draw(uint32_t label, int x0, int x1, int y0, int y1, const std::function<bool(int, int)>& inside) {
+        int left = x1, right = x0, low = y1, high = y0;
+        uint32_t pixels = 0;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                if (inside(x, y)) {
+                    map[size_t(y) * kWidth + size_t(x)] = label << 8;
+                    left = std::min(left, x), right = std::max(right, x);
+                    low = std::min(low, y), high = std::max(high, y);
+                    ++pixels;
+                }
+        table[label] = {pixels << 8, uint32_t(high - low + 1) << 16 | uint32_t(right - left + 1),
+                        uint32_t(low) << 16 | uint32_t(left), 0};
+    }
+    GlyphFeatures glyph(uint32_t label) const { return *GlyphOf(map.data(), kWidth, label, BoxOf(table[label])); }
+};
+
+// Shapes in a character cell of columns x..x+23 and rows 8..39.
+bool KStem(int x, int dx, int) {
+    return dx - x < 6;
+}
+bool KArms(int x, int dx, int dy) {
+    const int centre = x + 8 + std::abs(dy - 23) * 15 / 16;
+    return dx >= centre - 2 && dx <= centre + 2 && dx >= x + 7;
+}
+bool C(int x, int dx, int dy) {
+    const int ox = dx - x - 12, oy = dy - 23;
+    return ox * ox * 16 * 16 + oy * oy * 12 * 12 <= 12 * 12 * 16 * 16 &&
+           ox * ox * 10 * 10 + oy * oy * 6 * 6 >= 6 * 6 * 10 * 10 && !(ox > 4 && std::abs(oy) < 7);
+}
+bool Seven(int x, int dx, int dy) {
+    return dy >= 34 || std::abs((dx - x) - (dy - 8) * 20 / 26) <= 2;
+}
+bool One(int x, int dx, int dy) {
+    return (dx >= x + 12 && dx <= x + 17) ||
+           (dy >= 30 && dy < 34 && dx >= x + 4 && dx <= x + 17 && std::abs((dx - x - 4) - (dy - 30) * 3) <= 3);
+}
+
+// The second opinion on drawn characters: a K whose stem the threshold
+// parted from its arms, read C, is a K once the piece joins it; the region's
+// first digit, a 7 the shapes could not tell from a 1, is a 7 by its
+// pixels, unless the 7 was clearly further. Pieces are looked for only among
+// the segments of the last segmentation.
+TEST(PlateCheck, PixelsDecideCloseCalls) {
+    // The glyphs: each character drawn whole in a map of its own.
+    Drawing typeface;
+    const auto cell = [](bool (*shape)(int, int, int), int x) {
+        return [shape, x](int dx, int dy) { return shape(x, dx, dy); };
+    };
+    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return KStem(0, dx, dy) || KArms(0, dx, dy); });
+    typeface.draw(2, 30, 53, 8, 39, cell(C, 30));
+    typeface.draw(3, 60, 83, 8, 39, cell(Seven, 60));
+    typeface.draw(4, 90, 113, 8, 39, cell(One, 90));
+    GlyphTemplates glyphs;
+    glyphs.set('K', typeface.glyph(1));
+    glyphs.set('C', typeface.glyph(2));
+    glyphs.set('7', typeface.glyph(3));
+    glyphs.set('1', typeface.glyph(4));
+
+    // The plate: the K's arms (slot 0) and its stem apart, then the region
+    // "77" in slots 6 and 7.
+    Drawing plate;
+    plate.draw(1, 8, 31, 8, 39, cell(KArms, 8));
+    plate.draw(2, 8, 31, 8, 39, cell(KStem, 8));
+    plate.draw(3, 100, 123, 8, 39, cell(Seven, 100));
+    plate.draw(4, 130, 153, 8, 39, cell(Seven, 130));
+    PlateResult result;
+    result.found = result.painted = result.segmented = true;
+    result.segments = 4;
+    result.text = "C123AB17  ";
+    result.plateSlots.segment[0] = 1;
+    result.plateSlots.segment[6] = 3;
+    result.plateSlots.segment[7] = 4;
+    const auto at = [&result](uint32_t slot, char symbol, uint32_t distance) {
+        result.nearest[slot][*PlateSymbolIndex(symbol)] = distance;
+    };
+    at(0, 'C', 100), at(0, 'K', 300);
+    at(6, '1', 100), at(6, '7', 100);
+    at(7, '7', 100), at(7, '1', 250);
+    const RegionCodes regions = RegionCodes::Parse("17 77");
+    PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions};
+
+    CheckedPlate checked = CheckPlate(result, input);
+    EXPECT_EQ(checked.text, "K123AB77  ");
+    EXPECT_EQ(checked.stage, PlateStage::Checked);
+
+    // A 7 clearly further than the 1 read stays unread by the pixels.
+    at(6, '7', 140);
+    EXPECT_EQ(CheckPlate(result, input).text.substr(6), "17  ");
+    at(6, '7', 100);
+    // The stem as a record the last segmentation did not make.
+    result.segments = 1;
+    EXPECT_EQ(CheckPlate(result, input).text.substr(0, 1), "C");
+    // Nor does another slot's character join it.
+    result.segments = 4;
+    result.plateSlots.segment[1] = 2;
+    EXPECT_EQ(CheckPlate(result, input).text.substr(0, 1), "C");
 }
 
 }  // namespace
