@@ -2,6 +2,8 @@
 #include "recognize/PlateCheck.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -37,6 +39,50 @@ std::optional<uint64_t> CodeDistance(const PlateResult& result, std::string_view
     return sum;
 }
 
+// How the plate rises per column: the least-squares line through the
+// centres of its main characters' boxes (0 with fewer than three).
+double PlateSlope(std::span<const segment::IndexedSegmentRecord> table, const PlateSlots& slots) {
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (uint32_t i = 0; i < kMainCharacters; ++i) {
+        const uint32_t s = slots.segment[i];
+        if (s == 0 || s >= table.size()) continue;
+        const SegmentBox b = BoxOf(table[s]);
+        const double x = b.x + b.w / 2.0, y = b.y + b.h / 2.0;
+        n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+    }
+    const double spread = n * sxx - sx * sx;
+    if (n < 3 || spread <= 0) return 0;
+    return (n * sxy - sx * sy) / spread;
+}
+
+// How the plate's characters lie: upright, or, on a plate whose rows rise
+// by at least kUprightSlope per column, whichever of upright, turned and
+// seen from the side makes its main characters' pixels resemble the glyphs
+// of their readings most.
+GlyphFrame FrameOf(const PlateResult& result, const PlateCheckInput& input, std::string_view text) {
+    const double slope = PlateSlope(input.table, result.plateSlots);
+    if (std::abs(slope) < kUprightSlope) return {};
+    const std::array<GlyphFrame, 3> frames{GlyphFrame(), GlyphFrame::Turned(slope), GlyphFrame::Sheared(slope)};
+    GlyphFrame best;
+    float bestLikeness = -HUGE_VALF;
+    for (const GlyphFrame& frame : frames) {
+        float likeness = 0;
+        for (uint32_t i = 0; i < kMainCharacters; ++i) {
+            const uint32_t s = result.plateSlots.segment[i];
+            const GlyphFeatures* read = input.glyphs->of(text[i]);
+            if (s == 0 || s >= input.table.size() || !read) continue;
+            if (const std::optional<GlyphFeatures> glyph =
+                    GlyphOf(input.map, input.width, std::span<const uint32_t>(&s, 1), BoxOf(input.table[s]), frame))
+                likeness += GlyphCorrelation(*glyph, *read);
+        }
+        if (likeness > bestLikeness) {
+            bestLikeness = likeness;
+            best = frame;
+        }
+    }
+    return best;
+}
+
 // How many digits `code` shares with `read` at the same places.
 size_t Agreement(std::string_view code, std::string_view read) {
     size_t same = 0;
@@ -50,7 +96,7 @@ size_t Agreement(std::string_view code, std::string_view read) {
 // broke off it, whichever resembles its best candidate more: a piece that
 // belongs to it completes the shape, dirt or a bolt beside it spoils it.
 std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInput& input, uint32_t i, char read,
-                                  double closeCall) {
+                                  double closeCall, const GlyphFrame& frame) {
     const std::optional<uint32_t> r = PlateSymbolIndex(read);
     const uint32_t s = result.plateSlots.segment[i];
     if (!r || s == 0 || s >= input.table.size()) return std::nullopt;
@@ -72,12 +118,14 @@ std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInp
         for (const auto& [symbol, candidate] : calls) best = std::max(best, GlyphCorrelation(glyph, *candidate));
         return best;
     };
-    std::optional<GlyphFeatures> glyph = GlyphOf(input.map, input.width, s, BoxOf(input.table[s]));
+    std::optional<GlyphFeatures> glyph =
+        GlyphOf(input.map, input.width, std::span<const uint32_t>(&s, 1), BoxOf(input.table[s]), frame);
     // Records past the last segmentation's are left over from earlier runs.
     const auto segmented = input.table.first(std::min<size_t>(input.table.size(), size_t(result.segments) + 1));
     const CharacterPieces whole = PiecesOf(segmented, result.plateSlots, i);
     if (whole.segments.size() > 1)
-        if (const std::optional<GlyphFeatures> joined = GlyphOf(input.map, input.width, whole.segments, whole.box))
+        if (const std::optional<GlyphFeatures> joined =
+                GlyphOf(input.map, input.width, whole.segments, whole.box, frame))
             if (!glyph || bestOf(*joined) > bestOf(*glyph)) glyph = joined;
     if (!glyph) return std::nullopt;
     const float readCorrelation = GlyphCorrelation(*glyph, *readGlyph);
@@ -164,10 +212,11 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& input)
     CheckedPlate checked{result.text, PlateStage::Part};
     if (!result.found || checked.text.size() < kFirstRegionSlot + kRegionSlots) return checked;
     // The pixels are those of the last pass, which a painted result read.
+    const GlyphFrame frame = result.painted && input.map ? FrameOf(result, input, checked.text) : GlyphFrame();
     if (result.painted && input.map)
         for (uint32_t i = 0; i < kFirstRegionSlot + kRegionSlots; ++i)
-            if (const std::optional<char> other = SecondOpinion(result, input, i, checked.text[i],
-                                                                i < kMainCharacters ? kCloseCall : kRegionCloseCall)) {
+            if (const std::optional<char> other = SecondOpinion(
+                    result, input, i, checked.text[i], i < kMainCharacters ? kCloseCall : kRegionCloseCall, frame)) {
                 checked.text[i] = *other;
                 checked.stage = PlateStage::Checked;
             }

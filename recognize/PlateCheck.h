@@ -72,6 +72,11 @@ inline constexpr float kGlyphMargin = 0.1f;
 // symbols the shapes cannot tell apart at all (a 7 that the look-alike rule
 // named 1 keeps the 7's distance).
 inline constexpr double kRegionCloseCall = 1.3;
+// The least rise per column of a plate's rows for which the check looks
+// at its characters along the plate rather than the picture. Fitted on
+// the two training corpora by characters read right: 0.05 reads
+// 1229 + 361, 0.1 1229 + 362, 0.15 1229 + 360 (upright always: 1229 + 349).
+inline constexpr double kUprightSlope = 0.1;
 
 // A main character as the segment map holds it: its slot's segment first,
 // then the pieces a threshold broke off it; `box` covers them all.
@@ -86,7 +91,9 @@ CharacterPieces PiecesOf(std::span<const segment::IndexedSegmentRecord> table, c
 // (2/7, 1/4, C/T, M/A/H, P/B as the turning profiles confuse them; in the
 // region only the nearest, kRegionCloseCall) takes the one among them whose
 // glyph correlates best with the character's pixels in the last pass, the
-// pixels of its slot's segment or with the pieces broken off it. (The
+// pixels of its slot's segment or with the pieces broken off it, looked at
+// as the plate's characters lie (upright, turned with a turned plate, or
+// upright on a rising row, whichever makes them most like their readings). (The
 // region's digits are compared with the main characters' glyphs: glyphs
 // learnt apart for them lost plates on the generated corpus.) Then a
 // region that is no code in the region list is replaced by the code of the

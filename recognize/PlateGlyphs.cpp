@@ -66,6 +66,54 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::s
     return grid;
 }
 
+GlyphFrame GlyphFrame::Turned(double slope) {
+    const double length = std::hypot(1.0, slope);
+    return {1 / length, slope / length, -slope / length, 1 / length};
+}
+
+GlyphFrame GlyphFrame::Sheared(double slope) {
+    return {1, 0, -slope, 1};
+}
+
+std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
+                                     const SegmentBox& b, const GlyphFrame& f) {
+    if (f.uu == 1 && f.uv == 0 && f.vu == 0 && f.vv == 1) return GlyphOf(map, width, segments, b);
+    const double det = f.uu * f.vv - f.uv * f.vu;
+    if (b.w <= 0 || b.h <= 0 || std::abs(det) < 1e-9) return std::nullopt;
+    const auto ink = [&](int x, int y) {
+        if (x < b.x || y < b.y || x >= b.x + b.w || y >= b.y + b.h) return false;
+        const uint32_t label = segment::ValueLabel(map[size_t(y) * width + size_t(x)]);
+        return std::find(segments.begin(), segments.end(), label) != segments.end();
+    };
+    // The character's extent in the frame, from the box's corner, over its
+    // pixels' centres.
+    double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
+    for (int y = 0; y < b.h; ++y)
+        for (int x = 0; x < b.w; ++x)
+            if (ink(b.x + x, b.y + y)) {
+                const double u = f.uu * (x + 0.5) + f.uv * (y + 0.5), v = f.vu * (x + 0.5) + f.vv * (y + 0.5);
+                u0 = std::min(u0, u), u1 = std::max(u1, u), v0 = std::min(v0, v), v1 = std::max(v1, v);
+            }
+    if (u0 > u1) return std::nullopt;
+    // A pixel's centre is half a pixel inside the character's edge.
+    u0 -= 0.5, u1 += 0.5, v0 -= 0.5, v1 += 0.5;
+    GlyphFeatures grid{};
+    for (uint32_t row = 0; row < kGlyphRows; ++row)
+        for (uint32_t column = 0; column < kGlyphColumns; ++column) {
+            int hits = 0;
+            for (int sy = 0; sy < kSamples; ++sy)
+                for (int sx = 0; sx < kSamples; ++sx) {
+                    const double u = u0 + (column * kSamples + sx + 0.5) * (u1 - u0) / (kGlyphColumns * kSamples);
+                    const double v = v0 + (row * kSamples + sy + 0.5) * (v1 - v0) / (kGlyphRows * kSamples);
+                    const double x = (f.vv * u - f.uv * v) / det, y = (f.uu * v - f.vu * u) / det;
+                    hits += ink(b.x + int(std::floor(x)), b.y + int(std::floor(y)));
+                }
+            grid[row * kGlyphColumns + column] = float(hits) / (kSamples * kSamples);
+        }
+    if (!NormaliseGlyph(grid)) return std::nullopt;
+    return grid;
+}
+
 float GlyphCorrelation(const GlyphFeatures& a, const GlyphFeatures& b) {
     float sum = 0;
     for (uint32_t i = 0; i < kGlyphCells; ++i) sum += a[i] * b[i];

@@ -31,6 +31,22 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, uint32
 // The same for a character in pieces: the pixels of any of `segments`.
 std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
                                      const SegmentBox& b);
+// How a plate's characters lie in the picture: the grid is laid along `u`
+// and `v`, the picture's columns and rows mapped linearly (u = uu x + uv y,
+// v = vu x + vv y). Upright is u = x, v = y.
+struct GlyphFrame {
+    double uu = 1, uv = 0, vu = 0, vv = 1;
+    // A plate whose rows rise by `slope` per column, turned as a whole (its
+    // characters lean with it)...
+    static GlyphFrame Turned(double slope);
+    // ...or seen from the side (its characters stand upright, only their
+    // rows rise).
+    static GlyphFrame Sheared(double slope);
+};
+// The same for a character lying in `frame`: the grid is stretched to the
+// character's extent along u and v.
+std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
+                                     const SegmentBox& b, const GlyphFrame& frame);
 
 // Scales `features` to zero mean and length 1; false when they are all equal.
 bool NormaliseGlyph(GlyphFeatures& features);

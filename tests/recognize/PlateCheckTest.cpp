@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 
@@ -80,7 +81,7 @@ TEST(PlateCheck, RegionsAreCodesInUse) {
 // A segment map to draw characters in, bottom row first, with the table of
 // its segments' boxes.
 struct Drawing {
-    static constexpr uint32_t kWidth = 160, kHeight = 48;
+    static constexpr uint32_t kWidth = 160, kHeight = 80;
     std::vector<uint32_t> map = std::vector<uint32_t>(kWidth * kHeight, 0);
     std::vector<segment::IndexedSegmentRecord> table = std::vector<segment::IndexedSegmentRecord>(8);
 
@@ -183,6 +184,48 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     result.segments = 4;
     result.plateSlots.segment[1] = 2;
     EXPECT_EQ(CheckPlate(result, input).text.substr(0, 1), "C");
+}
+
+// `shape` drawn about (cx, cy), turned so that its rows rise by `slope`
+// per column, or only moved along the rising row when `sheared`.
+std::function<bool(int, int)> Leaning(bool (*shape)(int, int, int), double cx, double cy, double slope, bool sheared) {
+    return [=](int dx, int dy) {
+        const double length = std::hypot(1.0, slope), x = dx + 0.5 - cx, y = dy + 0.5 - cy;
+        const double u = sheared ? x : (x + y * slope) / length, v = sheared ? y : (y - x * slope) / length;
+        const int ux = int(std::floor(u + 12)), vy = int(std::floor(v + 24));
+        return ux >= 0 && ux < 24 && vy >= 8 && vy < 40 && shape(0, ux, vy);
+    };
+}
+
+// On a plate turned by half a row per column, a 7 read 1 is a 7 by
+// its pixels looked at along the plate; on a plate seen from the side (its
+// characters upright, their row rising) the 7s still read 7.
+TEST(PlateCheck, LeaningPlates) {
+    Drawing typeface;
+    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return Seven(0, dx, dy); });
+    typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
+    GlyphTemplates glyphs;
+    glyphs.set('7', typeface.glyph(1));
+    glyphs.set('1', typeface.glyph(2));
+    const RegionCodes regions = RegionCodes::Parse("77");
+
+    for (const bool sheared : {false, true}) {
+        Drawing plate;
+        PlateResult result;
+        result.found = result.painted = result.segmented = true;
+        result.segments = 3;
+        result.text = "A717BC77  ";
+        for (uint32_t slot = 1; slot <= 3; ++slot) {
+            const double cx = 40 + 30 * (slot - 1), cy = 24 + 0.5 * (cx - 40);
+            plate.draw(slot, int(cx) - 20, int(cx) + 20, int(cy) - 22, int(cy) + 22,
+                       Leaning(Seven, cx, cy, 0.5, sheared));
+            result.plateSlots.segment[slot] = slot;
+            result.nearest[slot][*PlateSymbolIndex('7')] = slot == 2 ? 150 : 100;
+            result.nearest[slot][*PlateSymbolIndex('1')] = slot == 2 ? 100 : 400;
+        }
+        PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions};
+        EXPECT_EQ(CheckPlate(result, input).text, "A777BC77  ") << (sheared ? "sheared" : "turned");
+    }
 }
 
 }  // namespace
