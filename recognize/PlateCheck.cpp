@@ -83,6 +83,58 @@ GlyphFrame FrameOf(const PlateResult& result, const PlateCheckInput& input, std:
     return best;
 }
 
+// The records of the last segmentation: those past them in the table are
+// left over from earlier runs.
+std::span<const segment::IndexedSegmentRecord> Segmented(const PlateResult& result, const PlateCheckInput& input) {
+    return input.table.first(std::min<size_t>(input.table.size(), size_t(result.segments) + 1));
+}
+
+// The third digit of a region read as two, when a segment of ink right of
+// them has their height and rows, within a digit's width of the second
+// digit, and its pixels are like a digit's glyph (kThirdDigitLikeness) that
+// makes a region code with the two.
+std::optional<char> ThirdRegionDigit(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
+                                     std::string_view text) {
+    const uint32_t first = result.plateSlots.segment[kFirstRegionSlot];
+    const uint32_t second = result.plateSlots.segment[kFirstRegionSlot + 1];
+    const std::span<const segment::IndexedSegmentRecord> table = Segmented(result, input);
+    if (text.substr(kFirstRegionSlot).find_first_not_of("0123456789") != 2 || first == 0 || second == 0 ||
+        first >= table.size() || second >= table.size() || result.plateSlots.segment[kFirstRegionSlot + 2] != 0)
+        return std::nullopt;
+    const SegmentBox a = BoxOf(table[first]), b = BoxOf(table[second]);
+    const int h = (a.h + b.h) / 2, w = (a.w + b.w) / 2;
+    std::optional<uint32_t> found;
+    int foundX = std::numeric_limits<int>::max();
+    for (uint32_t p = 1; p < table.size(); ++p) {
+        if (std::find(result.plateSlots.segment.begin(), result.plateSlots.segment.end(), p) !=
+            result.plateSlots.segment.end())
+            continue;
+        const SegmentBox q = BoxOf(table[p]);
+        const int overlap = std::min(q.y + q.h, b.y + b.h) - std::max(q.y, b.y);
+        if (q.index != b.index || q.h * 5 < h * 4 || q.h * 4 > h * 5 || overlap * 10 < std::min(q.h, b.h) * 7) continue;
+        if (q.x < b.x + b.w || q.x > b.x + b.w + w || q.w * 10 < w * 3 || q.w * 2 > w * 3 || q.x >= foundX) continue;
+        found = p;
+        foundX = q.x;
+    }
+    if (!found) return std::nullopt;
+    const std::optional<GlyphFeatures> glyph =
+        GlyphOf(input.map, input.width, std::span<const uint32_t>(&*found, 1), BoxOf(table[*found]), frame);
+    if (!glyph) return std::nullopt;
+    std::optional<char> best;
+    float bestLikeness = kThirdDigitLikeness;
+    for (char d = '0'; d <= '9'; ++d) {
+        const GlyphFeatures* digit = input.glyphs->of(d);
+        if (!digit) continue;
+        const std::string code{text[kFirstRegionSlot], text[kFirstRegionSlot + 1], d};
+        const float likeness = GlyphCorrelation(*glyph, *digit);
+        if (likeness >= bestLikeness && input.regions->contains(code)) {
+            bestLikeness = likeness;
+            best = d;
+        }
+    }
+    return best;
+}
+
 // How many digits `code` shares with `read` at the same places.
 size_t Agreement(std::string_view code, std::string_view read) {
     size_t same = 0;
@@ -120,9 +172,7 @@ std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInp
     };
     std::optional<GlyphFeatures> glyph =
         GlyphOf(input.map, input.width, std::span<const uint32_t>(&s, 1), BoxOf(input.table[s]), frame);
-    // Records past the last segmentation's are left over from earlier runs.
-    const auto segmented = input.table.first(std::min<size_t>(input.table.size(), size_t(result.segments) + 1));
-    const CharacterPieces whole = PiecesOf(segmented, result.plateSlots, i);
+    const CharacterPieces whole = PiecesOf(Segmented(result, input), result.plateSlots, i);
     if (whole.segments.size() > 1)
         if (const std::optional<GlyphFeatures> joined =
                 GlyphOf(input.map, input.width, whole.segments, whole.box, frame))
@@ -222,6 +272,11 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& input)
             }
 
     const RegionCodes& regions = *input.regions;
+    if (result.painted && input.map)
+        if (const std::optional<char> third = ThirdRegionDigit(result, input, frame, checked.text)) {
+            checked.text[kFirstRegionSlot + 2] = *third;
+            checked.stage = PlateStage::Checked;
+        }
     std::string_view read = std::string_view(checked.text).substr(kFirstRegionSlot, kRegionSlots);
     read = read.substr(0, read.find(' '));
     // Nothing to weigh where the region was not read at all, or not whole.

@@ -77,6 +77,11 @@ inline constexpr double kRegionCloseCall = 1.3;
 // the two training corpora by characters read right: 0.05 reads
 // 1229 + 361, 0.1 1229 + 362, 0.15 1229 + 360 (upright always: 1229 + 349).
 inline constexpr double kUprightSlope = 0.1;
+// How like a digit's glyph a third region digit found beside two read must
+// be. Not fitted: on the generated corpora the digit's place and size alone
+// find the one lost digit there is and nothing else at any level from -1 to
+// 0.85; this keeps a bolt or a smudge of the right size out.
+inline constexpr float kThirdDigitLikeness = 0.5f;
 
 // A main character as the segment map holds it: its slot's segment first,
 // then the pieces a threshold broke off it; `box` covers them all.
@@ -101,7 +106,8 @@ CharacterPieces PiecesOf(std::span<const segment::IndexedSegmentRecord> table, c
 // the code keeping most of the digits read; when no code of that length has
 // every digit compared, the region's digits become "*": a reading never
 // reports a region that does not exist. A reading without a plate passes
-// unchanged, and so does a region not read whole.
+// unchanged, and so does a region not read whole. A region read as two
+// digits takes a third found right of them (ThirdRegionDigit).
 CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& input);
 
 }  // namespace zorva::recognize

@@ -81,7 +81,7 @@ TEST(PlateCheck, RegionsAreCodesInUse) {
 // A segment map to draw characters in, bottom row first, with the table of
 // its segments' boxes.
 struct Drawing {
-    static constexpr uint32_t kWidth = 160, kHeight = 80;
+    static constexpr uint32_t kWidth = 200, kHeight = 80;
     std::vector<uint32_t> map = std::vector<uint32_t>(kWidth * kHeight, 0);
     std::vector<segment::IndexedSegmentRecord> table = std::vector<segment::IndexedSegmentRecord>(8);
 
@@ -184,6 +184,26 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     result.segments = 4;
     result.plateSlots.segment[1] = 2;
     EXPECT_EQ(CheckPlate(result, input).text.substr(0, 1), "C");
+
+    // A third digit right of the two read completes the region, when it is
+    // close enough and makes a code.
+    const RegionCodes more = RegionCodes::Parse("17 77 777");
+    input.regions = &more;
+    result.segments = 5;
+    plate.draw(5, 160, 183, 8, 39, cell(Seven, 160));
+    EXPECT_EQ(CheckPlate(result, input).text.substr(6), "777 ");
+    input.regions = &regions;
+    EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
+    input.regions = &more;
+    result.segments = 4;
+    EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
+    result.segments = 5;
+    std::fill(plate.map.begin(), plate.map.end(), 0u);
+    plate.draw(1, 8, 31, 8, 39, cell(KArms, 8));
+    plate.draw(3, 100, 123, 8, 39, cell(Seven, 100));
+    plate.draw(4, 130, 153, 8, 39, cell(Seven, 130));
+    plate.draw(5, 179, 199, 8, 39, cell(Seven, 176));
+    EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
 }
 
 // `shape` drawn about (cx, cy), turned so that its rows rise by `slope`
