@@ -38,6 +38,29 @@ bool NormaliseGlyph(GlyphFeatures& features) {
     return true;
 }
 
+namespace {
+
+// The grid whose every cell is the share of its kSamples x kSamples points
+// at which `inkAt(i, j)` finds ink: point i of kGlyphColumns * kSamples
+// from the left, j of kGlyphRows * kSamples from the bottom. Normalised;
+// nothing for an even grid.
+template <typename InkAt>
+std::optional<GlyphFeatures> SampledGrid(const InkAt& inkAt) {
+    GlyphFeatures grid{};
+    for (uint32_t row = 0; row < kGlyphRows; ++row)
+        for (uint32_t column = 0; column < kGlyphColumns; ++column) {
+            int ink = 0;
+            for (int sy = 0; sy < kSamples; ++sy)
+                for (int sx = 0; sx < kSamples; ++sx)
+                    ink += inkAt(int64_t(column * kSamples + sx), int64_t(row * kSamples + sy));
+            grid[row * kGlyphColumns + column] = float(ink) / (kSamples * kSamples);
+        }
+    if (!NormaliseGlyph(grid)) return std::nullopt;
+    return grid;
+}
+
+}  // namespace
+
 std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, uint32_t segment, const SegmentBox& b) {
     return GlyphOf(map, width, std::span<const uint32_t>(&segment, 1), b);
 }
@@ -45,25 +68,14 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, uint32
 std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
                                      const SegmentBox& b) {
     if (b.w <= 0 || b.h <= 0) return std::nullopt;
-    GlyphFeatures grid{};
-    for (uint32_t row = 0; row < kGlyphRows; ++row)
-        for (uint32_t column = 0; column < kGlyphColumns; ++column) {
-            int ink = 0;
-            for (int sy = 0; sy < kSamples; ++sy)
-                for (int sx = 0; sx < kSamples; ++sx) {
-                    // The sample's place in the box, at the centre of its
-                    // share of the cell.
-                    const int x = b.x + int((int64_t(column * kSamples + sx) * 2 + 1) * b.w /
-                                            (2 * int64_t(kGlyphColumns * kSamples)));
-                    const int y =
-                        b.y + int((int64_t(row * kSamples + sy) * 2 + 1) * b.h / (2 * int64_t(kGlyphRows * kSamples)));
-                    const uint32_t label = segment::ValueLabel(map[size_t(y) * width + size_t(x)]);
-                    ink += std::find(segments.begin(), segments.end(), label) != segments.end();
-                }
-            grid[row * kGlyphColumns + column] = float(ink) / (kSamples * kSamples);
-        }
-    if (!NormaliseGlyph(grid)) return std::nullopt;
-    return grid;
+    return SampledGrid([&](int64_t i, int64_t j) {
+        // The sample's place in the box, at the centre of its share of the
+        // cell.
+        const int x = b.x + int((i * 2 + 1) * b.w / (2 * int64_t(kGlyphColumns * kSamples)));
+        const int y = b.y + int((j * 2 + 1) * b.h / (2 * int64_t(kGlyphRows * kSamples)));
+        const uint32_t label = segment::ValueLabel(map[size_t(y) * width + size_t(x)]);
+        return std::find(segments.begin(), segments.end(), label) != segments.end();
+    });
 }
 
 GlyphFrame GlyphFrame::Turned(double slope) {
@@ -97,21 +109,12 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::s
     if (u0 > u1) return std::nullopt;
     // A pixel's centre is half a pixel inside the character's edge.
     u0 -= 0.5, u1 += 0.5, v0 -= 0.5, v1 += 0.5;
-    GlyphFeatures grid{};
-    for (uint32_t row = 0; row < kGlyphRows; ++row)
-        for (uint32_t column = 0; column < kGlyphColumns; ++column) {
-            int hits = 0;
-            for (int sy = 0; sy < kSamples; ++sy)
-                for (int sx = 0; sx < kSamples; ++sx) {
-                    const double u = u0 + (column * kSamples + sx + 0.5) * (u1 - u0) / (kGlyphColumns * kSamples);
-                    const double v = v0 + (row * kSamples + sy + 0.5) * (v1 - v0) / (kGlyphRows * kSamples);
-                    const double x = (f.vv * u - f.uv * v) / det, y = (f.uu * v - f.vu * u) / det;
-                    hits += ink(b.x + int(std::floor(x)), b.y + int(std::floor(y)));
-                }
-            grid[row * kGlyphColumns + column] = float(hits) / (kSamples * kSamples);
-        }
-    if (!NormaliseGlyph(grid)) return std::nullopt;
-    return grid;
+    return SampledGrid([&](int64_t i, int64_t j) {
+        const double u = u0 + (double(i) + 0.5) * (u1 - u0) / (kGlyphColumns * kSamples);
+        const double v = v0 + (double(j) + 0.5) * (v1 - v0) / (kGlyphRows * kSamples);
+        const double x = (f.vv * u - f.uv * v) / det, y = (f.uu * v - f.vu * u) / det;
+        return ink(b.x + int(std::floor(x)), b.y + int(std::floor(y)));
+    });
 }
 
 float GlyphCorrelation(const GlyphFeatures& a, const GlyphFeatures& b) {
