@@ -40,6 +40,12 @@ bool NormaliseGlyph(GlyphFeatures& features) {
 
 namespace {
 
+// Whether the map's pixel (x, y) belongs to one of `segments`.
+bool IsInk(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments, int x, int y) {
+    const uint32_t label = segment::ValueLabel(map[size_t(y) * width + size_t(x)]);
+    return std::find(segments.begin(), segments.end(), label) != segments.end();
+}
+
 // The grid whose every cell is the share of its kSamples x kSamples points
 // at which `inkAt(i, j)` finds ink: point i of kGlyphColumns * kSamples
 // from the left, j of kGlyphRows * kSamples from the bottom. Normalised;
@@ -73,8 +79,7 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::s
         // cell.
         const int x = b.x + int((i * 2 + 1) * b.w / (2 * int64_t(kGlyphColumns * kSamples)));
         const int y = b.y + int((j * 2 + 1) * b.h / (2 * int64_t(kGlyphRows * kSamples)));
-        const uint32_t label = segment::ValueLabel(map[size_t(y) * width + size_t(x)]);
-        return std::find(segments.begin(), segments.end(), label) != segments.end();
+        return IsInk(map, width, segments, x, y);
     });
 }
 
@@ -93,9 +98,7 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::s
     const double det = f.uu * f.vv - f.uv * f.vu;
     if (b.w <= 0 || b.h <= 0 || std::abs(det) < 1e-9) return std::nullopt;
     const auto ink = [&](int x, int y) {
-        if (x < b.x || y < b.y || x >= b.x + b.w || y >= b.y + b.h) return false;
-        const uint32_t label = segment::ValueLabel(map[size_t(y) * width + size_t(x)]);
-        return std::find(segments.begin(), segments.end(), label) != segments.end();
+        return x >= b.x && y >= b.y && x < b.x + b.w && y < b.y + b.h && IsInk(map, width, segments, x, y);
     };
     // The character's extent in the frame, from the box's corner, over its
     // pixels' centres.

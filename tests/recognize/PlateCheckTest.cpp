@@ -199,19 +199,28 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
     result.segments = 5;
     std::fill(plate.map.begin(), plate.map.end(), 0u);
+    plate.table[2] = {};
     plate.draw(1, 8, 31, 8, 39, cell(KArms, 8));
     plate.draw(3, 100, 123, 8, 39, cell(Seven, 100));
     plate.draw(4, 130, 153, 8, 39, cell(Seven, 130));
     plate.draw(5, 179, 199, 8, 39, cell(Seven, 176));
     EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
+    // Nor is a smudge of a digit's size a digit, whatever code it would make.
+    const RegionCodes any = RegionCodes::Parse("77 770 771 772 773 774 775 776 777 778 779");
+    input.regions = &any;
+    plate.draw(5, 160, 183, 8, 39, [](int dx, int dy) {
+        return std::abs((dx - 172) * 4 - (dy - 24) * 3) <= 12 || std::abs((dx - 172) * 4 + (dy - 24) * 3) <= 12;
+    });
+    EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
 }
 
 // `shape` drawn about (cx, cy), turned so that its rows rise by `slope`
-// per column, or only moved along the rising row when `sheared`.
+// per column, or, when `sheared`, seen from the side: its columns stay
+// upright and only its rows rise.
 std::function<bool(int, int)> Leaning(bool (*shape)(int, int, int), double cx, double cy, double slope, bool sheared) {
     return [=](int dx, int dy) {
         const double length = std::hypot(1.0, slope), x = dx + 0.5 - cx, y = dy + 0.5 - cy;
-        const double u = sheared ? x : (x + y * slope) / length, v = sheared ? y : (y - x * slope) / length;
+        const double u = sheared ? x : (x + y * slope) / length, v = sheared ? y - x * slope : (y - x * slope) / length;
         const int ux = int(std::floor(u + 12)), vy = int(std::floor(v + 24));
         return ux >= 0 && ux < 24 && vy >= 8 && vy < 40 && shape(0, ux, vy);
     };
@@ -245,6 +254,16 @@ TEST(PlateCheck, LeaningPlates) {
         }
         PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions};
         EXPECT_EQ(CheckPlate(result, input).text, "A777BC77  ") << (sheared ? "sheared" : "turned");
+
+        // The grid laid the way the plate leans finds the 7 whole.
+        const auto likeness = [&](const GlyphFrame& frame) {
+            return GlyphCorrelation(*GlyphOf(plate.map.data(), Drawing::kWidth,
+                                             std::span(&result.plateSlots.segment[1], 1), BoxOf(plate.table[1]), frame),
+                                    *glyphs.of('7'));
+        };
+        const float turned = likeness(GlyphFrame::Turned(0.5)), side = likeness(GlyphFrame::Sheared(0.5));
+        EXPECT_GT(sheared ? side : turned, 0.9f);
+        EXPECT_GT(sheared ? side - turned : turned - side, 0.1f);
     }
 }
 
