@@ -11,10 +11,7 @@ cd "$(dirname "$0")/.."
 
 bench=$(realpath "${1:-build/bin/zorva_open_paint}")
 runs=${RUNS:-9}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 . bench/photo12.sh
-make_photo12 "$work"
+photo12_work
 
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" "$work/photo.jpg" "$runs"

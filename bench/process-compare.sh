@@ -12,11 +12,8 @@ cd "$(dirname "$0")/.."
 
 cli=$(realpath "${1:-build/bin/zorva-cli}")
 runs=${RUNS:-7}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 . bench/photo12.sh
-make_photo12 "$work" png
+photo12_work png
 
 /usr/bin/python3 - "$cli" "$work" "$runs" <<'PY'
 import os, shutil, statistics, subprocess, sys, time

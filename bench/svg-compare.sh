@@ -10,11 +10,8 @@ cd "$(dirname "$0")/.."
 old=$(realpath "$1")
 new=$(realpath "${2:-build/bin/zorva-cli}")
 runs=${RUNS:-10}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 . bench/photo12.sh
-make_photo12 "$work"
+photo12_work
 mkdir "$work/old" "$work/new"
 cp "$work/photo.jpg" "$work/old/photo.jpg"
 cp "$work/photo.jpg" "$work/new/photo.jpg"
