@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -27,7 +28,7 @@ namespace fs = std::filesystem;
 
 const std::string kCorpus = ZORVA_SOURCE_DIR "/tests/samples/plates/";
 // A generated photo of 1458 x 962 with a plate of three region digits.
-const std::string kPlatePhoto = kCorpus + "E885BM126.jpg";
+const std::string kPlatePhoto = kCorpus + "E885BM196.jpg";
 constexpr uint32_t kMidWidth = 1500, kMidHeight = 1000;  // 1.5 megapixels
 
 // A photo-like ground of width x height with, when given, the photo at
@@ -36,6 +37,10 @@ core::BmpImage Picture(uint32_t width, uint32_t height, const std::string& path 
     core::BmpImage image = bench::PhotoLike(width, height, 3);
     if (path.empty()) return image;
     const shell::DecodeResult decoded = platform::DecodeWithQt(path);
+    if (!decoded.image) {
+        std::cerr << path << ": cannot be decoded\n";
+        std::exit(1);
+    }
     const core::BmpView photo = decoded.image.view();
     const core::MutableBmpView v = image.view();
     const uint32_t w = std::min<uint32_t>(photo.width(), v.width()), h = std::min<uint32_t>(photo.height(), v.height());
