@@ -1,4 +1,5 @@
-// Stretching a part of a picture onto a target of 32-bit pixels: nearest pixel, area averaging or bilinear blending.
+// Stretching a part of a picture onto a target of 32-bit pixels: nearest pixel, area averaging or bilinear blending;
+// turning a picture by any angle.
 #pragma once
 
 #include <cstdint>
@@ -41,5 +42,12 @@ enum class ResampleRoute { Fastest, Wide };
 // pixels when it is enlarged.
 void Resample(core::BmpView image, const Stretch& stretch, core::Rect area, uint32_t* out, int outStride,
               ResampleRoute route = ResampleRoute::Fastest);
+
+// Writes `source` turned by `degrees` (counter-clockwise as the picture is
+// seen) about its centre into `dest`, a picture of the same size: each
+// pixel blended from the four source pixels around where it came from, and
+// pixels that came from outside the source `fill` grey. The corners turned
+// out of the frame are lost. `dest` must not overlap source.
+void TurnAboutCentre(core::BmpView source, core::MutableBmpView dest, double degrees, uint8_t fill);
 
 }  // namespace zorva::effects
