@@ -102,6 +102,22 @@ GlyphFrame FrameOf(const PlateResult& result, const PlateCheckInput& input, std:
     return frames[best];
 }
 
+// The mean correlation of the main characters' pixels with the glyphs of
+// `text`'s characters.
+float MainLikeness(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
+                   std::string_view text) {
+    float sum = 0;
+    for (uint32_t i = 0; i < kMainCharacters; ++i) {
+        const std::optional<SegmentBox> b = SlotBox(input.table, result.plateSlots, i);
+        const GlyphFeatures* read = input.glyphs->of(text[i]);
+        if (!b || !read) continue;
+        const std::optional<GlyphFeatures> glyph =
+            GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[i], 1), *b, frame);
+        if (glyph) sum += GlyphCorrelation(*glyph, *read);
+    }
+    return sum / kMainCharacters;
+}
+
 // The records of the last segmentation: those past them in the table are
 // left over from earlier runs.
 std::span<const segment::IndexedSegmentRecord> Segmented(const PlateResult& result, const PlateCheckInput& input) {
@@ -295,6 +311,7 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
                 checked.text[i] = *other;
                 checked.stage = PlateStage::Checked;
             }
+    if (result.painted && input.map) checked.likeness = MainLikeness(result, input, frame, checked.text);
 
     const RegionCodes& regions = *input.regions;
     if (result.painted && input.map)

@@ -38,6 +38,10 @@ enum class PlateStage {
 struct CheckedPlate {
     std::string text;  // the result field, 10 characters as the reading gives it
     PlateStage stage = PlateStage::Part;
+    // How like the glyphs of their readings the six main characters' pixels
+    // are: the mean correlation, a character not read or not sampled
+    // counting 0; 0 without the pixels.
+    float likeness = 0;
 };
 
 // What the check reads besides the result: the indexed map and table the
