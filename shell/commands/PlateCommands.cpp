@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "core/ImageFiles.h"
+#include "recognize/PlateTurns.h"
 #include "shell/Editor.h"
 #include "shell/Host.h"
 #include "shell/Messages.h"
@@ -116,18 +118,18 @@ void ShowPlateRun(Editor& editor, const recognize::PlateResult& result) {
 
 }  // namespace
 
-recognize::PlateResult ReadDocumentPlate(Editor& editor) {
-    EditorState& state = editor.state();
-    SegmentState& s = state.segment;
+namespace {
+
+// The places in the arena a plate run works in: the segment store's map and
+// table, so that what the run leaves is the current segmentation (selection
+// and SVG export read it). Nothing when there is no room (told).
+std::optional<recognize::PlateBuffers> DocumentPlateBuffers(Editor& editor) {
     segment::SegmentStore& store = editor.segments();
     core::WorkArena& arena = editor.arena();
     const core::MutableBmpView image = editor.document();
-
-    // The run segments into the store's own map and table, so that what it
-    // leaves is the current segmentation: selection and SVG export read it.
     if (!store.placeIndexed(arena, image.width(), image.height())) {
         editor.message(text::kNoMemory);
-        return {};
+        return std::nullopt;
     }
     recognize::PlateBuffers buffers;
     buffers.means = arena.writePixelPlane();
@@ -135,21 +137,71 @@ recognize::PlateResult ReadDocumentPlate(Editor& editor) {
     buffers.table = store.indexedTable();
     // The passes trace into the room after the worst-case table.
     buffers.vectorWords = arena.writeMaskWords();
-    recognize::PlateResult result = recognize::RecognisePlate(image, buffers, editor.symbolBases());
+    return buffers;
+}
+
+// What a plate run leaves: its last segmentation as the current one, the
+// picture as ShowPlateRun makes it, the attempt parameters as the last
+// attempt set them.
+void SettleDocumentPlate(Editor& editor, const recognize::PlateResult& result) {
+    EditorState& state = editor.state();
+    SegmentState& s = state.segment;
+    segment::SegmentStore& store = editor.segments();
     if (!result.segmented) {
         store.invalidate();
-        return result;
+        return;
     }
-    store.settleIndexed(arena, result.segments);
+    store.settleIndexed(editor.arena(), result.segments);
     ShowPlateRun(editor, result);
     store.palette = store.segmentPalette = recognize::PlatePalette();
     s.segmentMode = SegmentMode::MedianCut;
     s.quantiseFirst = false;
     s.vectorFlags = recognize::kPlateVectorFlags;
     s.segmentCount = s.segmentTotal = result.segments;
-    // The attempt parameters stay as the last attempt set them.
     state.effects.windowChoice = result.lastAttempt.window;
     if (result.lastAttempt.level) state.effects.adaptiveLevel = int16_t(*result.lastAttempt.level);
+}
+
+// The check of the reading whose run the store holds.
+recognize::CheckedPlate CheckDocumentPlate(Editor& editor, const recognize::PlateResult& result) {
+    recognize::PlateCheckInput input;
+    if (result.segmented) {
+        input.map = editor.segments().indexedMap();
+        input.width = editor.document().width();
+        input.table = editor.segments().indexedTable();
+    }
+    return recognize::CheckPlate(result, input);
+}
+
+// After a reading that found no plate in the photo as it stands: the photo
+// read turned. The best turned reading stays as a reading leaves the
+// picture (the turned photo in grey with its frames); without one the photo
+// comes back, and its own reading again leaves the segmentation.
+void ReadDocumentTurned(Editor& editor, recognize::PlateResult& result, recognize::CheckedPlate& read) {
+    const core::MutableBmpView document = editor.document();
+    core::BmpImage photo = core::BmpImage::Allocate(document.fileSize());
+    std::memcpy(photo.data(), document.data(), document.fileSize());
+    const std::optional<recognize::PlateBuffers> buffers = DocumentPlateBuffers(editor);
+    if (!buffers) return;
+    std::optional<recognize::TurnedPlate> turned =
+        recognize::ReadTurnedPlate(photo.view(), document, *buffers, editor.symbolBases());
+    if (!turned) {
+        std::memcpy(document.data(), photo.data(), document.fileSize());
+        result = ReadDocumentPlate(editor);
+        return;
+    }
+    SettleDocumentPlate(editor, turned->result);
+    result = std::move(turned->result);
+    read = std::move(turned->read);
+}
+
+}  // namespace
+
+recognize::PlateResult ReadDocumentPlate(Editor& editor) {
+    const std::optional<recognize::PlateBuffers> buffers = DocumentPlateBuffers(editor);
+    if (!buffers) return {};
+    recognize::PlateResult result = recognize::RecognisePlate(editor.document(), *buffers, editor.symbolBases());
+    SettleDocumentPlate(editor, result);
     return result;
 }
 
@@ -160,17 +212,11 @@ std::string_view PlateStageName(recognize::PlateStage stage) {
 std::string RecognisePlateOnDocument(Editor& editor, PlateChain chain) {
     editor.setStatus(status::ResultLabel, kPlateLabel);
     const uint32_t startMs = editor.host().clockMs();
-    const recognize::PlateResult result = ReadDocumentPlate(editor);
+    recognize::PlateResult result = ReadDocumentPlate(editor);
     recognize::CheckedPlate read{result.text, recognize::PlateStage::Part};
     if (chain == PlateChain::Checked) {
-        // The run left its last pass's map and table in the store.
-        recognize::PlateCheckInput input;
-        if (result.segmented) {
-            input.map = editor.segments().indexedMap();
-            input.width = editor.document().width();
-            input.table = editor.segments().indexedTable();
-        }
-        read = recognize::CheckPlate(result, input);
+        read = CheckDocumentPlate(editor, result);
+        if (!result.found && result.segmented) ReadDocumentTurned(editor, result, read);
     }
     editor.showElapsed(startMs);
     editor.setStatus(status::Segment, std::to_string(result.segments));

@@ -19,17 +19,20 @@ const recognize::SymbolBases& ShippedBases() {
     return bases;
 }
 
-recognize::PlateResult PlateRunner::run(core::BmpView image, const recognize::SymbolBases& bases) {
-    const uint32_t w = image.width(), h = image.height();
-    means.assign(size_t(w) * h, 0);
-    map.assign(size_t(w) * h, 0);
-    table.assign(segment::SegmentWindowCapacity(w, h, {0, 0, uint16_t(w), uint16_t(h)}), {});
+recognize::PlateBuffers PlateRunner::buffers(uint32_t width, uint32_t height) {
+    means.assign(size_t(width) * height, 0);
+    map.assign(size_t(width) * height, 0);
+    table.assign(segment::SegmentWindowCapacity(width, height, {0, 0, uint16_t(width), uint16_t(height)}), {});
     recognize::PlateBuffers buffers;
-    buffers.means = core::PackedPlane(means.data(), w, h);
+    buffers.means = core::PackedPlane(means.data(), width, height);
     buffers.map = map.data();
     buffers.table = table;
     // No room given for VectorData: every pass traces into a block of its own.
-    return recognize::RecognisePlate(image, buffers, bases);
+    return buffers;
+}
+
+recognize::PlateResult PlateRunner::run(core::BmpView image, const recognize::SymbolBases& bases) {
+    return recognize::RecognisePlate(image, buffers(image.width(), image.height()), bases);
 }
 
 uint32_t PlateRunner::characterPixels(const recognize::PlateResult& result, uint32_t width, uint32_t height) const {

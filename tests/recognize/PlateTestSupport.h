@@ -19,6 +19,8 @@ const recognize::SymbolBases& ShippedBases();
 // and table of the last pass stay for the test to look at.
 struct PlateRunner {
     recognize::PlateResult run(core::BmpView image, const recognize::SymbolBases& bases = ShippedBases());
+    // Buffers for a `width` x `height` picture in the runner's vectors.
+    recognize::PlateBuffers buffers(uint32_t width, uint32_t height);
     // How many pixels of the plate region the last pass's map gives to the
     // characters read.
     uint32_t characterPixels(const recognize::PlateResult& result, uint32_t width, uint32_t height) const;

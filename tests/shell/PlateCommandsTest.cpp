@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "core/ImageFiles.h"
+#include "effects/Resample.h"
+#include "recognize/PlateTurns.h"
 #include "shell/Editor.h"
 #include "shell/cli/Cli.h"
 #include "shell/commands/PlateCommands.h"
@@ -125,8 +127,19 @@ TEST_F(PlateCommandsTest, SameResultAsTheDirectRouteOnEveryCorpusPhoto) {
         const recognize::PlateResult direct = runner.run(photo.view());
         // The command's check reads the store's map and table as the direct
         // route's check reads the runner's.
-        const recognize::CheckedPlate checked =
+        recognize::CheckedPlate checked =
             recognize::CheckPlate(direct, {runner.map.data(), photo.view().width(), runner.table});
+        // Where the reading finds no plate, the photo is read turned.
+        if (!direct.found) {
+            core::BmpImage turned = test::ReadJpeg(e.path().string());
+            const std::optional<recognize::TurnedPlate> read = recognize::ReadTurnedPlate(
+                photo.view(), turned.view(), runner.buffers(photo.view().width(), photo.view().height()),
+                test::ShippedBases());
+            if (read) checked = read->read;
+        }
+        if (!recognize::IsPlateText(e.path().stem().string())) {
+            EXPECT_EQ(checked.text, "********  ") << e.path();
+        }
         editor.dispatch(CommandId::PlateHere);
         EXPECT_EQ(editor.state().statusText[status::Result], checked.text) << e.path();
         EXPECT_EQ(editor.state().lastReading.by, PlateStageName(checked.stage)) << e.path();
@@ -192,6 +205,46 @@ TEST_F(PlateCommandsTest, StatusFieldsUndoAndTheSegmentationLeft) {
 
     editor.dispatch(CommandId::Undo);
     EXPECT_TRUE(test::SamePixels(before.view(), editor.document()));
+}
+
+// A plate turned further than the reading looks for: the reading alone finds
+// none, the check reads it on the photo turned back, whole and as the
+// upright photo reads. The picture shows that run (the turned photo in grey,
+// its characters red, picked as segments); undo brings the photo back. A
+// picture without a plate at any turn stays as it was, and the segmentation
+// left is its own reading's.
+TEST_F(PlateCommandsTest, APlateTurnedTooFarIsReadTurnedBack) {
+    const core::BmpImage upright = test::ReadJpeg(Photo("E154KO41.jpg"));
+    core::BmpImage leaning = test::ReadJpeg(Photo("E154KO41.jpg"));
+    effects::TurnAboutCentre(upright.view(), leaning.view(), 17, 0x80);
+    ASSERT_TRUE(core::WriteImageFile(dir.file("leaning.bmp"), leaning.view()));
+    Open(dir.file("leaning.bmp"));
+    editor.dispatch(CommandId::PlateStrict);
+    EXPECT_EQ(editor.state().statusText[status::Result], "********  ");
+    Open(dir.file("leaning.bmp"));
+    editor.dispatch(CommandId::PlateHere);
+    EXPECT_EQ(editor.state().statusText[status::Result], "E154KO41  ");
+    EXPECT_EQ(editor.state().lastReading.by, "checked");
+    const core::MutableBmpView doc = editor.document();
+    uint32_t x = 0, r = 0;
+    while (r < doc.height() && doc.at(x, r) != recognize::kPlateInk)
+        if (++x == doc.width()) x = 0, ++r;
+    ASSERT_LT(r, doc.height());
+    editor.dispatch(CommandId::SegmentSelect);
+    SegmentPickAt(editor, x, r);
+    EXPECT_NE(editor.segments().selected, 0u);
+    editor.dispatch(CommandId::Undo);
+    EXPECT_TRUE(test::SamePixels(leaning.view(), editor.document()));
+
+    Open(Photo("nothing-1.jpg"));
+    editor.dispatch(CommandId::PlateStrict);
+    const std::string strictSegments = editor.state().statusText[status::Segment];
+    Open(Photo("nothing-1.jpg"));
+    editor.dispatch(CommandId::PlateHere);
+    EXPECT_EQ(editor.state().statusText[status::Result], "********  ");
+    EXPECT_EQ(editor.state().statusText[status::Segment], strictSegments);
+    EXPECT_EQ(editor.state().segment.segmentTotal, std::stoul(strictSegments));
+    EXPECT_TRUE(test::SamePixels(test::ReadJpeg(Photo("nothing-1.jpg")).view(), editor.document()));
 }
 
 // The folder of the current file: ".jpg" and ".jpeg" in any case, in folder
