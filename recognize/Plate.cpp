@@ -597,7 +597,7 @@ private:
 
 // The detection attempts in order: window 17x9 with the four derived
 // levels, then 9x9 at level 2, 17x17 at level 5 and at level 0.
-const std::array<PlateAttempt, 7> kDetection = {{
+const std::array<PlateAttempt, kPlateDetectionAttempts> kDetection = {{
     {effects::WindowChoice::Wide17, std::nullopt, 0},
     {effects::WindowChoice::Wide17, std::nullopt, 1},
     {effects::WindowChoice::Wide17, std::nullopt, 2},
@@ -611,14 +611,15 @@ constexpr uint32_t kRefinementPasses = 18;
 
 }  // namespace
 
-PlateResult RecognisePlate(core::BmpView image, const PlateBuffers& buffers, const SymbolBases& bases) {
+PlateResult RecognisePlate(core::BmpView image, const PlateBuffers& buffers, const SymbolBases& bases,
+                           size_t detectionAttempts) {
     PlateResult result;
     if (!effects::ComputeLocalMeans(image, buffers.means)) return result;
     PlateRun run(image, buffers, bases, result);
 
     // ---- detection ----
     std::optional<PlateAttempt> found;
-    for (const PlateAttempt& p : kDetection)
+    for (const PlateAttempt& p : std::span(kDetection).first(std::min(detectionAttempts, kDetection.size())))
         if (run.attempt(p, 0)) {
             found = p;
             break;

@@ -225,6 +225,9 @@ struct PlateResult {
     PlateAttempt lastAttempt;
 };
 
+// How many detection attempts a reading makes over the whole picture.
+inline constexpr size_t kPlateDetectionAttempts = 7;
+
 // The plate binarisation's black and white palette.
 segment::PaletteTable PlatePalette();
 
@@ -240,7 +243,9 @@ segment::PaletteTable PlatePalette();
 // distance. The picture is only read; what to show of the run (the grey
 // luminance with the separators, the characters in kPlateInk) is in the
 // result and the buffers. Pictures below 17 x 17 give no plate and no
-// segmentation.
-PlateResult RecognisePlate(core::BmpView image, const PlateBuffers& buffers, const SymbolBases& bases);
+// segmentation. `detectionAttempts` fewer than all seven makes only the
+// first ones (a caller reading many variants of one photo).
+PlateResult RecognisePlate(core::BmpView image, const PlateBuffers& buffers, const SymbolBases& bases,
+                           size_t detectionAttempts = kPlateDetectionAttempts);
 
 }  // namespace zorva::recognize

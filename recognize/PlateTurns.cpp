@@ -47,7 +47,7 @@ std::optional<TurnedPlate> ReadTurnedPlate(core::BmpView photo, core::MutableBmp
     TurnedPlate run;
     const auto readAt = [&](double degrees) {
         effects::TurnAboutCentre(photo, turned, degrees, kTurnFill);
-        run.result = RecognisePlate(turned, buffers, bases);
+        run.result = RecognisePlate(turned, buffers, bases, kTurnedAttempts);
         run.read = CheckPlate(run.result, check);
         run.degrees = degrees;
     };
