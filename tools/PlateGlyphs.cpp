@@ -1,7 +1,7 @@
-// Learns the plate typeface's glyphs from a folder of generated plate photos named after their plates: every
+// Learns the plate typeface's glyphs from folders of generated plate photos named after their plates: every
 // character of a plate the reader found and painted is sampled into a grid, and each symbol's mean grid is
 // written as the text the plate check builds in (data/plate-glyphs.txt).
-//   zorva_plate_glyphs FOLDER BASES_FOLDER OUTPUT
+//   zorva_plate_glyphs FOLDER... BASES_FOLDER OUTPUT
 #include "recognize/PlateGlyphs.h"
 
 #include <algorithm>
@@ -20,25 +20,27 @@ namespace fs = std::filesystem;
 using namespace zorva;
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: zorva_plate_glyphs FOLDER BASES_FOLDER OUTPUT\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: zorva_plate_glyphs FOLDER... BASES_FOLDER OUTPUT\n");
         return 2;
     }
     recognize::SymbolBases bases;
     for (int k = 1; k <= recognize::kSymbolBases; ++k) {
         const uint32_t capacity = recognize::kBaseCapacity[size_t(k - 1)];
-        const std::optional<std::vector<uint8_t>> bytes = core::ReadWholeFile(
-            (fs::path(argv[2]) / recognize::BaseFileName(k)).string(), size_t(capacity) * recognize::kSymbolRecordSize);
+        const std::optional<std::vector<uint8_t>> bytes =
+            core::ReadWholeFile((fs::path(argv[argc - 2]) / recognize::BaseFileName(k)).string(),
+                                size_t(capacity) * recognize::kSymbolRecordSize);
         if (!bytes) {
-            std::fprintf(stderr, "%s: no symbol base %d\n", argv[2], k);
+            std::fprintf(stderr, "%s: no symbol base %d\n", argv[argc - 2], k);
             return 1;
         }
         bases[size_t(k - 1)] = recognize::ParseBase(*bytes, capacity);
     }
     std::vector<fs::path> photos;
-    for (const fs::directory_entry& e : fs::directory_iterator(argv[1]))
-        if (e.path().extension() == ".jpg" && recognize::IsPlateText(e.path().stem().string()))
-            photos.push_back(e.path());
+    for (int folder = 1; folder < argc - 2; ++folder)
+        for (const fs::directory_entry& e : fs::directory_iterator(argv[folder]))
+            if (e.path().extension() == ".jpg" && recognize::IsPlateText(e.path().stem().string()))
+                photos.push_back(e.path());
     std::sort(photos.begin(), photos.end());
 
     std::vector<recognize::GlyphFeatures> sums(recognize::kPlateSymbols.size(), recognize::GlyphFeatures{});
@@ -85,8 +87,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%d of %zu photos painted; samples %s\n", painted, photos.size(), counted.c_str());
     const std::string text = glyphs.text("Mean glyphs of " + std::to_string(painted) +
                                          " generated plates (tools/PlateGlyphs.cpp); samples " + counted);
-    if (!core::WriteWholeFile(argv[3], text)) {
-        std::fprintf(stderr, "%s: not written\n", argv[3]);
+    if (!core::WriteWholeFile(argv[argc - 1], text)) {
+        std::fprintf(stderr, "%s: not written\n", argv[argc - 1]);
         return 1;
     }
     return 0;
