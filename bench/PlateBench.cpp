@@ -95,17 +95,23 @@ core::BmpImage WithoutRegion(uint32_t width, uint32_t height) {
     return picture;
 }
 
+// Runs `read` on the session's photo, put back as it was before each run.
+template <class Read>
+void Repeat(benchmark::State& state, Session& s, Read read) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(s.editor.document().data(), s.original.data(), s.original.view().fileSize());
+        state.ResumeTiming();
+        read();
+    }
+}
+
 // The recognition as the command runs it (without the dispatcher's undo
 // snapshot); counters: the cycles run and whether a plate was found.
 void Recognise(benchmark::State& state, const core::BmpImage& picture) {
     Session s(picture);
     recognize::PlateResult result;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::memcpy(s.editor.document().data(), s.original.data(), s.original.view().fileSize());
-        state.ResumeTiming();
-        result = shell::ReadDocumentPlate(s.editor);
-    }
+    Repeat(state, s, [&] { result = shell::ReadDocumentPlate(s.editor); });
     state.counters["cycles"] = double(result.passes.size());
     state.counters["found"] = result.found ? 1 : 0;
 }
@@ -136,12 +142,7 @@ void BM_Plate_12MP_None(benchmark::State& state) {
 void RecogniseChecked(benchmark::State& state, const core::BmpImage& picture) {
     Session s(picture);
     std::string text;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::memcpy(s.editor.document().data(), s.original.data(), s.original.view().fileSize());
-        state.ResumeTiming();
-        text = shell::RecognisePlateOnDocument(s.editor);
-    }
+    Repeat(state, s, [&] { text = shell::RecognisePlateOnDocument(s.editor); });
     state.counters["found"] = text[0] != '*' ? 1 : 0;
 }
 core::BmpImage Turned(const core::BmpImage& picture, double degrees) {

@@ -108,6 +108,18 @@ protected:
         host.statusLog.clear();
         host.messages.clear();
     }
+    // A character the run painted red can be picked as a segment of the
+    // segmentation it left.
+    void PickARedCharacter() {
+        const core::MutableBmpView doc = editor.document();
+        uint32_t x = 0, r = 0;
+        while (r < doc.height() && doc.at(x, r) != recognize::kPlateInk)
+            if (++x == doc.width()) x = 0, ++r;
+        ASSERT_LT(r, doc.height());
+        editor.dispatch(CommandId::SegmentSelect);
+        SegmentPickAt(editor, x, r);
+        EXPECT_NE(editor.segments().selected, 0u);
+    }
     test::TempDir dir;
     test::FakeHost host;
     Editor editor{host, dir.path()};
@@ -188,14 +200,7 @@ TEST_F(PlateCommandsTest, StatusFieldsUndoAndTheSegmentationLeft) {
     EXPECT_FALSE(editor.state().palette.chosenPressed);
     EXPECT_EQ(editor.state().segment.vectorFlags, 1);
 
-    const core::MutableBmpView doc = editor.document();
-    uint32_t x = 0, r = 0;
-    while (r < doc.height() && doc.at(x, r) != recognize::kPlateInk)
-        if (++x == doc.width()) x = 0, ++r;
-    ASSERT_LT(r, doc.height());
-    editor.dispatch(CommandId::SegmentSelect);
-    SegmentPickAt(editor, x, r);
-    EXPECT_NE(editor.segments().selected, 0u);
+    PickARedCharacter();
 
     host.scripts["POGRESH"] = {{DialogStep::Trackbar, kTrackbar1, 2}, {DialogStep::Click, kOkId, 0}};
     editor.dispatch(CommandId::SvgExport);
@@ -225,14 +230,7 @@ TEST_F(PlateCommandsTest, APlateTurnedTooFarIsReadTurnedBack) {
     editor.dispatch(CommandId::PlateHere);
     EXPECT_EQ(editor.state().statusText[status::Result], "E154KO41  ");
     EXPECT_EQ(editor.state().lastReading.by, "checked");
-    const core::MutableBmpView doc = editor.document();
-    uint32_t x = 0, r = 0;
-    while (r < doc.height() && doc.at(x, r) != recognize::kPlateInk)
-        if (++x == doc.width()) x = 0, ++r;
-    ASSERT_LT(r, doc.height());
-    editor.dispatch(CommandId::SegmentSelect);
-    SegmentPickAt(editor, x, r);
-    EXPECT_NE(editor.segments().selected, 0u);
+    PickARedCharacter();
     editor.dispatch(CommandId::Undo);
     EXPECT_TRUE(test::SamePixels(leaning.view(), editor.document()));
 
