@@ -81,15 +81,14 @@ GlyphFrame FrameOf(const PlateResult& result, const PlateCheckInput& input, std:
     std::array<float, frames.size()> likeness{};
     for (uint32_t i = 0; i < kMainCharacters; ++i) {
         const std::optional<SegmentBox> b = SlotBox(input.table, result.plateSlots, i);
-        const GlyphFeatures* read = input.glyphs->of(text[i]);
-        if (!b || !read) continue;
+        if (!b || !input.glyphs->has(text[i])) continue;
         std::array<float, frames.size()> character{};
         bool sampled = true;
         for (size_t f = 0; f < frames.size() && sampled; ++f) {
             const std::optional<GlyphFeatures> glyph =
                 GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[i], 1), *b, frames[f]);
             sampled = glyph.has_value();
-            if (glyph) character[f] = GlyphCorrelation(*glyph, *read);
+            if (glyph) character[f] = *input.glyphs->likeness(*glyph, text[i]);
         }
         if (sampled)
             for (size_t f = 0; f < frames.size(); ++f) likeness[f] += character[f];
@@ -103,19 +102,31 @@ GlyphFrame FrameOf(const PlateResult& result, const PlateCheckInput& input, std:
 }
 
 // The mean correlation of the main characters' pixels with the glyphs of
-// `text`'s characters.
-float MainLikeness(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
-                   std::string_view text) {
+// `text`'s characters (each alone or with its pieces, whichever is likelier),
+// over the main slots that hold a character (all six wherever the plate was
+// found); one not read or not sampled counts 0.
+std::optional<float> MainLikeness(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
+                                  std::string_view text) {
     float sum = 0;
+    uint32_t characters = 0;
     for (uint32_t i = 0; i < kMainCharacters; ++i) {
         const std::optional<SegmentBox> b = SlotBox(input.table, result.plateSlots, i);
-        const GlyphFeatures* read = input.glyphs->of(text[i]);
-        if (!b || !read) continue;
-        const std::optional<GlyphFeatures> glyph =
-            GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[i], 1), *b, frame);
-        if (glyph) sum += GlyphCorrelation(*glyph, *read);
+        if (!b) continue;
+        ++characters;
+        if (!input.glyphs->has(text[i])) continue;
+        // Alone or with the pieces broken off it, as the second opinion saw it.
+        float best = 0;
+        if (const std::optional<GlyphFeatures> glyph =
+                GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[i], 1), *b, frame))
+            best = *input.glyphs->likeness(*glyph, text[i]);
+        if (const CharacterPieces whole = PiecesOf(input.table, result.plateSlots, i); whole.segments.size() > 1)
+            if (const std::optional<GlyphFeatures> joined =
+                    GlyphOf(input.map, input.width, whole.segments, whole.box, frame))
+                best = std::max(best, *input.glyphs->likeness(*joined, text[i]));
+        sum += best;
     }
-    return sum / kMainCharacters;
+    if (characters == 0) return std::nullopt;
+    return sum / float(characters);
 }
 
 // The records of the last segmentation: those past them in the table are
@@ -158,10 +169,9 @@ std::optional<char> ThirdRegionDigit(const PlateResult& result, const PlateCheck
     std::optional<char> best;
     float bestLikeness = kThirdDigitLikeness;
     for (char d = '0'; d <= '9'; ++d) {
-        const GlyphFeatures* digit = input.glyphs->of(d);
-        if (!digit) continue;
+        if (!input.glyphs->has(d)) continue;
         const std::string code{text[kFirstRegionSlot], text[kFirstRegionSlot + 1], d};
-        const float likeness = GlyphCorrelation(*glyph, *digit);
+        const float likeness = *input.glyphs->likeness(*glyph, d);
         if (likeness >= bestLikeness && input.regions->contains(code)) {
             bestLikeness = likeness;
             best = d;
@@ -193,20 +203,19 @@ std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInp
     if (!r || !box) return std::nullopt;
     const SymbolDistances& nearest = result.nearest[i];
     const uint32_t readDistance = nearest[*r];
-    const GlyphFeatures* readGlyph = input.glyphs->of(read);
-    if (readDistance == kNotCompared || !readGlyph) return std::nullopt;
-    std::vector<std::pair<char, const GlyphFeatures*>> calls;
+    const GlyphTemplates& glyphs = *input.glyphs;
+    if (readDistance == kNotCompared || !glyphs.has(read)) return std::nullopt;
+    std::vector<char> calls;
     for (uint32_t c = 0; c < kPlateSymbols.size(); ++c) {
         if (c == *r || nearest[c] == kNotCompared || double(nearest[c]) > closeCall * readDistance) continue;
-        if (const GlyphFeatures* candidate = input.glyphs->of(kPlateSymbols[c]))
-            calls.emplace_back(kPlateSymbols[c], candidate);
+        if (glyphs.has(kPlateSymbols[c])) calls.push_back(kPlateSymbols[c]);
     }
     if (calls.empty()) return std::nullopt;
 
     // The best correlation of `glyph` over the reading and its close calls.
     const auto bestOf = [&](const GlyphFeatures& glyph) {
-        float best = GlyphCorrelation(glyph, *readGlyph);
-        for (const auto& [symbol, candidate] : calls) best = std::max(best, GlyphCorrelation(glyph, *candidate));
+        float best = *glyphs.likeness(glyph, read);
+        for (const char symbol : calls) best = std::max(best, *glyphs.likeness(glyph, symbol));
         return best;
     };
     std::optional<GlyphFeatures> glyph = GlyphOf(input.map, input.width, std::span(&s, 1), *box, frame);
@@ -218,11 +227,11 @@ std::optional<char> SecondOpinion(const PlateResult& result, const PlateCheckInp
                 GlyphOf(input.map, input.width, whole.segments, whole.box, frame))
             if (!glyph || bestOf(*joined) > bestOf(*glyph)) glyph = joined;
     if (!glyph) return std::nullopt;
-    const float readCorrelation = GlyphCorrelation(*glyph, *readGlyph);
+    const float readCorrelation = *glyphs.likeness(*glyph, read);
     float bestCorrelation = readCorrelation;
     std::optional<char> best;
-    for (const auto& [symbol, candidate] : calls) {
-        const float correlation = GlyphCorrelation(*glyph, *candidate);
+    for (const char symbol : calls) {
+        const float correlation = *glyphs.likeness(*glyph, symbol);
         if (correlation > bestCorrelation && correlation >= readCorrelation + kGlyphMargin) {
             bestCorrelation = correlation;
             best = symbol;
@@ -311,7 +320,16 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
                 checked.text[i] = *other;
                 checked.stage = PlateStage::Checked;
             }
-    if (result.painted && input.map) checked.likeness = MainLikeness(result, input, frame, checked.text);
+    if (result.painted && input.map) {
+        checked.likeness = MainLikeness(result, input, frame, checked.text);
+        // A row of ink the reading took for a plate, its characters unlike
+        // the typeface's: a sign, a barcode's digits, a blank plate's dirt.
+        if (checked.likeness && *checked.likeness < input.leastLikeness) {
+            checked.text = std::string(kPlateNotRead);
+            checked.stage = PlateStage::Checked;
+            return checked;
+        }
+    }
 
     const RegionCodes& regions = *input.regions;
     if (result.painted && input.map)

@@ -142,7 +142,7 @@ GlyphTemplates GlyphTemplates::Parse(std::string_view text) {
             p = next;
             ++n;
         }
-        if (n == kGlyphCells && NormaliseGlyph(glyph)) glyphs.set(symbol, glyph);
+        if (n == kGlyphCells && NormaliseGlyph(glyph)) glyphs.add(symbol, glyph);
     });
     return glyphs;
 }
@@ -154,27 +154,34 @@ const GlyphTemplates& GlyphTemplates::InUse() {
 
 std::string GlyphTemplates::text(std::string_view comment) const {
     std::string out = "# " + std::string(comment) + "\n";
-    for (size_t s = 0; s < kPlateSymbols.size(); ++s) {
-        if (!m_glyphs[s]) continue;
-        out += kPlateSymbols[s];
-        for (float v : *m_glyphs[s]) {
-            char number[16];
-            std::snprintf(number, sizeof number, " %.4f", double(v));
-            out += number;
+    for (size_t s = 0; s < kPlateSymbols.size(); ++s)
+        for (const GlyphFeatures& glyph : m_glyphs[s]) {
+            out += kPlateSymbols[s];
+            for (float v : glyph) {
+                char number[16];
+                std::snprintf(number, sizeof number, " %.4f", double(v));
+                out += number;
+            }
+            out += '\n';
         }
-        out += '\n';
-    }
     return out;
 }
 
-const GlyphFeatures* GlyphTemplates::of(char symbol) const {
+bool GlyphTemplates::has(char symbol) const {
     const std::optional<uint32_t> n = PlateSymbolIndex(symbol);
-    if (!n || !m_glyphs[*n]) return nullptr;
-    return &*m_glyphs[*n];
+    return n && !m_glyphs[*n].empty();
 }
 
-void GlyphTemplates::set(char symbol, const GlyphFeatures& glyph) {
-    if (const std::optional<uint32_t> n = PlateSymbolIndex(symbol)) m_glyphs[*n] = glyph;
+std::optional<float> GlyphTemplates::likeness(const GlyphFeatures& grid, char symbol) const {
+    const std::optional<uint32_t> n = PlateSymbolIndex(symbol);
+    if (!n || m_glyphs[*n].empty()) return std::nullopt;
+    float best = -1;
+    for (const GlyphFeatures& glyph : m_glyphs[*n]) best = std::max(best, GlyphCorrelation(grid, glyph));
+    return best;
+}
+
+void GlyphTemplates::add(char symbol, const GlyphFeatures& glyph) {
+    if (const std::optional<uint32_t> n = PlateSymbolIndex(symbol)) m_glyphs[*n].push_back(glyph);
 }
 
 }  // namespace zorva::recognize

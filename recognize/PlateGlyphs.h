@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "recognize/Plate.h"
 
@@ -51,22 +52,27 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::s
 // Scales `features` to zero mean and length 1; false when they are all equal.
 bool NormaliseGlyph(GlyphFeatures& features);
 
-// The mean glyph of each plate symbol of the main characters (a symbol
-// without one is not compared).
+// The glyphs of each plate symbol of the main characters, one or more (the
+// mean grids of the kinds of face and look a symbol takes); a symbol
+// without one is not compared.
 class GlyphTemplates {
 public:
-    // Lines "SYMBOL v1 ... v96" (a grid as GlyphOf gives it); "#" comments.
+    // Lines "SYMBOL v1 ... v96" (a grid as GlyphOf gives it), a symbol on
+    // as many lines as it has glyphs; "#" comments.
     static GlyphTemplates Parse(std::string_view text);
     // The glyphs the program ships (data/plate-glyphs.txt, built in).
     static const GlyphTemplates& InUse();
     // The text Parse reads, with a comment line first.
     std::string text(std::string_view comment) const;
 
-    const GlyphFeatures* of(char symbol) const;
-    void set(char symbol, const GlyphFeatures& glyph);
+    bool has(char symbol) const;
+    // How like `symbol` the grid is: its best correlation with the symbol's
+    // glyphs; nothing for a symbol without glyphs.
+    std::optional<float> likeness(const GlyphFeatures& grid, char symbol) const;
+    void add(char symbol, const GlyphFeatures& glyph);
 
 private:
-    std::array<std::optional<GlyphFeatures>, kPlateSymbols.size()> m_glyphs;
+    std::array<std::vector<GlyphFeatures>, kPlateSymbols.size()> m_glyphs;
 };
 
 // The correlation of two normalised grids, -1 to 1.

@@ -57,7 +57,7 @@ std::optional<TurnedPlate> ReadTurnedPlate(core::BmpView photo, core::MutableBmp
         readAt(degrees);
         if (!run.result.found) continue;
         const Merit merit = Merit::Of(run.result, run.read);
-        if (run.read.likeness < kTurnedLikeness) continue;
+        if (!run.read.likeness || *run.read.likeness < kTurnedLikeness) continue;
         if (!best || merit.betterThan(bestMerit)) {
             best = degrees;
             bestMerit = merit;

@@ -173,26 +173,36 @@ recognize::CheckedPlate CheckDocumentPlate(Editor& editor, const recognize::Plat
     return recognize::CheckPlate(result, input);
 }
 
-// After a reading that found no plate in the photo as it stands: the photo
-// read turned. The best turned reading stays as a reading leaves the
+// After a reading whose check found no plate in `photo` as it stands: the
+// photo read turned. The best turned reading stays as a reading leaves the
 // picture (the turned photo in grey with its frames); without one the photo
-// comes back, and its own reading again leaves the segmentation.
-void ReadDocumentTurned(Editor& editor, recognize::PlateResult& result, recognize::CheckedPlate& read) {
+// comes back as it was, and its own reading again leaves the segmentation.
+void ReadDocumentTurned(Editor& editor, const core::BmpImage& photo, recognize::PlateResult& result,
+                        recognize::CheckedPlate& read) {
     const core::MutableBmpView document = editor.document();
-    core::BmpImage photo = core::BmpImage::Allocate(document.fileSize());
-    std::memcpy(photo.data(), document.data(), document.fileSize());
     const std::optional<recognize::PlateBuffers> buffers = DocumentPlateBuffers(editor);
     if (!buffers) return;
     std::optional<recognize::TurnedPlate> turned =
         recognize::ReadTurnedPlate(photo.view(), document, *buffers, editor.symbolBases());
-    if (!turned) {
-        std::memcpy(document.data(), photo.data(), document.fileSize());
-        result = ReadDocumentPlate(editor);
+    if (turned) {
+        SettleDocumentPlate(editor, turned->result);
+        result = std::move(turned->result);
+        read = std::move(turned->read);
         return;
     }
-    SettleDocumentPlate(editor, turned->result);
-    result = std::move(turned->result);
-    read = std::move(turned->read);
+    std::memcpy(document.data(), photo.data(), document.fileSize());
+    result = ReadDocumentPlate(editor);
+    // A row the reading took for a plate and the check did not shows nothing.
+    if (result.found) std::memcpy(document.data(), photo.data(), document.fileSize());
+}
+
+// The time, the segment count and the result field of a reading.
+void ShowPlateReading(Editor& editor, uint32_t startMs, const recognize::PlateResult& result,
+                      const recognize::CheckedPlate& read) {
+    editor.showElapsed(startMs);
+    editor.setStatus(status::Segment, std::to_string(result.segments));
+    editor.setStatus(status::Result, read.text);
+    editor.state().lastReading = {read.text, std::string(PlateStageName(read.stage))};
 }
 
 }  // namespace
@@ -212,16 +222,22 @@ std::string_view PlateStageName(recognize::PlateStage stage) {
 std::string RecognisePlateOnDocument(Editor& editor, PlateChain chain) {
     editor.setStatus(status::ResultLabel, kPlateLabel);
     const uint32_t startMs = editor.host().clockMs();
-    recognize::PlateResult result = ReadDocumentPlate(editor);
-    recognize::CheckedPlate read{result.text, recognize::PlateStage::Part};
-    if (chain == PlateChain::Checked) {
-        read = CheckDocumentPlate(editor, result);
-        if (!result.found && result.segmented) ReadDocumentTurned(editor, result, read);
+    if (chain == PlateChain::ReadingOnly) {
+        const recognize::PlateResult result = ReadDocumentPlate(editor);
+        ShowPlateReading(editor, startMs, result, {result.text, recognize::PlateStage::Part});
+        return result.text;
     }
-    editor.showElapsed(startMs);
-    editor.setStatus(status::Segment, std::to_string(result.segments));
-    editor.setStatus(status::Result, read.text);
-    editor.state().lastReading = {read.text, std::string(PlateStageName(read.stage))};
+    // The photo as it was, should the check find no plate in the reading.
+    const core::MutableBmpView document = editor.document();
+    core::BmpImage photo = core::BmpImage::Allocate(document.fileSize());
+    std::memcpy(photo.data(), document.data(), document.fileSize());
+    recognize::PlateResult result = ReadDocumentPlate(editor);
+    recognize::CheckedPlate read = CheckDocumentPlate(editor, result);
+    if (read.text == recognize::kPlateNotRead && result.segmented) {
+        if (result.found) std::memcpy(document.data(), photo.data(), document.fileSize());
+        ReadDocumentTurned(editor, photo, result, read);
+    }
+    ShowPlateReading(editor, startMs, result, read);
     return read.text;
 }
 

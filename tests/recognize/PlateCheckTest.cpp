@@ -141,10 +141,10 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     typeface.draw(3, 60, 83, 8, 39, cell(Seven, 60));
     typeface.draw(4, 90, 113, 8, 39, cell(One, 90));
     GlyphTemplates glyphs;
-    glyphs.set('K', typeface.glyph(1));
-    glyphs.set('C', typeface.glyph(2));
-    glyphs.set('7', typeface.glyph(3));
-    glyphs.set('1', typeface.glyph(4));
+    glyphs.add('K', typeface.glyph(1));
+    glyphs.add('C', typeface.glyph(2));
+    glyphs.add('7', typeface.glyph(3));
+    glyphs.add('1', typeface.glyph(4));
 
     // The plate: the K's arms (slot 0) and its stem apart, then the region
     // "77" in slots 6 and 7.
@@ -167,7 +167,8 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     at(6, '1', 100), at(6, '7', 100);
     at(7, '7', 100), at(7, '1', 250);
     const RegionCodes regions = RegionCodes::Parse("17 77");
-    PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions};
+    // One character is no plate: the check is not to call it none.
+    PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions, -1};
 
     CheckedPlate checked = CheckPlate(result, input);
     EXPECT_EQ(checked.text, "K123AB77  ");
@@ -214,6 +215,44 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
 }
 
+// A row the reading took for a plate is one only when its characters are
+// like the typeface's: the same row of crossed smudges is no plate, but
+// stands when the level is lowered.
+TEST(PlateCheck, RowsUnlikeTheTypefaceAreNoPlate) {
+    Drawing typeface;
+    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return KStem(0, dx, dy) || KArms(0, dx, dy); });
+    typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
+    GlyphTemplates glyphs;
+    glyphs.add('K', typeface.glyph(1));
+    glyphs.add('1', typeface.glyph(2));
+    const RegionCodes regions = RegionCodes::Parse("77");
+    const auto row = [&](bool smudges) {
+        Drawing plate;
+        PlateResult result;
+        result.found = result.painted = result.segmented = true;
+        result.segments = 6;
+        result.text = "K111KK77  ";
+        for (uint32_t slot = 0; slot < kMainCharacters; ++slot) {
+            const int x = int(slot) * 30;
+            const bool letter = slot == 0 || slot > 3;
+            plate.draw(slot + 1, x, x + 23, 8, 39, [=](int dx, int dy) {
+                if (smudges)
+                    return std::abs((dx - x - 12) * 4 - (dy - 24) * 3) <= 12 ||
+                           std::abs((dx - x - 12) * 4 + (dy - 24) * 3) <= 12;
+                return letter ? KStem(x, dx, dy) || KArms(x, dx, dy) : One(x, dx, dy);
+            });
+            result.plateSlots.segment[slot] = slot + 1;
+            result.nearest[slot][*PlateSymbolIndex(result.text[slot])] = 100;
+        }
+        PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions};
+        const CheckedPlate kept = CheckPlate(result, input);
+        input.leastLikeness = -1;
+        return std::pair(kept.text, CheckPlate(result, input).text);
+    };
+    EXPECT_EQ(row(false), std::pair(std::string("K111KK77  "), std::string("K111KK77  ")));
+    EXPECT_EQ(row(true), std::pair(std::string(kPlateNotRead), std::string("K111KK77  ")));
+}
+
 // `shape` drawn about (cx, cy), turned so that its rows rise by `slope`
 // per column, or, when `sheared`, seen from the side: its columns stay
 // upright and only its rows rise.
@@ -234,8 +273,8 @@ TEST(PlateCheck, LeaningPlates) {
     typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return Seven(0, dx, dy); });
     typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
     GlyphTemplates glyphs;
-    glyphs.set('7', typeface.glyph(1));
-    glyphs.set('1', typeface.glyph(2));
+    glyphs.add('7', typeface.glyph(1));
+    glyphs.add('1', typeface.glyph(2));
     const RegionCodes regions = RegionCodes::Parse("77");
 
     for (const bool sheared : {false, true}) {
@@ -257,9 +296,9 @@ TEST(PlateCheck, LeaningPlates) {
 
         // The grid laid the way the plate leans finds the 7 whole.
         const auto likeness = [&](const GlyphFrame& frame) {
-            return GlyphCorrelation(*GlyphOf(plate.map.data(), Drawing::kWidth,
+            return *glyphs.likeness(*GlyphOf(plate.map.data(), Drawing::kWidth,
                                              std::span(&result.plateSlots.segment[1], 1), BoxOf(plate.table[1]), frame),
-                                    *glyphs.of('7'));
+                                    '7');
         };
         const float turned = likeness(GlyphFrame::Turned(0.5)), side = likeness(GlyphFrame::Sheared(0.5));
         EXPECT_GT(sheared ? side : turned, 0.9f);

@@ -141,8 +141,8 @@ TEST_F(PlateCommandsTest, SameResultAsTheDirectRouteOnEveryCorpusPhoto) {
         // route's check reads the runner's.
         recognize::CheckedPlate checked =
             recognize::CheckPlate(direct, {runner.map.data(), photo.view().width(), runner.table});
-        // Where the reading finds no plate, the photo is read turned.
-        if (!direct.found) {
+        // Where the check finds no plate, the photo is read turned.
+        if (checked.text == recognize::kPlateNotRead) {
             core::BmpImage turned = test::ReadJpeg(e.path().string());
             const std::optional<recognize::TurnedPlate> read = recognize::ReadTurnedPlate(
                 photo.view(), turned.view(), runner.buffers(photo.view().width(), photo.view().height()),
