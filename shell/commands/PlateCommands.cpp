@@ -228,12 +228,14 @@ std::string RecognisePlateOnDocument(Editor& editor, PlateChain chain) {
         return result.text;
     }
     // The photo as it was, should the check find no plate in the reading.
+    // Without room for it the reading is checked, but neither put back nor
+    // read turned.
     const core::MutableBmpView document = editor.document();
     core::BmpImage photo = core::BmpImage::Allocate(document.fileSize());
-    std::memcpy(photo.data(), document.data(), document.fileSize());
+    if (photo) std::memcpy(photo.data(), document.data(), document.fileSize());
     recognize::PlateResult result = ReadDocumentPlate(editor);
     recognize::CheckedPlate read = CheckDocumentPlate(editor, result);
-    if (read.text == recognize::kPlateNotRead && result.segmented) {
+    if (photo && read.text == recognize::kPlateNotRead && result.segmented) {
         if (result.found) std::memcpy(document.data(), photo.data(), document.fileSize());
         ReadDocumentTurned(editor, photo, result, read);
     }
