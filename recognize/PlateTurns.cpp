@@ -55,9 +55,8 @@ std::optional<TurnedPlate> ReadTurnedPlate(core::BmpView photo, core::MutableBmp
     Merit bestMerit;
     for (const double degrees : kPlateTurns) {
         readAt(degrees);
-        if (!run.result.found) continue;
+        if (!run.result.found || !run.read.likeness || *run.read.likeness < kTurnedLikeness) continue;
         const Merit merit = Merit::Of(run.result, run.read);
-        if (!run.read.likeness || *run.read.likeness < kTurnedLikeness) continue;
         if (!best || merit.betterThan(bestMerit)) {
             best = degrees;
             bestMerit = merit;

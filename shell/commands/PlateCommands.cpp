@@ -116,10 +116,6 @@ void ShowPlateRun(Editor& editor, const recognize::PlateResult& result) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The places in the arena a plate run works in: the segment store's map and
 // table, so that what the run leaves is the current segmentation (selection
 // and SVG export read it). Nothing when there is no room (told).
