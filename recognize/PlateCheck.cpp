@@ -180,11 +180,62 @@ std::optional<char> ThirdRegionDigit(const PlateResult& result, const PlateCheck
     return best;
 }
 
+// The region field of a plate text, without the spaces after it.
+std::string RegionOf(std::string_view text) {
+    const std::string_view region = text.substr(std::min(text.size(), size_t(kFirstRegionSlot)), kRegionSlots);
+    return std::string(region.substr(0, region.find(' ')));
+}
+
 // How many digits `code` shares with `read` at the same places.
 size_t Agreement(std::string_view code, std::string_view read) {
     size_t same = 0;
     for (size_t i = 0; i < code.size() && i < read.size(); ++i) same += code[i] == read[i];
     return same;
+}
+
+// The region code the digits' pixels favour over `region` as the check has
+// it so far, where every digit of it is a segment of the last pass: the
+// code of the same length whose digits' glyphs correlate best with the
+// pixels in sum, when that sum leads the region's own by kRegionGlyphLead
+// (a region that is no code, or has a digit without a glyph, has none).
+// The shape distances pick a region digit by digit; the pixels weigh the
+// whole code at once, so that a digit the turning profile misread is
+// outvoted only by a code that exists.
+std::optional<std::string> RegionByPixels(const PlateResult& result, const PlateCheckInput& input,
+                                          const GlyphFrame& frame, std::string_view region) {
+    const size_t n = region.size();
+    std::array<std::array<std::optional<float>, 10>, kRegionSlots> like{};
+    for (size_t i = 0; i < kRegionSlots; ++i) {
+        const uint32_t slot = kFirstRegionSlot + uint32_t(i);
+        const std::optional<SegmentBox> box = SlotBox(input.table, result.plateSlots, slot);
+        // Every digit of the region a segment, and no segment beyond it.
+        if (box.has_value() != (i < n)) return std::nullopt;
+        if (!box) continue;
+        const std::optional<GlyphFeatures> glyph =
+            GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[slot], 1), *box, frame);
+        if (!glyph) return std::nullopt;
+        for (char d = '0'; d <= '9'; ++d) like[i][size_t(d - '0')] = input.glyphs->likeness(*glyph, d);
+    }
+    const auto sum = [&](std::string_view code) -> std::optional<float> {
+        float total = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (code[i] < '0' || code[i] > '9' || !like[i][size_t(code[i] - '0')]) return std::nullopt;
+            total += *like[i][size_t(code[i] - '0')];
+        }
+        return total;
+    };
+    const RegionCodes& regions = *input.regions;
+    const std::optional<float> own = regions.contains(region) ? sum(region) : std::nullopt;
+    float bestSum = own ? *own + kRegionGlyphLead : -std::numeric_limits<float>::infinity();
+    std::optional<std::string> best;
+    for (const std::string& code : regions.codes()) {
+        if (code.size() != n || code == region) continue;
+        if (const std::optional<float> s = sum(code); s && *s >= bestSum) {
+            bestSum = *s;
+            best = code;
+        }
+    }
+    return best;
 }
 
 // The close call at slot `i` the character's pixels favour over the
@@ -337,26 +388,30 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
             checked.text[kFirstRegionSlot + 2] = *third;
             checked.stage = PlateStage::Checked;
         }
-    std::string_view read = std::string_view(checked.text).substr(kFirstRegionSlot, kRegionSlots);
-    read = read.substr(0, read.find(' '));
-    // Nothing to weigh where the region was not read at all, or not whole.
-    if (read.empty() || !AllDigits(read)) return checked;
-    if (regions.contains(read)) return checked;
-
-    std::optional<std::string_view> best;
-    uint64_t bestDistance = std::numeric_limits<uint64_t>::max();
-    for (const std::string& code : regions.codes()) {
-        if (code.size() != read.size()) continue;
-        const std::optional<uint64_t> d = CodeDistance(result, code);
-        if (d &&
-            (*d < bestDistance || (best && *d == bestDistance && Agreement(code, read) > Agreement(*best, read)))) {
-            best = code;
-            bestDistance = *d;
+    const std::string read = RegionOf(checked.text);
+    // Nothing to weigh where the region was not read at all.
+    if (read.empty()) return checked;
+    if (AllDigits(read) && !regions.contains(read)) {
+        std::optional<std::string_view> best;
+        uint64_t bestDistance = std::numeric_limits<uint64_t>::max();
+        for (const std::string& code : regions.codes()) {
+            if (code.size() != read.size()) continue;
+            const std::optional<uint64_t> d = CodeDistance(result, code);
+            if (d &&
+                (*d < bestDistance || (best && *d == bestDistance && Agreement(code, read) > Agreement(*best, read)))) {
+                best = code;
+                bestDistance = *d;
+            }
         }
+        const std::string replacement = best ? std::string(*best) : std::string(read.size(), '*');
+        checked.text.replace(kFirstRegionSlot, read.size(), replacement);
+        checked.stage = PlateStage::Checked;
     }
-    const std::string replacement = best ? std::string(*best) : std::string(read.size(), '*');
-    checked.text.replace(kFirstRegionSlot, read.size(), replacement);
-    checked.stage = PlateStage::Checked;
+    if (result.painted && input.map)
+        if (const std::optional<std::string> code = RegionByPixels(result, input, frame, RegionOf(checked.text))) {
+            checked.text.replace(kFirstRegionSlot, code->size(), *code);
+            checked.stage = PlateStage::Checked;
+        }
     return checked;
 }
 

@@ -174,9 +174,16 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     EXPECT_EQ(checked.text, "K123AB77  ");
     EXPECT_EQ(checked.stage, PlateStage::Checked);
 
-    // A 7 clearly further than the 1 read stays unread by the pixels.
+    // A 7 clearly further than the 1 read is no close call: it stays a 1
+    // where 77 is no code, and the pixels take the whole code 77 where it is
+    // one, but not from a region read whose pixels resemble it as much (71
+    // against 17).
     at(6, '7', 140);
+    const RegionCodes turnedAbout = RegionCodes::Parse("17 71");
+    input.regions = &turnedAbout;
     EXPECT_EQ(CheckPlate(result, input).text.substr(6), "17  ");
+    input.regions = &regions;
+    EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
     at(6, '7', 100);
     // The stem as a record the last segmentation did not make.
     result.segments = 1;
