@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <optional>
+#include <vector>
 
 #include "core/ImageFiles.h"
 #include "recognize/PlateTurns.h"
@@ -137,9 +140,9 @@ std::optional<recognize::PlateBuffers> DocumentPlateBuffers(Editor& editor) {
 }
 
 // What a plate run leaves: its last segmentation as the current one, the
-// picture as ShowPlateRun makes it, the attempt parameters as the last
-// attempt set them.
-void SettleDocumentPlate(Editor& editor, const recognize::PlateResult& result) {
+// picture as ShowPlateRun makes it (unless not `shown`), the attempt
+// parameters as the last attempt set them.
+void SettleDocumentPlate(Editor& editor, const recognize::PlateResult& result, bool shown = true) {
     EditorState& state = editor.state();
     SegmentState& s = state.segment;
     segment::SegmentStore& store = editor.segments();
@@ -148,7 +151,7 @@ void SettleDocumentPlate(Editor& editor, const recognize::PlateResult& result) {
         return;
     }
     store.settleIndexed(editor.arena(), result.segments);
-    ShowPlateRun(editor, result);
+    if (shown) ShowPlateRun(editor, result);
     store.palette = store.segmentPalette = recognize::PlatePalette();
     s.segmentMode = SegmentMode::MedianCut;
     s.quantiseFirst = false;
@@ -169,13 +172,49 @@ recognize::CheckedPlate CheckDocumentPlate(Editor& editor, const recognize::Plat
     return recognize::CheckPlate(result, input);
 }
 
+// The segmentation a reading left (its map and the records of its table),
+// kept aside while the photo is read turned in the same places.
+class KeptSegmentation {
+public:
+    // Nothing kept when `result` left no segmentation or there is no room.
+    KeptSegmentation(Editor& editor, const recognize::PlateResult& result) {
+        const segment::SegmentStore& store = editor.segments();
+        const std::span<const segment::IndexedSegmentRecord> table = store.indexedTable();
+        if (!result.segmented || !store.indexedMap() || table.size() <= result.segments) return;
+        m_words = size_t(editor.document().width()) * editor.document().height();
+        m_map.reset(new (std::nothrow) uint32_t[m_words]);
+        if (!m_map) return;
+        std::memcpy(m_map.get(), store.indexedMap(), m_words * sizeof(uint32_t));
+        m_table.assign(table.begin(), table.begin() + ptrdiff_t(result.segments) + 1);
+    }
+    explicit operator bool() const { return m_map != nullptr; }
+
+    // Back into the store's present map and table (a run of the same
+    // picture's size placed them).
+    bool restore(Editor& editor) const {
+        segment::SegmentStore& store = editor.segments();
+        const std::span<segment::IndexedSegmentRecord> table = store.indexedTable();
+        if (!m_map || !store.indexedMap() || table.size() < m_table.size()) return false;
+        std::memcpy(store.indexedMap(), m_map.get(), m_words * sizeof(uint32_t));
+        std::copy(m_table.begin(), m_table.end(), table.begin());
+        return true;
+    }
+
+private:
+    std::unique_ptr<uint32_t[]> m_map;
+    size_t m_words = 0;
+    std::vector<segment::IndexedSegmentRecord> m_table;
+};
+
 // After a reading whose check found no plate in `photo` as it stands: the
 // photo read turned. The best turned reading stays as a reading leaves the
 // picture (the turned photo in grey with its frames); without one the photo
-// comes back as it was, and its own reading again leaves the segmentation.
+// comes back as it was with its own reading's segmentation (kept aside, or,
+// without room for that, made again).
 void ReadDocumentTurned(Editor& editor, const core::BmpImage& photo, recognize::PlateResult& result,
                         recognize::CheckedPlate& read) {
     const core::MutableBmpView document = editor.document();
+    const KeptSegmentation own(editor, result);
     const std::optional<recognize::PlateBuffers> buffers = DocumentPlateBuffers(editor);
     if (!buffers) return;
     std::optional<recognize::TurnedPlate> turned =
@@ -187,8 +226,12 @@ void ReadDocumentTurned(Editor& editor, const core::BmpImage& photo, recognize::
         return;
     }
     std::memcpy(document.data(), photo.data(), document.fileSize());
-    result = ReadDocumentPlate(editor);
     // A row the reading took for a plate and the check did not shows nothing.
+    if (own.restore(editor)) {
+        SettleDocumentPlate(editor, result, false);
+        return;
+    }
+    result = ReadDocumentPlate(editor);
     if (result.found) std::memcpy(document.data(), photo.data(), document.fileSize());
 }
 

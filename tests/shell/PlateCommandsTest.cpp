@@ -234,14 +234,26 @@ TEST_F(PlateCommandsTest, APlateTurnedTooFarIsReadTurnedBack) {
     editor.dispatch(CommandId::Undo);
     EXPECT_TRUE(test::SamePixels(leaning.view(), editor.document()));
 
+    // The segmentation a reading leaves: its map and the records it used.
+    const auto segmentation = [this] {
+        const segment::SegmentStore& store = editor.segments();
+        const uint32_t* map = store.indexedMap();
+        const size_t words = size_t(editor.document().width()) * editor.document().height();
+        std::vector<uint32_t> kept(map, map + words);
+        for (const segment::IndexedSegmentRecord& r : store.indexedRecords())
+            kept.insert(kept.end(), {r.value, r.count, r.firstPixel, r.link});
+        return kept;
+    };
     Open(Photo("nothing-1.jpg"));
     editor.dispatch(CommandId::PlateStrict);
     const std::string strictSegments = editor.state().statusText[status::Segment];
+    const std::vector<uint32_t> strictSegmentation = segmentation();
     Open(Photo("nothing-1.jpg"));
     editor.dispatch(CommandId::PlateHere);
     EXPECT_EQ(editor.state().statusText[status::Result], "********  ");
     EXPECT_EQ(editor.state().statusText[status::Segment], strictSegments);
     EXPECT_EQ(editor.state().segment.segmentTotal, std::stoul(strictSegments));
+    EXPECT_TRUE(segmentation() == strictSegmentation);
     EXPECT_TRUE(test::SamePixels(test::ReadJpeg(Photo("nothing-1.jpg")).view(), editor.document()));
 }
 
