@@ -206,19 +206,25 @@ private:
     std::vector<segment::IndexedSegmentRecord> m_table;
 };
 
-// After a reading whose check found no plate in `photo` as it stands: the
-// photo read turned. The best turned reading stays as a reading leaves the
+// After a reading whose check found no plate in the photo as it stands
+// (the reading run in `buffers`, the picture not yet touched): the photo
+// read turned. The best turned reading stays as a reading leaves the
 // picture (the turned photo in grey with its frames); without one the photo
-// comes back as it was with its own reading's segmentation (kept aside, or,
-// without room for that, made again).
-void ReadDocumentTurned(Editor& editor, const core::BmpImage& photo, recognize::PlateResult& result,
+// stays as it was with its own reading's segmentation (kept aside, or,
+// without room for that, made again). Without room for a copy of the photo
+// it is not read turned.
+void ReadDocumentTurned(Editor& editor, const recognize::PlateBuffers& buffers, recognize::PlateResult& result,
                         recognize::CheckedPlate& read) {
     const core::MutableBmpView document = editor.document();
+    const core::BmpImage photo = core::BmpImage::Allocate(document.fileSize());
+    if (!photo) {
+        SettleDocumentPlate(editor, result, false);
+        return;
+    }
+    std::memcpy(photo.data(), document.data(), document.fileSize());
     const KeptSegmentation own(editor, result);
-    const std::optional<recognize::PlateBuffers> buffers = DocumentPlateBuffers(editor);
-    if (!buffers) return;
     std::optional<recognize::TurnedPlate> turned =
-        recognize::ReadTurnedPlate(photo.view(), document, *buffers, editor.symbolBases());
+        recognize::ReadTurnedPlate(photo.view(), document, buffers, editor.symbolBases());
     if (turned) {
         SettleDocumentPlate(editor, turned->result);
         result = std::move(turned->result);
@@ -226,13 +232,9 @@ void ReadDocumentTurned(Editor& editor, const core::BmpImage& photo, recognize::
         return;
     }
     std::memcpy(document.data(), photo.data(), document.fileSize());
+    if (!own.restore(editor)) result = recognize::RecognisePlate(document, buffers, editor.symbolBases());
     // A row the reading took for a plate and the check did not shows nothing.
-    if (own.restore(editor)) {
-        SettleDocumentPlate(editor, result, false);
-        return;
-    }
-    result = ReadDocumentPlate(editor);
-    if (result.found) std::memcpy(document.data(), photo.data(), document.fileSize());
+    SettleDocumentPlate(editor, result, false);
 }
 
 // The time, the segment count and the result field of a reading.
@@ -266,17 +268,18 @@ std::string RecognisePlateOnDocument(Editor& editor, PlateChain chain) {
         ShowPlateReading(editor, startMs, result, {result.text, recognize::PlateStage::Part});
         return result.text;
     }
-    // The photo as it was, should the check find no plate in the reading.
-    // Without room for it the reading is checked, but neither put back nor
-    // read turned.
-    const core::MutableBmpView document = editor.document();
-    core::BmpImage photo = core::BmpImage::Allocate(document.fileSize());
-    if (photo) std::memcpy(photo.data(), document.data(), document.fileSize());
-    recognize::PlateResult result = ReadDocumentPlate(editor);
-    recognize::CheckedPlate read = CheckDocumentPlate(editor, result);
-    if (photo && read.text == recognize::kPlateNotRead && result.segmented) {
-        if (result.found) std::memcpy(document.data(), photo.data(), document.fileSize());
-        ReadDocumentTurned(editor, photo, result, read);
+    // The reading is checked before anything is shown: a plate the check
+    // takes is shown as the reading shows it, and only a photo without one
+    // is copied, to be read turned.
+    recognize::PlateResult result;
+    recognize::CheckedPlate read{result.text};
+    if (const std::optional<recognize::PlateBuffers> buffers = DocumentPlateBuffers(editor)) {
+        result = recognize::RecognisePlate(editor.document(), *buffers, editor.symbolBases());
+        read = CheckDocumentPlate(editor, result);
+        if (read.text != recognize::kPlateNotRead || !result.segmented)
+            SettleDocumentPlate(editor, result);
+        else
+            ReadDocumentTurned(editor, *buffers, result, read);
     }
     ShowPlateReading(editor, startMs, result, read);
     return read.text;
