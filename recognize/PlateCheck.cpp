@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Luma.h"
 #include "recognize/DataLines.h"
 
 namespace zorva::recognize {
@@ -186,6 +187,190 @@ std::string RegionOf(std::string_view text) {
     return std::string(region.substr(0, region.find(' ')));
 }
 
+// How like each digit's glyph each of a region's digits is (nothing for a
+// digit without a glyph).
+using DigitLikeness = std::array<std::array<std::optional<float>, 10>, kRegionSlots>;
+
+void LikenessOfDigit(const GlyphFeatures& glyph, const GlyphTemplates& glyphs,
+                     std::array<std::optional<float>, 10>& out) {
+    for (char d = '0'; d <= '9'; ++d) out[size_t(d - '0')] = glyphs.likeness(glyph, d);
+}
+
+// The likeness of `code`'s digits to the region's, summed; nothing where
+// one of them has no glyph.
+std::optional<float> CodeLikeness(const DigitLikeness& like, std::string_view code) {
+    float sum = 0;
+    for (size_t i = 0; i < code.size(); ++i) {
+        if (i >= kRegionSlots || code[i] < '0' || code[i] > '9') return std::nullopt;
+        const std::optional<float> l = like[i][size_t(code[i] - '0')];
+        if (!l) return std::nullopt;
+        sum += *l;
+    }
+    return sum;
+}
+
+// Of the codes of `length` digits other than `besides`, the one the digits
+// are likest (of equal ones the last), when its summed likeness is at least
+// `least`.
+std::optional<std::string> LikestCode(const DigitLikeness& like, const RegionCodes& regions, size_t length, float least,
+                                      std::string_view besides = {}) {
+    std::optional<std::string> best;
+    for (const std::string& code : regions.codes()) {
+        if (code.size() != length || code == besides) continue;
+        if (const std::optional<float> sum = CodeLikeness(like, code); sum && *sum >= least) {
+            least = *sum;
+            best = code;
+        }
+    }
+    return best;
+}
+
+// A band of the photo in luminance: `width` x `height` pixels from column
+// `x` and row `y` (rows counted from the bottom, as the map's).
+struct LumaBand {
+    int x = 0, y = 0;
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> luma;
+
+    LumaBand(core::BmpView photo, int left, int bottom, int right, int top)
+        : x(left), y(bottom), width(uint32_t(right - left)), height(uint32_t(top - bottom)) {
+        luma.resize(size_t(width) * height);
+        for (uint32_t r = 0; r < height; ++r) {
+            const uint8_t* p = photo.pixel(uint32_t(x), uint32_t(y) + r);
+            for (uint32_t c = 0; c < width; ++c, p += 3)
+                luma[size_t(r) * width + c] = uint8_t(core::Luma(p[2], p[1], p[0]));
+        }
+    }
+
+    // Otsu's level: the luminance that best splits the band into two classes.
+    int level() const {
+        std::array<double, 256> histogram{};
+        for (const uint8_t l : luma) ++histogram[l];
+        double sumAll = 0;
+        for (size_t v = 0; v < histogram.size(); ++v) sumAll += double(v) * histogram[v];
+        const double total = double(luma.size());
+        double below = 0, sumBelow = 0, bestSpread = -1;
+        int best = 0;
+        for (size_t v = 0; v < histogram.size(); ++v) {
+            below += histogram[v];
+            sumBelow += double(v) * histogram[v];
+            const double above = total - below;
+            if (below == 0 || above == 0) continue;
+            const double gap = sumBelow / below - (sumAll - sumBelow) / above;
+            if (const double spread = below * above * gap * gap; spread > bestSpread) {
+                bestSpread = spread;
+                best = int(v);
+            }
+        }
+        return best;
+    }
+
+    // The marks at most `level`, 8-connected, labelled in `map` as an indexed
+    // map holds its segments (label << 8); their boxes by label (0 unused).
+    std::vector<SegmentBox> darkMarks(int level, std::vector<uint32_t>& map) const {
+        map.assign(luma.size(), 0);
+        std::vector<SegmentBox> marks(1);
+        std::vector<uint32_t> stack;
+        for (uint32_t start = 0; start < map.size(); ++start) {
+            if (luma[start] > level || map[start] != 0) continue;
+            const uint32_t label = uint32_t(marks.size());
+            int left = int(start % width), bottom = int(start / width), right = left, top = bottom;
+            uint32_t pixels = 0;
+            map[start] = label << 8;
+            stack.assign(1, start);
+            while (!stack.empty()) {
+                const uint32_t at = stack.back();
+                stack.pop_back();
+                const int cx = int(at % width), cy = int(at / width);
+                ++pixels;
+                left = std::min(left, cx), right = std::max(right, cx);
+                bottom = std::min(bottom, cy), top = std::max(top, cy);
+                for (int ny = std::max(cy - 1, 0); ny <= std::min(cy + 1, int(height) - 1); ++ny)
+                    for (int nx = std::max(cx - 1, 0); nx <= std::min(cx + 1, int(width) - 1); ++nx) {
+                        const uint32_t n = uint32_t(ny) * width + uint32_t(nx);
+                        if (luma[n] > level || map[n] != 0) continue;
+                        map[n] = label << 8;
+                        stack.push_back(n);
+                    }
+            }
+            marks.push_back({left, bottom, right - left + 1, top - bottom + 1, pixels, 0, 0});
+        }
+        return marks;
+    }
+};
+
+// The region's digits read from the photo itself (`input.photo`, as the
+// reading read it) where the reading found none and placed the region's
+// cells by geometry: there the separator frames drawn round the placed
+// cells cut through the digits in every pass that follows. The band right
+// of the last letter, along the plate, is thresholded afresh at its own
+// level; its dark marks of a letter's height (the region's digits are as
+// high), side by side on the plate's rows, are read as the region code of
+// three or else two digits they are likest, each kPlacedDigitLikeness like
+// on average.
+std::optional<std::string> RegionFromPhoto(const PlateResult& result, const PlateCheckInput& input,
+                                           const GlyphFrame& frame) {
+    const core::BmpView photo = input.photo;
+    const PlateSlots& slots = result.plateSlots;
+    if (!photo.valid() || photo.width() != input.width) return std::nullopt;
+    for (uint32_t i = kFirstRegionSlot; i < kPlateSlots; ++i)
+        if (slots.segment[i] != 0) return std::nullopt;
+    const std::optional<SegmentBox> l4 = SlotBox(input.table, slots, 4), l5 = SlotBox(input.table, slots, 5);
+    if (!l4 || !l5) return std::nullopt;
+    const int h = (l4->h + l5->h) / 2, w = (l4->w + l5->w) / 2;
+    const double slope = PlateSlope(input.table, slots);
+    // Five letter widths and a height right of the last letter (the region
+    // box with room to spare), from a height below the letter's bottom to
+    // two above it, the rows following the plate's rise.
+    const int left = l5->x + l5->w + 1;
+    const int right = std::min<int>(photo.width(), left + 5 * w + h);
+    const int rise = int(std::lround(slope * (right - left)));
+    const int bottom = std::max(0, l5->y - h + std::min(0, rise));
+    const int top = std::min<int>(photo.height(), l5->y + 2 * h + std::max(0, rise));
+    if (right - left < 2 * w || top - bottom < h) return std::nullopt;
+    const LumaBand band(photo, left, bottom, right, top);
+    std::vector<uint32_t> map;
+    const std::vector<SegmentBox> marks = band.darkMarks(band.level(), map);
+
+    // Marks of a digit's size clear of the band's edges, left to right.
+    std::vector<uint32_t> digits;
+    for (uint32_t n = 1; n < marks.size(); ++n) {
+        const SegmentBox& m = marks[n];
+        if (m.h * 10 < h * 7 || m.h * 10 > h * 13 || m.w * 10 < h * 2 || m.w > h) continue;
+        if (m.x == 0 || m.y == 0 || m.x + m.w >= int(band.width) || m.y + m.h >= int(band.height)) continue;
+        digits.push_back(n);
+    }
+    std::sort(digits.begin(), digits.end(), [&](uint32_t a, uint32_t b) { return marks[a].x < marks[b].x; });
+    // The leftmost two or three side by side: each within half a height of
+    // the last, as high and on its line along the plate.
+    std::vector<uint32_t> run;
+    for (size_t first = 0; first < digits.size() && run.size() < 2; ++first) {
+        run.assign(1, digits[first]);
+        for (size_t i = first + 1; i < digits.size() && run.size() < kRegionSlots; ++i) {
+            const SegmentBox &last = marks[run.back()], &m = marks[digits[i]];
+            if (m.x < last.x + last.w) continue;
+            if (m.x > last.x + last.w + h / 2) break;
+            const double expected = last.y + slope * (m.x - last.x);
+            if (std::abs(m.y - expected) * 4 > h || std::abs(m.h - last.h) * 4 > h) continue;
+            run.push_back(digits[i]);
+        }
+    }
+    if (run.size() < 2) return std::nullopt;
+
+    DigitLikeness like{};
+    for (size_t i = 0; i < run.size(); ++i) {
+        const std::optional<GlyphFeatures> glyph =
+            GlyphOf(map.data(), band.width, std::span(&run[i], 1), marks[run[i]], frame);
+        if (!glyph) return std::nullopt;
+        LikenessOfDigit(*glyph, *input.glyphs, like[i]);
+    }
+    // Three digits may be two and a mark beside them.
+    for (size_t n = run.size(); n >= 2; --n)
+        if (std::optional<std::string> code = LikestCode(like, *input.regions, n, kPlacedDigitLikeness * float(n)))
+            return code;
+    return std::nullopt;
+}
+
 // How many digits `code` shares with `read` at the same places.
 size_t Agreement(std::string_view code, std::string_view read) {
     size_t same = 0;
@@ -203,39 +388,21 @@ size_t Agreement(std::string_view code, std::string_view read) {
 // outvoted only by a code that exists.
 std::optional<std::string> RegionByPixels(const PlateResult& result, const PlateCheckInput& input,
                                           const GlyphFrame& frame, std::string_view region) {
-    const size_t n = region.size();
-    std::array<std::array<std::optional<float>, 10>, kRegionSlots> like{};
+    DigitLikeness like{};
     for (size_t i = 0; i < kRegionSlots; ++i) {
         const uint32_t slot = kFirstRegionSlot + uint32_t(i);
         const std::optional<SegmentBox> box = SlotBox(input.table, result.plateSlots, slot);
         // Every digit of the region a segment, and no segment beyond it.
-        if (box.has_value() != (i < n)) return std::nullopt;
+        if (box.has_value() != (i < region.size())) return std::nullopt;
         if (!box) continue;
         const std::optional<GlyphFeatures> glyph =
             GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[slot], 1), *box, frame);
         if (!glyph) return std::nullopt;
-        for (char d = '0'; d <= '9'; ++d) like[i][size_t(d - '0')] = input.glyphs->likeness(*glyph, d);
+        LikenessOfDigit(*glyph, *input.glyphs, like[i]);
     }
-    const auto sum = [&](std::string_view code) -> std::optional<float> {
-        float total = 0;
-        for (size_t i = 0; i < n; ++i) {
-            if (code[i] < '0' || code[i] > '9' || !like[i][size_t(code[i] - '0')]) return std::nullopt;
-            total += *like[i][size_t(code[i] - '0')];
-        }
-        return total;
-    };
-    const RegionCodes& regions = *input.regions;
-    const std::optional<float> own = regions.contains(region) ? sum(region) : std::nullopt;
-    float bestSum = own ? *own + kRegionGlyphLead : -std::numeric_limits<float>::infinity();
-    std::optional<std::string> best;
-    for (const std::string& code : regions.codes()) {
-        if (code.size() != n || code == region) continue;
-        if (const std::optional<float> s = sum(code); s && *s >= bestSum) {
-            bestSum = *s;
-            best = code;
-        }
-    }
-    return best;
+    const std::optional<float> own = input.regions->contains(region) ? CodeLikeness(like, region) : std::nullopt;
+    return LikestCode(like, *input.regions, region.size(),
+                      own ? *own + kRegionGlyphLead : -std::numeric_limits<float>::infinity(), region);
 }
 
 // The close call at slot `i` the character's pixels favour over the
@@ -387,6 +554,13 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
         if (const std::optional<char> third = ThirdRegionDigit(result, input, frame, checked.text)) {
             checked.text[kFirstRegionSlot + 2] = *third;
             checked.stage = PlateStage::Checked;
+        }
+    if (result.painted && input.map)
+        if (std::optional<std::string> placed = RegionFromPhoto(result, input, frame)) {
+            placed->resize(kRegionSlots, ' ');
+            checked.text.replace(kFirstRegionSlot, kRegionSlots, *placed);
+            checked.stage = PlateStage::Checked;
+            return checked;
         }
     const std::string read = RegionOf(checked.text);
     // Nothing to weigh where the region was not read at all.

@@ -44,6 +44,7 @@ std::optional<TurnedPlate> ReadTurnedPlate(core::BmpView photo, core::MutableBmp
     check.map = buffers.map;
     check.width = photo.width();
     check.table = buffers.table;
+    check.photo = turned;
     TurnedPlate run;
     const auto readAt = [&](double degrees) {
         effects::TurnAboutCentre(photo, turned, degrees, kTurnFill);

@@ -168,6 +168,7 @@ recognize::CheckedPlate CheckDocumentPlate(Editor& editor, const recognize::Plat
         input.map = editor.segments().indexedMap();
         input.width = editor.document().width();
         input.table = editor.segments().indexedTable();
+        input.photo = editor.document();
     }
     return recognize::CheckPlate(result, input);
 }

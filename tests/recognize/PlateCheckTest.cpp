@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "recognize/PlateCheck.h"
+#include "tests/support/TestSupport.h"
 
 namespace zorva::recognize {
 namespace {
@@ -81,7 +82,7 @@ TEST(PlateCheck, RegionsAreCodesInUse) {
 // A segment map to draw characters in, bottom row first, with the table of
 // its segments' boxes.
 struct Drawing {
-    static constexpr uint32_t kWidth = 200, kHeight = 80;
+    static constexpr uint32_t kWidth = 320, kHeight = 80;
     std::vector<uint32_t> map = std::vector<uint32_t>(kWidth * kHeight, 0);
     std::vector<segment::IndexedSegmentRecord> table = std::vector<segment::IndexedSegmentRecord>(8);
 
@@ -311,6 +312,63 @@ TEST(PlateCheck, LeaningPlates) {
         EXPECT_GT(sheared ? side : turned, 0.9f);
         EXPECT_GT(sheared ? side - turned : turned - side, 0.1f);
     }
+}
+
+// Where the reading placed the region by geometry (its frames cut the
+// digits in every pass), the check reads the region from the photo itself:
+// the digits right of the last letter, as high as the letters, make the
+// code they are likest. Without the photo, or with smudges there, the
+// region stays unread.
+TEST(PlateCheck, APlacedRegionIsReadFromThePhoto) {
+    Drawing typeface;
+    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return KStem(0, dx, dy) || KArms(0, dx, dy); });
+    typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
+    typeface.draw(3, 60, 83, 8, 39, [](int dx, int dy) { return Seven(60, dx, dy); });
+    GlyphTemplates glyphs;
+    glyphs.add('K', typeface.glyph(1));
+    glyphs.add('1', typeface.glyph(2));
+    glyphs.add('7', typeface.glyph(3));
+    const RegionCodes regions = RegionCodes::Parse("11 17 71 77");
+
+    Drawing plate;
+    PlateResult result;
+    result.found = result.painted = result.segmented = true;
+    result.segments = 6;
+    result.text = "K111KK**  ";
+    for (uint32_t slot = 0; slot < kMainCharacters; ++slot) {
+        const int x = int(slot) * 30;
+        const bool letter = slot == 0 || slot > 3;
+        plate.draw(slot + 1, x, x + 23, 8, 39,
+                   [=](int dx, int dy) { return letter ? KStem(x, dx, dy) || KArms(x, dx, dy) : One(x, dx, dy); });
+        result.plateSlots.segment[slot] = slot + 1;
+        result.nearest[slot][*PlateSymbolIndex(result.text[slot])] = 100;
+    }
+    // The photo: light, with a 7 and a 1 right of the last letter (and the
+    // letters themselves, which the band leaves out).
+    const auto photo = [&](bool (*first)(int, int, int), bool (*second)(int, int, int)) {
+        return test::MakeImage(Drawing::kWidth, Drawing::kHeight, [&](uint32_t x, uint32_t r) {
+            const int dx = int(x), dy = int(r);
+            const bool ink = plate.map[size_t(r) * Drawing::kWidth + x] != 0 ||
+                             (dy >= 8 && dy <= 39 && dx >= 190 && dx <= 213 && first(190, dx, dy)) ||
+                             (dy >= 8 && dy <= 39 && dx >= 218 && dx <= 241 && second(218, dx, dy));
+            return ink ? 0x303030u : 0xD0D0D0u;
+        });
+    };
+    const core::BmpImage sevenOne = photo(Seven, One);
+    PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions};
+    input.photo = sevenOne.view();
+    const CheckedPlate read = CheckPlate(result, input);
+    EXPECT_EQ(read.text, "K111KK71  ");
+    EXPECT_EQ(read.stage, PlateStage::Checked);
+
+    input.photo = {};
+    EXPECT_EQ(CheckPlate(result, input).text, "K111KK**  ");
+    const auto smudge = [](int x, int dx, int dy) {
+        return std::abs((dx - x - 12) * 4 - (dy - 24) * 3) <= 12 || std::abs((dx - x - 12) * 4 + (dy - 24) * 3) <= 12;
+    };
+    const core::BmpImage smudges = photo(smudge, smudge);
+    input.photo = smudges.view();
+    EXPECT_EQ(CheckPlate(result, input).text, "K111KK**  ");
 }
 
 }  // namespace
