@@ -102,29 +102,35 @@ GlyphFrame FrameOf(const PlateResult& result, const PlateCheckInput& input, std:
     return frames[best];
 }
 
-// The mean correlation of the main characters' pixels with the glyphs of
-// `text`'s characters (each alone or with its pieces, whichever is likelier),
-// over the main slots that hold a character (all six wherever the plate was
-// found); one not read or not sampled counts 0.
+// How like the glyph of `symbol` main character `i`'s pixels are, alone or
+// with the pieces broken off it (whichever is likelier, as the second
+// opinion saw it); 0 for a character not sampled or a symbol without a glyph.
+float CharacterLikeness(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame, uint32_t i,
+                        char symbol) {
+    const std::optional<SegmentBox> b = SlotBox(input.table, result.plateSlots, i);
+    if (!b || !input.glyphs->has(symbol)) return 0;
+    float best = 0;
+    if (const std::optional<GlyphFeatures> glyph =
+            GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[i], 1), *b, frame))
+        best = *input.glyphs->likeness(*glyph, symbol);
+    if (const CharacterPieces whole = PiecesOf(input.table, result.plateSlots, i); whole.segments.size() > 1)
+        if (const std::optional<GlyphFeatures> joined =
+                GlyphOf(input.map, input.width, whole.segments, whole.box, frame))
+            best = std::max(best, *input.glyphs->likeness(*joined, symbol));
+    return best;
+}
+
+// The mean likeness of the main characters to the glyphs of `text`'s
+// characters (CharacterLikeness) over the main slots that hold a character
+// (all six wherever the plate was found).
 std::optional<float> MainLikeness(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
                                   std::string_view text) {
     float sum = 0;
     uint32_t characters = 0;
     for (uint32_t i = 0; i < kMainCharacters; ++i) {
-        const std::optional<SegmentBox> b = SlotBox(input.table, result.plateSlots, i);
-        if (!b) continue;
+        if (!SlotBox(input.table, result.plateSlots, i)) continue;
         ++characters;
-        if (!input.glyphs->has(text[i])) continue;
-        // Alone or with the pieces broken off it, as the second opinion saw it.
-        float best = 0;
-        if (const std::optional<GlyphFeatures> glyph =
-                GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[i], 1), *b, frame))
-            best = *input.glyphs->likeness(*glyph, text[i]);
-        if (const CharacterPieces whole = PiecesOf(input.table, result.plateSlots, i); whole.segments.size() > 1)
-            if (const std::optional<GlyphFeatures> joined =
-                    GlyphOf(input.map, input.width, whole.segments, whole.box, frame))
-                best = std::max(best, *input.glyphs->likeness(*joined, text[i]));
-        sum += best;
+        sum += CharacterLikeness(result, input, frame, i, text[i]);
     }
     if (characters == 0) return std::nullopt;
     return sum / float(characters);
@@ -298,6 +304,77 @@ struct LumaBand {
         return marks;
     }
 };
+
+// A main character looked at again in the photo (`input.photo`, as the
+// reading read it), where its segment is unlike the glyph of its reading:
+// a threshold of the passes may have cut it (half an M read as T) or joined
+// it to the rim. The cell between its neighbours, as high as the others of
+// its kind (letters or digits), is thresholded afresh at its own (Otsu)
+// level, and its dark marks that reach over a third of that height and
+// clear of the cell's top and bottom are the character. Of the symbols of
+// its kind, the one whose glyph they resemble most replaces the reading when
+// it leads the reading's glyph by kPhotoLead and is kPhotoLikeness like.
+std::optional<char> CharacterFromPhoto(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
+                                       uint32_t slot, char read) {
+    const core::BmpView photo = input.photo;
+    if (!photo.valid() || photo.width() != input.width) return std::nullopt;
+    const auto isLetter = [](uint32_t i) { return i == 0 || i == 4 || i == 5; };
+    std::array<std::optional<SegmentBox>, kMainCharacters> boxes;
+    for (uint32_t i = 0; i < kMainCharacters; ++i) boxes[i] = SlotBox(input.table, result.plateSlots, i);
+    if (!boxes[slot]) return std::nullopt;
+    const SegmentBox b = *boxes[slot];
+    // The median height and width of the others of its kind.
+    std::vector<int> heights, widths;
+    for (uint32_t i = 0; i < kMainCharacters; ++i)
+        if (i != slot && isLetter(i) == isLetter(slot) && boxes[i]) {
+            heights.push_back(boxes[i]->h);
+            widths.push_back(boxes[i]->w);
+        }
+    if (heights.empty()) return std::nullopt;
+    std::nth_element(heights.begin(), heights.begin() + ptrdiff_t(heights.size() / 2), heights.end());
+    std::nth_element(widths.begin(), widths.begin() + ptrdiff_t(widths.size() / 2), widths.end());
+    const int h = heights[heights.size() / 2], w = widths[widths.size() / 2];
+    // Between the neighbours (the first and last characters have room for
+    // a character of their kind beyond their segment), an eighth of the
+    // height above and below.
+    const std::optional<SegmentBox> before = slot > 0 ? boxes[slot - 1] : std::nullopt;
+    const std::optional<SegmentBox> after = slot + 1 < kMainCharacters ? boxes[slot + 1] : std::nullopt;
+    const int left = before ? before->x + before->w + 1 : std::max(0, b.x + b.w - w - h / 4);
+    const int right = after ? after->x - 1 : std::min<int>(photo.width(), b.x + w + h / 4);
+    const int bottom = std::max(0, std::min(b.y, b.y + b.h - h) - h / 8);
+    const int top = std::min<int>(photo.height(), std::max(b.y + b.h, b.y + h) + h / 8);
+    if (right - left < w / 2 || top - bottom < h) return std::nullopt;
+    const LumaBand band(photo, left, bottom, right, top);
+    std::vector<uint32_t> map;
+    const std::vector<SegmentBox> marks = band.darkMarks(band.level(), map);
+    std::vector<uint32_t> parts;
+    int x0 = std::numeric_limits<int>::max(), y0 = x0, x1 = 0, y1 = 0;
+    for (uint32_t n = 1; n < marks.size(); ++n) {
+        const SegmentBox& m = marks[n];
+        if (m.h * 3 < h || m.y == 0 || m.y + m.h >= int(band.height)) continue;
+        parts.push_back(n);
+        x0 = std::min(x0, m.x), y0 = std::min(y0, m.y);
+        x1 = std::max(x1, m.x + m.w), y1 = std::max(y1, m.y + m.h);
+    }
+    if (parts.empty()) return std::nullopt;
+    const std::optional<GlyphFeatures> glyph =
+        GlyphOf(map.data(), band.width, parts, SegmentBox{x0, y0, x1 - x0, y1 - y0, 0, 0, 0}, frame);
+    if (!glyph) return std::nullopt;
+    const GlyphTemplates& glyphs = *input.glyphs;
+    const std::optional<float> own = glyphs.likeness(*glyph, read);
+    if (!own) return std::nullopt;
+    std::optional<char> best;
+    float least = std::max(*own + kPhotoLead, kPhotoLikeness);
+    for (const char symbol : kPlateSymbols) {
+        const bool digit = symbol >= '0' && symbol <= '9';
+        if (digit == isLetter(slot) || symbol == read) continue;
+        if (const std::optional<float> l = glyphs.likeness(*glyph, symbol); l && *l >= least) {
+            least = *l;
+            best = symbol;
+        }
+    }
+    return best;
+}
 
 // The region's digits read from the photo itself (`input.photo`, as the
 // reading read it) where the reading found none and placed the region's
@@ -549,6 +626,13 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
         }
     }
 
+    if (result.painted && input.map)
+        for (uint32_t i = 0; i < kMainCharacters; ++i)
+            if (CharacterLikeness(result, input, frame, i, checked.text[i]) < kDoubtfulLikeness)
+                if (const std::optional<char> other = CharacterFromPhoto(result, input, frame, i, checked.text[i])) {
+                    checked.text[i] = *other;
+                    checked.stage = PlateStage::Checked;
+                }
     const RegionCodes& regions = *input.regions;
     if (result.painted && input.map)
         if (const std::optional<char> third = ThirdRegionDigit(result, input, frame, checked.text)) {

@@ -314,43 +314,55 @@ TEST(PlateCheck, LeaningPlates) {
     }
 }
 
-// Where the reading placed the region by geometry (its frames cut the
-// digits in every pass), the check reads the region from the photo itself:
-// the digits right of the last letter, as high as the letters, make the
-// code they are likest. Without the photo, or with smudges there, the
-// region stays unread.
-TEST(PlateCheck, APlacedRegionIsReadFromThePhoto) {
+// Where the passes lost what the photo shows, the check looks at the photo
+// itself. A region the reading placed by geometry (its frames cut the
+// digits in every pass) is read there: the digits right of the last letter,
+// as high as the letters, make the code they are likest. A character whose
+// segment is unlike its reading (a K whose stem the passes lost, read C) is
+// read again from its cell; a character read clearly stands whatever its
+// cell shows. Without the photo, or with smudges where the region is,
+// nothing changes.
+TEST(PlateCheck, ThePhotoIsLookedAtWhereThePassesFailed) {
     Drawing typeface;
     typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return KStem(0, dx, dy) || KArms(0, dx, dy); });
     typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
     typeface.draw(3, 60, 83, 8, 39, [](int dx, int dy) { return Seven(60, dx, dy); });
+    typeface.draw(4, 90, 113, 8, 39, [](int dx, int dy) { return C(90, dx, dy); });
     GlyphTemplates glyphs;
     glyphs.add('K', typeface.glyph(1));
     glyphs.add('1', typeface.glyph(2));
     glyphs.add('7', typeface.glyph(3));
+    glyphs.add('C', typeface.glyph(4));
     const RegionCodes regions = RegionCodes::Parse("11 17 71 77");
+    const auto k = [](int x, int dx, int dy) { return KStem(x, dx, dy) || KArms(x, dx, dy); };
 
+    // The passes' map: K111KK, the first K without its stem, read C.
     Drawing plate;
     PlateResult result;
     result.found = result.painted = result.segmented = true;
     result.segments = 6;
-    result.text = "K111KK**  ";
+    result.text = "C111KK**  ";
     for (uint32_t slot = 0; slot < kMainCharacters; ++slot) {
         const int x = int(slot) * 30;
         const bool letter = slot == 0 || slot > 3;
-        plate.draw(slot + 1, x, x + 23, 8, 39,
-                   [=](int dx, int dy) { return letter ? KStem(x, dx, dy) || KArms(x, dx, dy) : One(x, dx, dy); });
+        plate.draw(slot + 1, x, x + 23, 8, 39, [=](int dx, int dy) {
+            return slot == 0 ? KArms(x, dx, dy) : letter ? k(x, dx, dy) : One(x, dx, dy);
+        });
         result.plateSlots.segment[slot] = slot + 1;
         result.nearest[slot][*PlateSymbolIndex(result.text[slot])] = 100;
     }
-    // The photo: light, with a 7 and a 1 right of the last letter (and the
-    // letters themselves, which the band leaves out).
+    // The photo: light, the six characters whole (the fifth drawn a C), and
+    // two marks right of the last letter.
     const auto photo = [&](bool (*first)(int, int, int), bool (*second)(int, int, int)) {
         return test::MakeImage(Drawing::kWidth, Drawing::kHeight, [&](uint32_t x, uint32_t r) {
-            const int dx = int(x), dy = int(r);
-            const bool ink = plate.map[size_t(r) * Drawing::kWidth + x] != 0 ||
-                             (dy >= 8 && dy <= 39 && dx >= 190 && dx <= 213 && first(190, dx, dy)) ||
-                             (dy >= 8 && dy <= 39 && dx >= 218 && dx <= 241 && second(218, dx, dy));
+            const int dx = int(x), dy = int(r), slot = dx / 30, cell = slot * 30;
+            bool ink = false;
+            if (dy >= 8 && dy <= 39 && slot < 6 && dx - cell < 24)
+                ink = slot == 0 || slot == 5 ? k(cell, dx, dy) : slot == 4 ? C(cell, dx, dy) : One(cell, dx, dy);
+            else if (dy >= 8 && dy <= 39 && dx >= 190 && dx <= 213)
+                ink = first(190, dx, dy);
+            else if (dy >= 8 && dy <= 39 && dx >= 218 && dx <= 241)
+                ink = second(218, dx, dy);
             return ink ? 0x303030u : 0xD0D0D0u;
         });
     };
@@ -362,7 +374,7 @@ TEST(PlateCheck, APlacedRegionIsReadFromThePhoto) {
     EXPECT_EQ(read.stage, PlateStage::Checked);
 
     input.photo = {};
-    EXPECT_EQ(CheckPlate(result, input).text, "K111KK**  ");
+    EXPECT_EQ(CheckPlate(result, input).text, "C111KK**  ");
     const auto smudge = [](int x, int dx, int dy) {
         return std::abs((dx - x - 12) * 4 - (dy - 24) * 3) <= 12 || std::abs((dx - x - 12) * 4 + (dy - 24) * 3) <= 12;
     };
