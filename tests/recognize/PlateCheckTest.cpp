@@ -125,6 +125,31 @@ bool One(int x, int dx, int dy) {
     return (dx >= x + 12 && dx <= x + 17) ||
            (dy >= 30 && dy < 34 && dx >= x + 4 && dx <= x + 17 && std::abs((dx - x - 4) - (dy - 30) * 3) <= 3);
 }
+bool K(int x, int dx, int dy) {
+    return KStem(x, dx, dy) || KArms(x, dx, dy);
+}
+// Two crossed strokes: a mark of a character's size like no character.
+bool Smudge(int x, int dx, int dy) {
+    return std::abs((dx - x - 12) * 4 - (dy - 24) * 3) <= 12 || std::abs((dx - x - 12) * 4 + (dy - 24) * 3) <= 12;
+}
+
+// A found plate read as `text` whose six main characters are drawn in
+// `plate` by `shape(slot, x, dx, dy)`, one cell every 30 columns, each read
+// with distance 100 and no runner-up.
+PlateResult SixInARow(Drawing& plate, const std::string& text,
+                      const std::function<bool(uint32_t, int, int, int)>& shape) {
+    PlateResult result;
+    result.found = result.painted = result.segmented = true;
+    result.segments = kMainCharacters;
+    result.text = text;
+    for (uint32_t slot = 0; slot < kMainCharacters; ++slot) {
+        const int x = int(slot) * 30;
+        plate.draw(slot + 1, x, x + 23, 8, 39, [&](int dx, int dy) { return shape(slot, x, dx, dy); });
+        result.plateSlots.segment[slot] = slot + 1;
+        result.nearest[slot][*PlateSymbolIndex(text[slot])] = 100;
+    }
+    return result;
+}
 
 // The second opinion on drawn characters: a K whose stem the threshold
 // parted from its arms, read C, is a K once the piece joins it; the region's
@@ -137,7 +162,7 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     const auto cell = [](bool (*shape)(int, int, int), int x) {
         return [shape, x](int dx, int dy) { return shape(x, dx, dy); };
     };
-    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return KStem(0, dx, dy) || KArms(0, dx, dy); });
+    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
     typeface.draw(2, 30, 53, 8, 39, cell(C, 30));
     typeface.draw(3, 60, 83, 8, 39, cell(Seven, 60));
     typeface.draw(4, 90, 113, 8, 39, cell(One, 90));
@@ -217,9 +242,7 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
     // Nor is a smudge of a digit's size a digit, whatever code it would make.
     const RegionCodes any = RegionCodes::Parse("77 770 771 772 773 774 775 776 777 778 779");
     input.regions = &any;
-    plate.draw(5, 160, 183, 8, 39, [](int dx, int dy) {
-        return std::abs((dx - 172) * 4 - (dy - 24) * 3) <= 12 || std::abs((dx - 172) * 4 + (dy - 24) * 3) <= 12;
-    });
+    plate.draw(5, 160, 183, 8, 39, [](int dx, int dy) { return Smudge(160, dx, dy); });
     EXPECT_EQ(CheckPlate(result, input).text.substr(6), "77  ");
 }
 
@@ -228,7 +251,7 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
 // stands when the level is lowered.
 TEST(PlateCheck, RowsUnlikeTheTypefaceAreNoPlate) {
     Drawing typeface;
-    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return KStem(0, dx, dy) || KArms(0, dx, dy); });
+    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
     typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
     GlyphTemplates glyphs;
     glyphs.add('K', typeface.glyph(1));
@@ -236,22 +259,9 @@ TEST(PlateCheck, RowsUnlikeTheTypefaceAreNoPlate) {
     const RegionCodes regions = RegionCodes::Parse("77");
     const auto row = [&](bool smudges) {
         Drawing plate;
-        PlateResult result;
-        result.found = result.painted = result.segmented = true;
-        result.segments = 6;
-        result.text = "K111KK77  ";
-        for (uint32_t slot = 0; slot < kMainCharacters; ++slot) {
-            const int x = int(slot) * 30;
-            const bool letter = slot == 0 || slot > 3;
-            plate.draw(slot + 1, x, x + 23, 8, 39, [=](int dx, int dy) {
-                if (smudges)
-                    return std::abs((dx - x - 12) * 4 - (dy - 24) * 3) <= 12 ||
-                           std::abs((dx - x - 12) * 4 + (dy - 24) * 3) <= 12;
-                return letter ? KStem(x, dx, dy) || KArms(x, dx, dy) : One(x, dx, dy);
-            });
-            result.plateSlots.segment[slot] = slot + 1;
-            result.nearest[slot][*PlateSymbolIndex(result.text[slot])] = 100;
-        }
+        const PlateResult result = SixInARow(plate, "K111KK77  ", [=](uint32_t slot, int x, int dx, int dy) {
+            return smudges ? Smudge(x, dx, dy) : slot == 0 || slot > 3 ? K(x, dx, dy) : One(x, dx, dy);
+        });
         PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions};
         const CheckedPlate kept = CheckPlate(result, input);
         input.leastLikeness = -1;
@@ -324,7 +334,7 @@ TEST(PlateCheck, LeaningPlates) {
 // nothing changes.
 TEST(PlateCheck, ThePhotoIsLookedAtWhereThePassesFailed) {
     Drawing typeface;
-    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return KStem(0, dx, dy) || KArms(0, dx, dy); });
+    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
     typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
     typeface.draw(3, 60, 83, 8, 39, [](int dx, int dy) { return Seven(60, dx, dy); });
     typeface.draw(4, 90, 113, 8, 39, [](int dx, int dy) { return C(90, dx, dy); });
@@ -334,23 +344,12 @@ TEST(PlateCheck, ThePhotoIsLookedAtWhereThePassesFailed) {
     glyphs.add('7', typeface.glyph(3));
     glyphs.add('C', typeface.glyph(4));
     const RegionCodes regions = RegionCodes::Parse("11 17 71 77");
-    const auto k = [](int x, int dx, int dy) { return KStem(x, dx, dy) || KArms(x, dx, dy); };
 
     // The passes' map: K111KK, the first K without its stem, read C.
     Drawing plate;
-    PlateResult result;
-    result.found = result.painted = result.segmented = true;
-    result.segments = 6;
-    result.text = "C111KK**  ";
-    for (uint32_t slot = 0; slot < kMainCharacters; ++slot) {
-        const int x = int(slot) * 30;
-        const bool letter = slot == 0 || slot > 3;
-        plate.draw(slot + 1, x, x + 23, 8, 39, [=](int dx, int dy) {
-            return slot == 0 ? KArms(x, dx, dy) : letter ? k(x, dx, dy) : One(x, dx, dy);
-        });
-        result.plateSlots.segment[slot] = slot + 1;
-        result.nearest[slot][*PlateSymbolIndex(result.text[slot])] = 100;
-    }
+    const PlateResult result = SixInARow(plate, "C111KK**  ", [](uint32_t slot, int x, int dx, int dy) {
+        return slot == 0 ? KArms(x, dx, dy) : slot > 3 ? K(x, dx, dy) : One(x, dx, dy);
+    });
     // The photo: light, the six characters whole (the fifth drawn a C), and
     // two marks right of the last letter.
     const auto photo = [&](bool (*first)(int, int, int), bool (*second)(int, int, int)) {
@@ -358,7 +357,7 @@ TEST(PlateCheck, ThePhotoIsLookedAtWhereThePassesFailed) {
             const int dx = int(x), dy = int(r), slot = dx / 30, cell = slot * 30;
             bool ink = false;
             if (dy >= 8 && dy <= 39 && slot < 6 && dx - cell < 24)
-                ink = slot == 0 || slot == 5 ? k(cell, dx, dy) : slot == 4 ? C(cell, dx, dy) : One(cell, dx, dy);
+                ink = slot == 0 || slot == 5 ? K(cell, dx, dy) : slot == 4 ? C(cell, dx, dy) : One(cell, dx, dy);
             else if (dy >= 8 && dy <= 39 && dx >= 190 && dx <= 213)
                 ink = first(190, dx, dy);
             else if (dy >= 8 && dy <= 39 && dx >= 218 && dx <= 241)
@@ -375,10 +374,7 @@ TEST(PlateCheck, ThePhotoIsLookedAtWhereThePassesFailed) {
 
     input.photo = {};
     EXPECT_EQ(CheckPlate(result, input).text, "C111KK**  ");
-    const auto smudge = [](int x, int dx, int dy) {
-        return std::abs((dx - x - 12) * 4 - (dy - 24) * 3) <= 12 || std::abs((dx - x - 12) * 4 + (dy - 24) * 3) <= 12;
-    };
-    const core::BmpImage smudges = photo(smudge, smudge);
+    const core::BmpImage smudges = photo(Smudge, Smudge);
     input.photo = smudges.view();
     EXPECT_EQ(CheckPlate(result, input).text, "K111KK**  ");
 }
