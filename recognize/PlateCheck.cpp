@@ -1,4 +1,4 @@
-// The plate check: the region read must be a region code; the closest code replaces one that is not.
+// The plate check: close calls by the pixels, rows unlike the typeface, regions in use, the photo where passes fail.
 #include "recognize/PlateCheck.h"
 
 #include <algorithm>
