@@ -60,7 +60,9 @@ TEST(PlateCorpus, GeneratedPhotosReadAndNothingElse) {
         ASSERT_TRUE(image) << photo;
         const std::string name = photo.stem().string();
         const PlateResult result = runner.run(image.view());
-        const CheckedPlate check = CheckPlate(result, {runner.map.data(), image.view().width(), runner.table});
+        PlateCheckInput input{runner.map.data(), image.view().width(), runner.table};
+        input.photo = image.view();
+        const CheckedPlate check = CheckPlate(result, input);
         if (!IsPlateText(name)) {
             ++empty;
             EXPECT_EQ(result.text, "********  ") << name << " has no plate";

@@ -137,10 +137,11 @@ TEST_F(PlateCommandsTest, SameResultAsTheDirectRouteOnEveryCorpusPhoto) {
         Open(e.path().string());
         const core::BmpImage photo = test::ReadJpeg(e.path().string());
         const recognize::PlateResult direct = runner.run(photo.view());
-        // The command's check reads the store's map and table as the direct
-        // route's check reads the runner's.
-        recognize::CheckedPlate checked =
-            recognize::CheckPlate(direct, {runner.map.data(), photo.view().width(), runner.table});
+        // The command's check reads the store's map and table, and the photo
+        // as read, as the direct route's check reads the runner's.
+        recognize::PlateCheckInput input{runner.map.data(), photo.view().width(), runner.table};
+        input.photo = photo.view();
+        recognize::CheckedPlate checked = recognize::CheckPlate(direct, input);
         // Where the check finds no plate, the photo is read turned.
         if (checked.text == recognize::kPlateNotRead) {
             core::BmpImage turned = test::ReadJpeg(e.path().string());
