@@ -136,6 +136,28 @@ std::optional<float> MainLikeness(const PlateResult& result, const PlateCheckInp
     return sum / float(characters);
 }
 
+// How high the row's letters stand against its digits, in sum; nothing
+// without all six. Heights are taken across the row: on a turned plate a
+// box's height grows with its width, letters being the wider, so each box
+// is turned back by the row's slope first.
+std::optional<double> LetterShare(const PlateResult& result, const PlateCheckInput& input) {
+    std::array<SegmentBox, kMainCharacters> mains;
+    for (uint32_t i = 0; i < kMainCharacters; ++i) {
+        const std::optional<SegmentBox> b = SlotBox(input.table, result.plateSlots, i);
+        if (!b) return std::nullopt;
+        mains[i] = *b;
+    }
+    const double angle = std::atan(std::abs(PlateSlope(input.table, result.plateSlots)));
+    const double c = std::cos(angle), s = std::sin(angle), c2 = std::cos(2 * angle);
+    // The box w x h of a rectangle turned by the angle holds one of height
+    // (h cos - w sin) / cos 2a; near 45 degrees that says nothing.
+    const auto height = [&](const SegmentBox& b) {
+        return c2 < 0.3 ? double(b.h) : std::max(1.0, (b.h * c - b.w * s) / c2);
+    };
+    const double digits = height(mains[1]) + height(mains[2]) + height(mains[3]);
+    return (height(mains[0]) + height(mains[4]) + height(mains[5])) / digits;
+}
+
 // The records of the last segmentation: those past them in the table are
 // left over from earlier runs.
 std::span<const segment::IndexedSegmentRecord> Segmented(const PlateResult& result, const PlateCheckInput& input) {
@@ -618,8 +640,11 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
     if (result.painted && input.map) {
         checked.likeness = MainLikeness(result, input, frame, checked.text);
         // A row of ink the reading took for a plate, its characters unlike
-        // the typeface's: a sign, a barcode's digits, a blank plate's dirt.
-        if (checked.likeness && *checked.likeness < input.leastLikeness) {
+        // the typeface's, or its letters as high as its digits: a sign, a
+        // barcode's digits, a blank plate's dirt.
+        const std::optional<double> share = LetterShare(result, input);
+        if ((checked.likeness && *checked.likeness < input.leastLikeness) ||
+            (share && *share >= input.mostLetterShare)) {
             checked.text = std::string(kPlateNotRead);
             checked.stage = PlateStage::Checked;
             return checked;
