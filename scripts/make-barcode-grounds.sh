@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 usage() { echo "usage: $0 --out DIR [--seed N] [COUNT]" >&2; exit 2; }
-out= seed=6001
+out='' seed=6001
 while [ $# -gt 0 ]; do
   case $1 in
     --out) out=${2:-}; shift 2 ;;
