@@ -253,18 +253,18 @@ std::optional<std::string> LikestCode(const DigitLikeness& like, const RegionCod
     return best;
 }
 
-// A band of the photo in luminance: `width` x `height` pixels from column
-// `x` and row `y` (rows counted from the bottom, as the map's).
+// A band of the photo in luminance: columns left..right-1 and rows
+// bottom..top-1 (rows counted from the bottom, as the map's), `width` x
+// `height` pixels from the band's own bottom left.
 struct LumaBand {
-    int x = 0, y = 0;
     uint32_t width = 0, height = 0;
     std::vector<uint8_t> luma;
 
     LumaBand(core::BmpView photo, int left, int bottom, int right, int top)
-        : x(left), y(bottom), width(uint32_t(right - left)), height(uint32_t(top - bottom)) {
+        : width(uint32_t(right - left)), height(uint32_t(top - bottom)) {
         luma.resize(size_t(width) * height);
         for (uint32_t r = 0; r < height; ++r) {
-            const uint8_t* p = photo.pixel(uint32_t(x), uint32_t(y) + r);
+            const uint8_t* p = photo.pixel(uint32_t(left), uint32_t(bottom) + r);
             for (uint32_t c = 0; c < width; ++c, p += 3)
                 luma[size_t(r) * width + c] = uint8_t(core::Luma(p[2], p[1], p[0]));
         }

@@ -188,7 +188,6 @@ public:
         std::memcpy(m_map.get(), store.indexedMap(), m_words * sizeof(uint32_t));
         m_table.assign(table.begin(), table.begin() + ptrdiff_t(result.segments) + 1);
     }
-    explicit operator bool() const { return m_map != nullptr; }
 
     // Back into the store's present map and table (a run of the same
     // picture's size placed them).
