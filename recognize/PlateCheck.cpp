@@ -120,18 +120,25 @@ float CharacterLikeness(const PlateResult& result, const PlateCheckInput& input,
     return best;
 }
 
-// The mean likeness of the main characters to the glyphs of `text`'s
-// characters (CharacterLikeness) over the main slots that hold a character
-// (all six wherever the plate was found).
-std::optional<float> MainLikeness(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
-                                  std::string_view text) {
+// Each main character's likeness to the glyph of `text`'s character at its
+// slot (CharacterLikeness); nothing for a slot without a character.
+std::array<std::optional<float>, kMainCharacters> MainLikenesses(const PlateResult& result,
+                                                                 const PlateCheckInput& input, const GlyphFrame& frame,
+                                                                 std::string_view text) {
+    std::array<std::optional<float>, kMainCharacters> likeness;
+    for (uint32_t i = 0; i < kMainCharacters; ++i)
+        if (SlotBox(input.table, result.plateSlots, i))
+            likeness[i] = CharacterLikeness(result, input, frame, i, text[i]);
+    return likeness;
+}
+
+// Their mean over the slots that hold a character (all six wherever the
+// plate was found).
+std::optional<float> MeanLikeness(const std::array<std::optional<float>, kMainCharacters>& likeness) {
     float sum = 0;
     uint32_t characters = 0;
-    for (uint32_t i = 0; i < kMainCharacters; ++i) {
-        if (!SlotBox(input.table, result.plateSlots, i)) continue;
-        ++characters;
-        sum += CharacterLikeness(result, input, frame, i, text[i]);
-    }
+    for (const std::optional<float>& l : likeness)
+        if (l) sum += *l, ++characters;
     if (characters == 0) return std::nullopt;
     return sum / float(characters);
 }
@@ -629,16 +636,20 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
     // records past its segmentation's are left over from earlier runs.
     PlateCheckInput input = given;
     input.table = Segmented(result, given);
-    const GlyphFrame frame = result.painted && input.map ? FrameOf(result, input, checked.text) : GlyphFrame();
-    if (result.painted && input.map)
+    // The second opinions need the last pass's pixels.
+    const bool pixels = result.painted && input.map;
+    const GlyphFrame frame = pixels ? FrameOf(result, input, checked.text) : GlyphFrame();
+    if (pixels)
         for (uint32_t i = 0; i < kFirstRegionSlot + kRegionSlots; ++i)
             if (const std::optional<char> other = SecondOpinion(
                     result, input, i, checked.text[i], i < kMainCharacters ? kCloseCall : kRegionCloseCall, frame)) {
                 checked.text[i] = *other;
                 checked.stage = PlateStage::Checked;
             }
-    if (result.painted && input.map) {
-        checked.likeness = MainLikeness(result, input, frame, checked.text);
+    std::array<std::optional<float>, kMainCharacters> likeness;
+    if (pixels) {
+        likeness = MainLikenesses(result, input, frame, checked.text);
+        checked.likeness = MeanLikeness(likeness);
         // A row of ink the reading took for a plate, its characters unlike
         // the typeface's, or its letters as high as its digits: a sign, a
         // barcode's digits, a blank plate's dirt.
@@ -651,20 +662,20 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
         }
     }
 
-    if (result.painted && input.map)
+    if (pixels)
         for (uint32_t i = 0; i < kMainCharacters; ++i)
-            if (CharacterLikeness(result, input, frame, i, checked.text[i]) < kDoubtfulLikeness)
+            if (likeness[i] && *likeness[i] < kDoubtfulLikeness)
                 if (const std::optional<char> other = CharacterFromPhoto(result, input, frame, i, checked.text[i])) {
                     checked.text[i] = *other;
                     checked.stage = PlateStage::Checked;
                 }
     const RegionCodes& regions = *input.regions;
-    if (result.painted && input.map)
+    if (pixels)
         if (const std::optional<char> third = ThirdRegionDigit(result, input, frame, checked.text)) {
             checked.text[kFirstRegionSlot + 2] = *third;
             checked.stage = PlateStage::Checked;
         }
-    if (result.painted && input.map)
+    if (pixels)
         if (std::optional<std::string> placed = RegionFromPhoto(result, input, frame)) {
             placed->resize(kRegionSlots, ' ');
             checked.text.replace(kFirstRegionSlot, kRegionSlots, *placed);
@@ -690,7 +701,7 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
         checked.text.replace(kFirstRegionSlot, read.size(), replacement);
         checked.stage = PlateStage::Checked;
     }
-    if (result.painted && input.map)
+    if (pixels)
         if (const std::optional<std::string> code = RegionByPixels(result, input, frame, RegionOf(checked.text))) {
             checked.text.replace(kFirstRegionSlot, code->size(), *code);
             checked.stage = PlateStage::Checked;
