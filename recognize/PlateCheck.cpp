@@ -477,6 +477,347 @@ std::optional<std::string> RegionFromPhoto(const PlateResult& result, const Plat
     return std::nullopt;
 }
 
+// Where the standard plate (520 x 112 mm) has its characters, in mm from
+// its left and top edges: each main character's middle along the plate,
+// the tops of letters and of digits, and the line all six stand on. The
+// region's two or three digits stand between 10 and 72 mm below the top,
+// centred on the region box: two 40 mm wide, 46 apart, or three 34 wide, 38
+// apart; a "1" fills the middle 0.6 of its cell.
+constexpr std::array<double, kMainCharacters> kMainMiddle{48, 106, 162, 218, 277, 336};
+constexpr double kLetterTop = 36, kDigitTop = 18, kMainBottom = 94;
+constexpr double kRegionTop = 10, kRegionBottom = 72, kRegionMiddle = 446;
+constexpr double kOneShare = 0.6;
+
+// The search for the region about where the layout puts it: shifted up to
+// kRegionShift mm along the plate and kRegionRise across it, in steps of
+// kRegionStep, kRegionScales times the standard's size; then finer, by half
+// a step and a twentieth of the size, about the best places of the codes
+// within kRegionNear of the best. Fitted on the five training corpora (530
+// plates, 433 read exactly without the search, 458 with it): shifts of 6,
+// 9, 12, 15 and 18 mm read 451, 456, 458, 458 and 457; steps of 2 and 4 mm
+// 460 and 459 (3 is the cheaper of the three within a plate or two); a
+// rise of 3 or 9 mm reads the same.
+constexpr double kRegionShift = 12, kRegionRise = 6, kRegionStep = 3;
+constexpr std::array<double, 3> kRegionScales{0.9, 1.0, 1.1};
+constexpr float kRegionNear = 0.1f;
+// A main character placed this many mm from where the others put it is left
+// out of the layout (fitted: 3 to 12 read the same, 20 loses four plates).
+constexpr double kMisplacedCharacter = 6;
+
+// Solves least squares from the normal equations summed in `m` (N unknowns,
+// the right-hand side last); nothing for a singular system.
+template <size_t N>
+std::optional<std::array<double, N>> SolveNormal(std::array<std::array<double, N + 1>, N> m) {
+    for (size_t c = 0; c < N; ++c) {
+        size_t pivot = c;
+        for (size_t r = c + 1; r < N; ++r)
+            if (std::abs(m[r][c]) > std::abs(m[pivot][c])) pivot = r;
+        if (std::abs(m[pivot][c]) < 1e-12) return std::nullopt;
+        std::swap(m[c], m[pivot]);
+        for (size_t r = 0; r < N; ++r) {
+            if (r == c) continue;
+            const double k = m[r][c] / m[c][c];
+            for (size_t j = c; j <= N; ++j) m[r][j] -= k * m[c][j];
+        }
+    }
+    std::array<double, N> x{};
+    for (size_t c = 0; c < N; ++c) x[c] = m[c][N] / m[c][c];
+    return x;
+}
+
+// Adds the equation row . x = value to the normal equations `m`.
+template <size_t N>
+void AddEquation(std::array<std::array<double, N + 1>, N>& m, const std::array<double, N>& row, double value) {
+    for (size_t i = 0; i < N; ++i) {
+        for (size_t j = 0; j < N; ++j) m[i][j] += row[i] * row[j];
+        m[i][N] += row[i] * value;
+    }
+}
+
+// How a plate lies in the frame its characters are sampled in: the
+// projection that takes the point U mm along the standard plate and V mm
+// below its top to the frame's (u, v), v rising up the picture. A
+// projection rather than an affine map, because a plate seen at an angle
+// grows towards its near end, and the region lies beyond the characters
+// the map is fitted on.
+struct PlateLayout {
+    // u = (h0 U + h1 V + h2) / (h6 U + h7 V + 1) and v likewise with h3..h5,
+    // for U and V in hundreds of mm and u, v from `middle` in `spread`s.
+    std::array<double, 8> h{};
+    double middleU = 0, middleV = 0, spread = 1;
+
+    std::pair<double, double> at(double U, double V) const {
+        U /= 100, V /= 100;
+        const double w = h[6] * U + h[7] * V + 1;
+        return {middleU + spread * (h[0] * U + h[1] * V + h[2]) / w,
+                middleV + spread * (h[3] * U + h[4] * V + h[5]) / w};
+    }
+};
+
+// The layout that puts the main characters' pixels where the standard puts
+// the characters, by least squares on the projection's linear form: each
+// character's middle along the plate, at its top and at its bottom. A
+// character that the layout of the other five places over
+// kMisplacedCharacter mm away (a letter joined to the rim, a digit cut
+// short) is left out, the worst such one. Nothing without all six, or for a
+// fit no plate could give.
+std::optional<PlateLayout> LayoutOf(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& f) {
+    struct Point {
+        double U, V, u, v;
+    };
+    std::array<Point, 2 * kMainCharacters> points;
+    for (uint32_t i = 0; i < kMainCharacters; ++i) {
+        const std::optional<SegmentBox> b = SlotBox(input.table, result.plateSlots, i);
+        if (!b) return std::nullopt;
+        const uint32_t s = result.plateSlots.segment[i];
+        double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
+        for (int y = b->y; y < b->y + b->h; ++y)
+            for (int x = b->x; x < b->x + b->w; ++x) {
+                if (segment::ValueLabel(input.map[size_t(y) * input.width + size_t(x)]) != s) continue;
+                const double u = f.uu * (x + 0.5) + f.uv * (y + 0.5), v = f.vu * (x + 0.5) + f.vv * (y + 0.5);
+                u0 = std::min(u0, u), u1 = std::max(u1, u), v0 = std::min(v0, v), v1 = std::max(v1, v);
+            }
+        if (u0 > u1) return std::nullopt;
+        const bool letter = i == 0 || i == 4 || i == 5;
+        points[2 * i] = {kMainMiddle[i], letter ? kLetterTop : kDigitTop, (u0 + u1) / 2, v1 + 0.5};
+        points[2 * i + 1] = {kMainMiddle[i], kMainBottom, (u0 + u1) / 2, v0 - 0.5};
+    }
+    PlateLayout layout;
+    for (const Point& p : points) {
+        layout.middleU += p.u / double(points.size());
+        layout.middleV += p.v / double(points.size());
+    }
+    double spread = 0;
+    for (const Point& p : points)
+        spread = std::max({spread, std::abs(p.u - layout.middleU), std::abs(p.v - layout.middleV)});
+    if (spread <= 0) return std::nullopt;
+    layout.spread = spread;
+    // The projection fitted without character `left` (none: on all six).
+    const auto fit = [&](std::optional<uint32_t> left) -> std::optional<PlateLayout> {
+        std::array<std::array<double, 9>, 8> m{};
+        for (uint32_t i = 0; i < points.size(); ++i) {
+            if (left && i / 2 == *left) continue;
+            const Point& p = points[i];
+            const double U = p.U / 100, V = p.V / 100;
+            const double u = (p.u - layout.middleU) / spread, v = (p.v - layout.middleV) / spread;
+            AddEquation<8>(m, {U, V, 1, 0, 0, 0, -U * u, -V * u}, u);
+            AddEquation<8>(m, {0, 0, 0, U, V, 1, -U * v, -V * v}, v);
+        }
+        const std::optional<std::array<double, 8>> h = SolveNormal<8>(m);
+        if (!h) return std::nullopt;
+        PlateLayout fitted = layout;
+        fitted.h = *h;
+        return fitted;
+    };
+    std::optional<uint32_t> misplaced;
+    double worst = kMisplacedCharacter;
+    for (uint32_t i = 0; i < kMainCharacters; ++i) {
+        const std::optional<PlateLayout> others = fit(i);
+        if (!others) continue;
+        const auto [u0, v0] = others->at(points[2 * i].U, points[2 * i].V);
+        const auto [u1, v1] = others->at(points[2 * i].U + 1, points[2 * i].V);
+        const auto [u2, v2] = others->at(points[2 * i + 1].U, points[2 * i + 1].V);
+        const double perMm = std::hypot(u1 - u0, v1 - v0);
+        const double off = std::max(std::hypot(u0 - points[2 * i].u, v0 - points[2 * i].v),
+                                    std::hypot(u2 - points[2 * i + 1].u, v2 - points[2 * i + 1].v)) /
+                           perMm;
+        if (off > worst) worst = off, misplaced = i;
+    }
+    const std::optional<PlateLayout> fitted = fit(misplaced);
+    if (!fitted) return std::nullopt;
+    // The plate the same way up along and down it, of like scales both ways,
+    // from end to end.
+    for (const double U : {0.0, 260.0, 520.0}) {
+        const auto [u0, v0] = fitted->at(U, 0);
+        const auto [u1, v1] = fitted->at(U + 1, 0);
+        const auto [u2, v2] = fitted->at(U, 1);
+        const double along = std::hypot(u1 - u0, v1 - v0), down = v0 - v2;
+        if (!std::isfinite(along) || !std::isfinite(down)) return std::nullopt;
+        if (!(u1 > u0 && down > 0) || down > 2 * along || down * 2 < along) return std::nullopt;
+    }
+    return fitted;
+}
+
+// The photo's luminance at (x, y), columns from the left and rows from the
+// bottom, between the pixels' centres; white outside the picture.
+double LumaAt(core::BmpView photo, double x, double y) {
+    x -= 0.5, y -= 0.5;
+    const double fx = std::floor(x), fy = std::floor(y);
+    const int ix = int(fx), iy = int(fy);
+    if (ix < 0 || iy < 0 || ix + 1 >= int(photo.width()) || iy + 1 >= int(photo.height())) return 255;
+    const auto luma = [&](int px, int py) {
+        const uint8_t* p = photo.pixel(uint32_t(px), uint32_t(py));
+        return double(core::Luma(p[2], p[1], p[0]));
+    };
+    const double ax = x - fx, ay = y - fy;
+    return (luma(ix, iy) * (1 - ax) + luma(ix + 1, iy) * ax) * (1 - ay) +
+           (luma(ix, iy + 1) * (1 - ax) + luma(ix + 1, iy + 1) * ax) * ay;
+}
+
+// The photo's darkness (255 less its luminance) over the region box, sampled
+// once a millimetre of the standard plate where the layout puts it, and
+// summed from the band's corner, so that the darkness over any box of
+// millimetres costs four looks.
+class RegionBand {
+public:
+    // Every place the search puts a region digit, at its largest and furthest.
+    static constexpr double kReach = kRegionShift + kRegionStep / 2, kGrowth = 1.15;
+    static constexpr int kLeft = int(kRegionMiddle - (38 + 17) * kGrowth - kReach) - 1;
+    static constexpr int kRight = int(kRegionMiddle + (38 + 17) * kGrowth + kReach) + 2;
+    static constexpr int kTop = int((kRegionTop + kRegionBottom) / 2 - 31 * kGrowth - kRegionRise) - 3;
+    static constexpr int kBottom = int((kRegionTop + kRegionBottom) / 2 + 31 * kGrowth + kRegionRise) + 3;
+    static constexpr int kWidth = kRight - kLeft, kHeight = kBottom - kTop;
+
+    RegionBand(core::BmpView photo, const GlyphFrame& f, const PlateLayout& layout) {
+        const double det = f.uu * f.vv - f.uv * f.vu;
+        m_sum.assign(size_t(kWidth + 1) * (kHeight + 1), 0);
+        for (int j = 0; j < kHeight; ++j) {
+            double row = 0;
+            for (int i = 0; i < kWidth; ++i) {
+                const auto [u, v] = layout.at(kLeft + i + 0.5, kTop + j + 0.5);
+                row += 255 - LumaAt(photo, (f.vv * u - f.uv * v) / det, (f.uu * v - f.vu * u) / det);
+                m_sum[index(i + 1, j + 1)] = m_sum[index(i + 1, j)] + row;
+            }
+        }
+    }
+
+    // The grid of the box [U0, U1] x [V0, V1] (V0 its top): each cell the
+    // darkness over its share of the box.
+    std::optional<GlyphFeatures> grid(double U0, double U1, double V0, double V1) const {
+        // The sums at the cells' corners, rows from the bottom as glyphs have them.
+        std::array<std::array<double, kGlyphColumns + 1>, kGlyphRows + 1> corner;
+        for (uint32_t r = 0; r <= kGlyphRows; ++r)
+            for (uint32_t c = 0; c <= kGlyphColumns; ++c)
+                corner[r][c] = sum(U0 + (U1 - U0) * c / kGlyphColumns, V1 - (V1 - V0) * r / kGlyphRows);
+        GlyphFeatures grid{};
+        for (uint32_t r = 0; r < kGlyphRows; ++r)
+            for (uint32_t c = 0; c < kGlyphColumns; ++c)
+                grid[r * kGlyphColumns + c] =
+                    float(corner[r][c + 1] - corner[r][c] - corner[r + 1][c + 1] + corner[r + 1][c]);
+        if (!NormaliseGlyph(grid)) return std::nullopt;
+        return grid;
+    }
+
+private:
+    std::vector<double> m_sum;
+
+    static size_t index(int i, int j) { return size_t(j) * (kWidth + 1) + size_t(i); }
+
+    // The darkness from the band's corner to (U, V), between the samples.
+    double sum(double U, double V) const {
+        const double x = std::clamp(U - kLeft, 0.0, double(kWidth)), y = std::clamp(V - kTop, 0.0, double(kHeight));
+        const int i = std::min(int(x), kWidth - 1), j = std::min(int(y), kHeight - 1);
+        const double ax = x - i, ay = y - j;
+        return (m_sum[index(i, j)] * (1 - ax) + m_sum[index(i + 1, j)] * ax) * (1 - ay) +
+               (m_sum[index(i, j + 1)] * (1 - ax) + m_sum[index(i + 1, j + 1)] * ax) * ay;
+    }
+};
+
+// Where the search puts a region's digits: `du` mm along the plate and `dv`
+// down it from where the layout puts them, spaced and sized `scale` times
+// the standard's.
+struct RegionPlacement {
+    double du = 0, dv = 0, scale = 1;
+};
+
+// The grid of digit `k` of a region of `n` at placement `p`: its cell, or
+// for a "1" the middle of its cell.
+std::optional<GlyphFeatures> RegionDigitGrid(const RegionBand& band, size_t n, size_t k, const RegionPlacement& p,
+                                             bool one) {
+    const double width = n == 2 ? 40 : 34, pitch = n == 2 ? 46 : 38;
+    const double middle = kRegionMiddle + (double(k) - double(n - 1) / 2) * pitch * p.scale + p.du;
+    const double centre = (kRegionTop + kRegionBottom) / 2 + p.dv;
+    const double halfWidth = width * p.scale * (one ? kOneShare : 1) / 2;
+    const double halfHeight = (kRegionBottom - kRegionTop) * p.scale / 2;
+    return band.grid(middle - halfWidth, middle + halfWidth, centre - halfHeight, centre + halfHeight);
+}
+
+// How like `code` the region is at placement `p`: its digits' likeness on
+// average; nothing where a digit has no glyph.
+std::optional<float> CodeAt(const RegionBand& band, const GlyphTemplates& glyphs, std::string_view code,
+                            const RegionPlacement& p) {
+    float sum = 0;
+    for (size_t k = 0; k < code.size(); ++k) {
+        const std::optional<GlyphFeatures> grid = RegionDigitGrid(band, code.size(), k, p, code[k] == '1');
+        const std::optional<float> l = grid ? glyphs.likeness(*grid, code[k]) : std::nullopt;
+        if (!l) return std::nullopt;
+        sum += *l;
+    }
+    return sum / float(code.size());
+}
+
+// How like each code of `regions` the region is, by index: at the best
+// placement of the whole region about where the layout puts it (the fit of
+// the main characters carries over to the region only so far). Coarse for
+// every code at once, then finer about the best placements of `own` and of
+// the codes near the best (-1: no glyph for one of its digits).
+std::vector<float> LayoutLikeness(const RegionBand& band, const GlyphTemplates& glyphs, const RegionCodes& regions,
+                                  std::string_view own) {
+    const std::vector<std::string>& codes = regions.codes();
+    std::vector<float> score(codes.size(), -1);
+    std::vector<RegionPlacement> best(codes.size());
+    for (size_t n = 2; n <= kRegionSlots; ++n)
+        for (double du = -kRegionShift; du <= kRegionShift; du += kRegionStep)
+            for (double dv = -kRegionRise; dv <= kRegionRise; dv += kRegionStep)
+                for (const double scale : kRegionScales) {
+                    const RegionPlacement p{du, dv, scale};
+                    DigitLikeness like{};
+                    for (size_t k = 0; k < n; ++k)
+                        for (const bool one : {false, true})
+                            if (const std::optional<GlyphFeatures> grid = RegionDigitGrid(band, n, k, p, one))
+                                for (char d = '0'; d <= '9'; ++d)
+                                    if ((d == '1') == one) like[k][size_t(d - '0')] = glyphs.likeness(*grid, d);
+                    for (size_t c = 0; c < codes.size(); ++c)
+                        if (codes[c].size() == n)
+                            if (const std::optional<float> sum = CodeLikeness(like, codes[c]);
+                                sum && *sum / float(n) > score[c]) {
+                                score[c] = *sum / float(n);
+                                best[c] = p;
+                            }
+                }
+    const float top = codes.empty() ? 0 : *std::max_element(score.begin(), score.end());
+    for (size_t c = 0; c < codes.size(); ++c) {
+        if (score[c] < 0 || (score[c] < top - kRegionNear && codes[c] != own)) continue;
+        const RegionPlacement coarse = best[c];
+        for (double du = -kRegionStep / 2; du <= kRegionStep / 2; du += kRegionStep / 2)
+            for (double dv = -kRegionStep / 2; dv <= kRegionStep / 2; dv += kRegionStep / 2)
+                for (const double scale : {-0.05, 0.0, 0.05})
+                    if (const std::optional<float> l =
+                            CodeAt(band, glyphs, codes[c], {coarse.du + du, coarse.dv + dv, coarse.scale + scale}))
+                        score[c] = std::max(score[c], *l);
+    }
+    return score;
+}
+
+// The region code the photo shows where the standard plate has its region,
+// over `region` as the check has it so far: the segments of the passes may
+// join a digit to the line before the region box, break one, or take the
+// line for a "1"; the photo's darkness where the main characters' layout
+// puts the region has none of that. Of all codes, two or three digits, the
+// one likest there on average replaces `region` when it is kLayoutLikeness
+// like and leads `region`'s own likeness by kLayoutLead (a region that is
+// no code has none).
+std::optional<std::string> RegionFromLayout(const PlateResult& result, const PlateCheckInput& input,
+                                            const GlyphFrame& frame, std::string_view region) {
+    const core::BmpView photo = input.photo;
+    if (!photo.valid() || photo.width() != input.width) return std::nullopt;
+    const std::optional<PlateLayout> layout = LayoutOf(result, input, frame);
+    if (!layout) return std::nullopt;
+    const std::vector<std::string>& codes = input.regions->codes();
+    const std::vector<float> score =
+        LayoutLikeness(RegionBand(photo, frame, *layout), *input.glyphs, *input.regions, region);
+    const auto own = std::lower_bound(codes.begin(), codes.end(), region);
+    float least = kLayoutLikeness;
+    if (own != codes.end() && *own == region) least = std::max(least, score[size_t(own - codes.begin())] + kLayoutLead);
+    std::optional<std::string> best;
+    for (size_t c = 0; c < codes.size(); ++c)
+        if (score[c] >= least && codes[c] != region) {
+            least = score[c];
+            best = codes[c];
+        }
+    return best;
+}
+
 // How many digits `code` shares with `read` at the same places.
 size_t Agreement(std::string_view code, std::string_view read) {
     size_t same = 0;
@@ -704,6 +1045,12 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
     if (pixels)
         if (const std::optional<std::string> code = RegionByPixels(result, input, frame, RegionOf(checked.text))) {
             checked.text.replace(kFirstRegionSlot, code->size(), *code);
+            checked.stage = PlateStage::Checked;
+        }
+    if (pixels)
+        if (std::optional<std::string> code = RegionFromLayout(result, input, frame, RegionOf(checked.text))) {
+            code->resize(kRegionSlots, ' ');
+            checked.text.replace(kFirstRegionSlot, kRegionSlots, *code);
             checked.stage = PlateStage::Checked;
         }
     return checked;

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <string>
+#include <tuple>
 
 #include "recognize/PlateCheck.h"
 #include "tests/support/TestSupport.h"
@@ -396,6 +399,109 @@ TEST(PlateCheck, ThePhotoIsLookedAtWhereThePassesFailed) {
     const core::BmpImage smudges = photo(Smudge, Smudge);
     input.photo = smudges.view();
     EXPECT_EQ(CheckPlate(result, input).text, "K111KK**  ");
+}
+
+// The standard plate drawn at half a pixel a millimetre, its top left corner
+// at column 20, row 72 (rows counted from the bottom).
+int PlateColumn(double mm) {
+    return 20 + int(std::lround(mm / 2));
+}
+int PlateRow(double mm) {
+    return 72 - int(std::lround(mm / 2));
+}
+
+// `shape`'s ink between cell columns `from` and `to` (rows 8..39) stretched
+// over columns x0..x1 and rows y0..y1: a character drawn to its box.
+bool Stretched(bool (*shape)(int, int, int), int from, int to, int x0, int x1, int y0, int y1, int x, int y) {
+    if (x < x0 || x > x1 || y < y0 || y > y1) return false;
+    return shape(0, from + (x - x0) * (to - from + 1) / (x1 - x0 + 1), 8 + (y - y0) * 32 / (y1 - y0 + 1));
+}
+
+// A plate read as "K171KK77" whose region the passes read short: its first
+// digit, joined to the line before the region box, was no segment of its
+// own. The photo shows the region where the standard plate has it, and
+// there it is 177; a region drawn as the two digits 77 stays 77, and
+// without the photo nothing changes.
+TEST(PlateCheck, TheRegionIsReadWhereThePlateHasIt) {
+    Drawing typeface;
+    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
+    typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
+    typeface.draw(3, 60, 83, 8, 39, [](int dx, int dy) { return Seven(60, dx, dy); });
+    GlyphTemplates glyphs;
+    glyphs.add('K', typeface.glyph(1));
+    glyphs.add('1', typeface.glyph(2));
+    glyphs.add('7', typeface.glyph(3));
+    const RegionCodes regions = RegionCodes::Parse("11 17 71 77 111 117 171 177 711 717 771 777");
+
+    // Each shape with the columns of its cell its ink spans: a "1" takes the
+    // middle of its cell, the others all of it.
+    const auto ink = [](char c) -> std::tuple<bool (*)(int, int, int), int, int> {
+        if (c == 'K') return {K, 0, 23};
+        if (c == '1') return {One, 4, 17};
+        return {Seven, 0, 23};
+    };
+    // Main characters: from the left edge (mm), width, and top below the
+    // plate's top; all stand 94 mm below it.
+    const std::string main = "K171KK";
+    constexpr std::array<int, 6> left{23, 83, 139, 195, 252, 311}, width{50, 46, 46, 46, 50, 50},
+        top{36, 18, 18, 18, 36, 36};
+    // Whether (x, y) is ink of main character i, or of digit k of a region of
+    // `digits` drawn as the standard draws it.
+    const auto mainInk = [&](uint32_t i, int x, int y) {
+        const auto [shape, from, to] = ink(main[i]);
+        return Stretched(shape, from, to, PlateColumn(left[i]), PlateColumn(left[i] + width[i]) - 1, PlateRow(94),
+                         PlateRow(top[i]) - 1, x, y);
+    };
+    const auto regionInk = [&](const std::string& digits, size_t k, int x, int y) {
+        const double w = digits.size() == 2 ? 40 : 34, gap = digits.size() == 2 ? 6 : 4;
+        const double start = 381 + (130 - w * double(digits.size()) - gap * double(digits.size() - 1)) / 2;
+        double x0 = start + double(k) * (w + gap), x1 = x0 + w;
+        if (digits[k] == '1') x0 += w * 0.2, x1 -= w * 0.2;
+        const auto [shape, from, to] = ink(digits[k]);
+        return Stretched(shape, from, to, PlateColumn(x0), PlateColumn(x1) - 1, PlateRow(72), PlateRow(10) - 1, x, y);
+    };
+
+    // The passes' map: the six main characters and the last two digits of
+    // the region "177", read 77.
+    Drawing plate;
+    plate.table.resize(16);
+    PlateResult result;
+    result.found = result.painted = result.segmented = true;
+    result.segments = 8;
+    result.text = "K171KK77  ";
+    for (uint32_t i = 0; i < 6; ++i) {
+        plate.draw(i + 1, 0, int(Drawing::kWidth) - 1, 0, int(Drawing::kHeight) - 1,
+                   [&](int x, int y) { return mainInk(i, x, y); });
+        result.plateSlots.segment[i] = i + 1;
+        result.nearest[i][*PlateSymbolIndex(main[i])] = 100;
+    }
+    for (uint32_t k = 1; k < 3; ++k) {
+        plate.draw(6 + k, 0, int(Drawing::kWidth) - 1, 0, int(Drawing::kHeight) - 1,
+                   [&](int x, int y) { return regionInk("177", k, x, y); });
+        result.plateSlots.segment[5 + k] = 6 + k;
+        result.nearest[5 + k][*PlateSymbolIndex('7')] = 100;
+    }
+    // The photo: light, the plate's characters dark, the line before the
+    // region box, and the region drawn as `digits`.
+    const auto photo = [&](const std::string& digits) {
+        return test::MakeImage(Drawing::kWidth, Drawing::kHeight, [&](uint32_t ux, uint32_t uy) {
+            const int x = int(ux), y = int(uy);
+            bool dark = x == PlateColumn(377) && y >= PlateRow(110) && y <= PlateRow(2);
+            for (uint32_t i = 0; i < 6 && !dark; ++i) dark = mainInk(i, x, y);
+            for (size_t k = 0; k < digits.size() && !dark; ++k) dark = regionInk(digits, k, x, y);
+            return dark ? 0x282828u : 0xE0E0E0u;
+        });
+    };
+    PlateCheckInput input{plate.map.data(), Drawing::kWidth, plate.table, &glyphs, &regions};
+    EXPECT_EQ(CheckPlate(result, input).text, "K171KK77  ");
+    const core::BmpImage whole = photo("177");
+    input.photo = whole.view();
+    const CheckedPlate read = CheckPlate(result, input);
+    EXPECT_EQ(read.text, "K171KK177 ");
+    EXPECT_EQ(read.stage, PlateStage::Checked);
+    const core::BmpImage two = photo("77");
+    input.photo = two.view();
+    EXPECT_EQ(CheckPlate(result, input).text, "K171KK77  ");
 }
 
 }  // namespace
