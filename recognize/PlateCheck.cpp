@@ -625,8 +625,13 @@ std::optional<PlateLayout> LayoutOf(const PlateResult& result, const PlateCheckI
     }
     const std::optional<PlateLayout> fitted = fit(misplaced);
     if (!fitted) return std::nullopt;
-    // The plate the same way up along and down it, of like scales both ways,
-    // from end to end.
+    // The projection finite over the plate and a margin round it (its
+    // divisor, linear, keeps its sign between the corners)...
+    for (const double U : {-20.0, 540.0})
+        for (const double V : {-20.0, 130.0})
+            if (!(fitted->h[6] * U / 100 + fitted->h[7] * V / 100 + 1 > 0.1)) return std::nullopt;
+    // ...the plate the same way up along and down it, of like scales both
+    // ways, from end to end.
     for (const double U : {0.0, 260.0, 520.0}) {
         const auto [u0, v0] = fitted->at(U, 0);
         const auto [u1, v1] = fitted->at(U + 1, 0);
@@ -642,9 +647,10 @@ std::optional<PlateLayout> LayoutOf(const PlateResult& result, const PlateCheckI
 // bottom, between the pixels' centres; white outside the picture.
 double LumaAt(core::BmpView photo, double x, double y) {
     x -= 0.5, y -= 0.5;
+    // Written so that a place that is no number is outside too.
+    if (!(x >= 0 && y >= 0 && x < photo.width() - 1 && y < photo.height() - 1)) return 255;
     const double fx = std::floor(x), fy = std::floor(y);
     const int ix = int(fx), iy = int(fy);
-    if (ix < 0 || iy < 0 || ix + 1 >= int(photo.width()) || iy + 1 >= int(photo.height())) return 255;
     const auto luma = [&](int px, int py) {
         const uint8_t* p = photo.pixel(uint32_t(px), uint32_t(py));
         return double(core::Luma(p[2], p[1], p[0]));
