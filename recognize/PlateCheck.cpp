@@ -1027,12 +1027,9 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
             placed->resize(kRegionSlots, ' ');
             checked.text.replace(kFirstRegionSlot, kRegionSlots, *placed);
             checked.stage = PlateStage::Checked;
-            return checked;
         }
     const std::string read = RegionOf(checked.text);
-    // Nothing to weigh where the region was not read at all.
-    if (read.empty()) return checked;
-    if (AllDigits(read) && !regions.contains(read)) {
+    if (!read.empty() && AllDigits(read) && !regions.contains(read)) {
         std::optional<std::string_view> best;
         uint64_t bestDistance = std::numeric_limits<uint64_t>::max();
         for (const std::string& code : regions.codes()) {
@@ -1048,7 +1045,9 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
         checked.text.replace(kFirstRegionSlot, read.size(), replacement);
         checked.stage = PlateStage::Checked;
     }
-    if (pixels)
+    // A region not read at all has no digits to weigh, but the photo may
+    // still show it where the plate has it.
+    if (pixels && !read.empty())
         if (const std::optional<std::string> code = RegionByPixels(result, input, frame, RegionOf(checked.text))) {
             checked.text.replace(kFirstRegionSlot, code->size(), *code);
             checked.stage = PlateStage::Checked;

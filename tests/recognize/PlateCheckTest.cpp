@@ -421,7 +421,9 @@ bool Stretched(bool (*shape)(int, int, int), int from, int to, int x0, int x1, i
 // digit, joined to the line before the region box, was no segment of its
 // own. The photo shows the region where the standard plate has it, and
 // there it is 177; a region drawn as the two digits 77 stays 77, and
-// without the photo nothing changes.
+// without the photo nothing changes. Nor need the passes have found any of
+// the region's digits: where the photo shows them, apart or run together by
+// a smear across their tops, they are read.
 TEST(PlateCheck, TheRegionIsReadWhereThePlateHasIt) {
     Drawing typeface;
     typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
@@ -483,10 +485,11 @@ TEST(PlateCheck, TheRegionIsReadWhereThePlateHasIt) {
     }
     // The photo: light, the plate's characters dark, the line before the
     // region box, and the region drawn as `digits`.
-    const auto photo = [&](const std::string& digits) {
+    const auto photo = [&](const std::string& digits, bool joined = false) {
         return test::MakeImage(Drawing::kWidth, Drawing::kHeight, [&](uint32_t ux, uint32_t uy) {
             const int x = int(ux), y = int(uy);
             bool dark = x == PlateColumn(377) && y >= PlateRow(110) && y <= PlateRow(2);
+            dark = dark || (joined && x >= PlateColumn(377) && x <= PlateColumn(505) && y == PlateRow(14));
             for (uint32_t i = 0; i < 6 && !dark; ++i) dark = mainInk(i, x, y);
             for (size_t k = 0; k < digits.size() && !dark; ++k) dark = regionInk(digits, k, x, y);
             return dark ? 0x282828u : 0xE0E0E0u;
@@ -502,6 +505,16 @@ TEST(PlateCheck, TheRegionIsReadWhereThePlateHasIt) {
     const core::BmpImage two = photo("77");
     input.photo = two.view();
     EXPECT_EQ(CheckPlate(result, input).text, "K171KK77  ");
+
+    PlateResult unread = result;
+    unread.text = "K171KK    ";
+    unread.segments = 6;
+    unread.plateSlots.segment[6] = unread.plateSlots.segment[7] = 0;
+    input.photo = whole.view();
+    EXPECT_EQ(CheckPlate(unread, input).text, "K171KK177 ");
+    const core::BmpImage joined = photo("177", true);
+    input.photo = joined.view();
+    EXPECT_EQ(CheckPlate(unread, input).text, "K171KK177 ");
 }
 
 }  // namespace
