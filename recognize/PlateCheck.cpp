@@ -802,7 +802,8 @@ std::vector<float> LayoutLikeness(const RegionBand& band, const GlyphTemplates& 
 // puts the region has none of that. Of all codes, two or three digits, the
 // one likest there on average replaces `region` when it is kLayoutLikeness
 // like and leads `region`'s own likeness by kLayoutLead (a region that is
-// no code has none).
+// no code has none). The check asks this only of a region not read
+// clearly (ClearRegion).
 std::optional<std::string> RegionFromLayout(const PlateResult& result, const PlateCheckInput& input,
                                             const GlyphFrame& frame, std::string_view region) {
     const core::BmpView photo = input.photo;
@@ -831,6 +832,25 @@ size_t Agreement(std::string_view code, std::string_view read) {
     return same;
 }
 
+// How like each digit's glyph each digit of `region` is, where every one
+// of them is a segment of the last pass and no segment stands beyond them;
+// nothing otherwise.
+std::optional<DigitLikeness> SegmentLikeness(const PlateResult& result, const PlateCheckInput& input,
+                                             const GlyphFrame& frame, std::string_view region) {
+    DigitLikeness like{};
+    for (size_t i = 0; i < kRegionSlots; ++i) {
+        const uint32_t slot = kFirstRegionSlot + uint32_t(i);
+        const std::optional<SegmentBox> box = SlotBox(input.table, result.plateSlots, slot);
+        if (box.has_value() != (i < region.size())) return std::nullopt;
+        if (!box) continue;
+        const std::optional<GlyphFeatures> glyph =
+            GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[slot], 1), *box, frame);
+        if (!glyph) return std::nullopt;
+        LikenessOfDigit(*glyph, *input.glyphs, like[i]);
+    }
+    return like;
+}
+
 // The region code the digits' pixels favour over `region` as the check has
 // it so far, where every digit of it is a segment of the last pass: the
 // code of the same length whose digits' glyphs correlate best with the
@@ -841,21 +861,22 @@ size_t Agreement(std::string_view code, std::string_view read) {
 // outvoted only by a code that exists.
 std::optional<std::string> RegionByPixels(const PlateResult& result, const PlateCheckInput& input,
                                           const GlyphFrame& frame, std::string_view region) {
-    DigitLikeness like{};
-    for (size_t i = 0; i < kRegionSlots; ++i) {
-        const uint32_t slot = kFirstRegionSlot + uint32_t(i);
-        const std::optional<SegmentBox> box = SlotBox(input.table, result.plateSlots, slot);
-        // Every digit of the region a segment, and no segment beyond it.
-        if (box.has_value() != (i < region.size())) return std::nullopt;
-        if (!box) continue;
-        const std::optional<GlyphFeatures> glyph =
-            GlyphOf(input.map, input.width, std::span(&result.plateSlots.segment[slot], 1), *box, frame);
-        if (!glyph) return std::nullopt;
-        LikenessOfDigit(*glyph, *input.glyphs, like[i]);
-    }
-    const std::optional<float> own = input.regions->contains(region) ? CodeLikeness(like, region) : std::nullopt;
-    return LikestCode(like, *input.regions, region.size(),
+    const std::optional<DigitLikeness> like = SegmentLikeness(result, input, frame, region);
+    if (!like) return std::nullopt;
+    const std::optional<float> own = input.regions->contains(region) ? CodeLikeness(*like, region) : std::nullopt;
+    return LikestCode(*like, *input.regions, region.size(),
                       own ? *own + kRegionGlyphLead : -std::numeric_limits<float>::infinity(), region);
+}
+
+// Whether `region` was read clearly: its digits are segments of the last
+// pass as like the glyphs of their reading, on average, as a main character
+// must be not to be doubted (kDoubtfulLikeness).
+bool ClearRegion(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
+                 std::string_view region) {
+    if (region.empty()) return false;
+    const std::optional<DigitLikeness> like = SegmentLikeness(result, input, frame, region);
+    const std::optional<float> sum = like ? CodeLikeness(*like, region) : std::nullopt;
+    return sum && *sum >= kDoubtfulLikeness * float(region.size());
 }
 
 // The close call at slot `i` the character's pixels favour over the
@@ -1052,7 +1073,7 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
             checked.text.replace(kFirstRegionSlot, code->size(), *code);
             checked.stage = PlateStage::Checked;
         }
-    if (pixels)
+    if (pixels && !ClearRegion(result, input, frame, RegionOf(checked.text)))
         if (std::optional<std::string> code = RegionFromLayout(result, input, frame, RegionOf(checked.text))) {
             code->resize(kRegionSlots, ' ');
             checked.text.replace(kFirstRegionSlot, kRegionSlots, *code);

@@ -417,13 +417,14 @@ bool Stretched(bool (*shape)(int, int, int), int from, int to, int x0, int x1, i
     return shape(0, from + (x - x0) * (to - from + 1) / (x1 - x0 + 1), 8 + (y - y0) * 32 / (y1 - y0 + 1));
 }
 
-// A plate read as "K171KK77" whose region the passes read short: its first
-// digit, joined to the line before the region box, was no segment of its
-// own. The photo shows the region where the standard plate has it, and
-// there it is 177; a region drawn as the two digits 77 stays 77, and
-// without the photo nothing changes. Nor need the passes have found any of
-// the region's digits: where the photo shows them, apart or run together by
-// a smear across their tops, they are read.
+// A plate read as "K171KK77" whose region the passes read short and
+// blurred: its first digit, joined to the line before the region box, was
+// no segment of its own, and the two segments read 7 are unlike a 7. The
+// photo shows the region where the standard plate has it, and there it is
+// 177; a region drawn as the two digits 77 stays 77, as does one whose two
+// segments are clear 7s, and without the photo nothing changes. Nor need the
+// passes have found any of the region's digits: where the photo shows them,
+// apart or run together by a smear across their tops, they are read.
 TEST(PlateCheck, TheRegionIsReadWhereThePlateHasIt) {
     Drawing typeface;
     typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
@@ -477,9 +478,21 @@ TEST(PlateCheck, TheRegionIsReadWhereThePlateHasIt) {
         result.plateSlots.segment[i] = i + 1;
         result.nearest[i][*PlateSymbolIndex(main[i])] = 100;
     }
+    // The region's segments: its last two digits as the passes left them,
+    // blurred into crossed strokes, or clear.
+    const auto regionSegments = [&](bool clear) {
+        for (uint32_t& pixel : plate.map)
+            if (pixel >> 8 > 6) pixel = 0;
+        for (uint32_t k = 1; k < 3; ++k)
+            plate.draw(6 + k, 0, int(Drawing::kWidth) - 1, 0, int(Drawing::kHeight) - 1, [&](int x, int y) {
+                if (clear) return regionInk("177", k, x, y);
+                const double w = 34, start = 391 + double(k) * 38;
+                return Stretched(Smudge, 0, 23, PlateColumn(start), PlateColumn(start + w) - 1, PlateRow(72),
+                                 PlateRow(10) - 1, x, y);
+            });
+    };
+    regionSegments(false);
     for (uint32_t k = 1; k < 3; ++k) {
-        plate.draw(6 + k, 0, int(Drawing::kWidth) - 1, 0, int(Drawing::kHeight) - 1,
-                   [&](int x, int y) { return regionInk("177", k, x, y); });
         result.plateSlots.segment[5 + k] = 6 + k;
         result.nearest[5 + k][*PlateSymbolIndex('7')] = 100;
     }
@@ -504,6 +517,9 @@ TEST(PlateCheck, TheRegionIsReadWhereThePlateHasIt) {
     EXPECT_EQ(read.stage, PlateStage::Checked);
     const core::BmpImage two = photo("77");
     input.photo = two.view();
+    EXPECT_EQ(CheckPlate(result, input).text, "K171KK77  ");
+    regionSegments(true);
+    input.photo = whole.view();
     EXPECT_EQ(CheckPlate(result, input).text, "K171KK77  ");
 
     PlateResult unread = result;
