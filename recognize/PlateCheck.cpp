@@ -801,11 +801,15 @@ std::vector<float> LayoutLikeness(const RegionBand& band, const GlyphTemplates& 
 // line for a "1"; the photo's darkness where the main characters' layout
 // puts the region has none of that. Of all codes, two or three digits, the
 // one likest there on average replaces `region` when it is kLayoutLikeness
-// like and leads `region`'s own likeness by kLayoutLead (a region that is
-// no code has none). The check asks this only of a region not read
-// clearly (ClearRegion).
+// like and leads `region`'s own likeness by kLayoutLead, both there and at
+// the region's own segments (`atSegments`, the mean of SegmentLikeness):
+// where the plate's region sits otherwise than the standard's, the look
+// finds the region read unlike itself, but its segments still show it (a
+// region that is no code has no likeness to lead). The check asks this
+// only of a region not read clearly.
 std::optional<std::string> RegionFromLayout(const PlateResult& result, const PlateCheckInput& input,
-                                            const GlyphFrame& frame, std::string_view region) {
+                                            const GlyphFrame& frame, std::string_view region,
+                                            std::optional<float> atSegments) {
     const core::BmpView photo = input.photo;
     if (!photo.valid() || photo.width() != input.width) return std::nullopt;
     const std::optional<PlateLayout> layout = LayoutOf(result, input, frame);
@@ -815,7 +819,10 @@ std::optional<std::string> RegionFromLayout(const PlateResult& result, const Pla
         LayoutLikeness(RegionBand(photo, frame, *layout), *input.glyphs, *input.regions, region);
     const auto own = std::lower_bound(codes.begin(), codes.end(), region);
     float least = kLayoutLikeness;
-    if (own != codes.end() && *own == region) least = std::max(least, score[size_t(own - codes.begin())] + kLayoutLead);
+    if (own != codes.end() && *own == region) {
+        least = std::max(least, score[size_t(own - codes.begin())] + kLayoutLead);
+        if (atSegments) least = std::max(least, *atSegments + kLayoutLead);
+    }
     std::optional<std::string> best;
     for (size_t c = 0; c < codes.size(); ++c)
         if (score[c] >= least && codes[c] != region) {
@@ -868,15 +875,15 @@ std::optional<std::string> RegionByPixels(const PlateResult& result, const Plate
                       own ? *own + kRegionGlyphLead : -std::numeric_limits<float>::infinity(), region);
 }
 
-// Whether `region` was read clearly: its digits are segments of the last
-// pass as like the glyphs of their reading, on average, as a main character
-// must be not to be doubted (kDoubtfulLikeness).
-bool ClearRegion(const PlateResult& result, const PlateCheckInput& input, const GlyphFrame& frame,
-                 std::string_view region) {
-    if (region.empty()) return false;
+// How like the glyphs of their reading the digits of `region` are on
+// average, where each is a segment of the last pass (SegmentLikeness).
+std::optional<float> RegionSegmentLikeness(const PlateResult& result, const PlateCheckInput& input,
+                                           const GlyphFrame& frame, std::string_view region) {
+    if (region.empty()) return std::nullopt;
     const std::optional<DigitLikeness> like = SegmentLikeness(result, input, frame, region);
     const std::optional<float> sum = like ? CodeLikeness(*like, region) : std::nullopt;
-    return sum && *sum >= kDoubtfulLikeness * float(region.size());
+    if (!sum) return std::nullopt;
+    return *sum / float(region.size());
 }
 
 // The close call at slot `i` the character's pixels favour over the
@@ -1073,8 +1080,13 @@ CheckedPlate CheckPlate(const PlateResult& result, const PlateCheckInput& given)
             checked.text.replace(kFirstRegionSlot, code->size(), *code);
             checked.stage = PlateStage::Checked;
         }
-    if (pixels && !ClearRegion(result, input, frame, RegionOf(checked.text)))
-        if (std::optional<std::string> code = RegionFromLayout(result, input, frame, RegionOf(checked.text))) {
+    // A region read clearly (its segments as like their glyphs as a main
+    // character must be not to be doubted) is not looked for again.
+    const std::optional<float> segments =
+        pixels ? RegionSegmentLikeness(result, input, frame, RegionOf(checked.text)) : std::nullopt;
+    if (pixels && !(segments && *segments >= kDoubtfulLikeness))
+        if (std::optional<std::string> code =
+                RegionFromLayout(result, input, frame, RegionOf(checked.text), segments)) {
             code->resize(kRegionSlots, ' ');
             checked.text.replace(kFirstRegionSlot, kRegionSlots, *code);
             checked.stage = PlateStage::Checked;
