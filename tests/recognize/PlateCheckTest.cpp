@@ -7,8 +7,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "recognize/PlateCheck.h"
 #include "tests/support/TestSupport.h"
@@ -142,6 +144,19 @@ bool AsLetter(bool (*shape)(int, int, int), int x, int dx, int dy) {
     return dy <= 31 && shape(x, dx, 8 + (dy - 8) * 4 / 3);
 }
 
+// The glyphs of `shapes`, each character drawn whole in a cell of its own.
+GlyphTemplates Typeface(std::initializer_list<std::pair<char, bool (*)(int, int, int)>> shapes) {
+    Drawing typeface;
+    GlyphTemplates glyphs;
+    uint32_t label = 0;
+    for (const auto& [symbol, shape] : shapes) {
+        const int x = int(label++) * 30;
+        typeface.draw(label, x, x + 23, 8, 39, [&](int dx, int dy) { return shape(x, dx, dy); });
+        glyphs.add(symbol, typeface.glyph(label));
+    }
+    return glyphs;
+}
+
 // A found plate read as `text` whose six main characters are drawn in
 // `plate` by `shape(slot, x, dx, dy)`, one cell every 30 columns, each read
 // with distance 100 and no runner-up.
@@ -166,20 +181,10 @@ PlateResult SixInARow(Drawing& plate, const std::string& text,
 // pixels, unless the 7 was clearly further. Pieces are looked for only among
 // the segments of the last segmentation.
 TEST(PlateCheck, PixelsDecideCloseCalls) {
-    // The glyphs: each character drawn whole in a map of its own.
-    Drawing typeface;
+    const GlyphTemplates glyphs = Typeface({{'K', K}, {'C', C}, {'7', Seven}, {'1', One}});
     const auto cell = [](bool (*shape)(int, int, int), int x) {
         return [shape, x](int dx, int dy) { return shape(x, dx, dy); };
     };
-    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
-    typeface.draw(2, 30, 53, 8, 39, cell(C, 30));
-    typeface.draw(3, 60, 83, 8, 39, cell(Seven, 60));
-    typeface.draw(4, 90, 113, 8, 39, cell(One, 90));
-    GlyphTemplates glyphs;
-    glyphs.add('K', typeface.glyph(1));
-    glyphs.add('C', typeface.glyph(2));
-    glyphs.add('7', typeface.glyph(3));
-    glyphs.add('1', typeface.glyph(4));
 
     // The plate: the K's arms (slot 0) and its stem apart, then the region
     // "77" in slots 6 and 7.
@@ -262,12 +267,7 @@ TEST(PlateCheck, PixelsDecideCloseCalls) {
 // barcode, a sign) is no plate however like the typeface, unless that
 // limit is raised too.
 TEST(PlateCheck, RowsUnlikeTheTypefaceAreNoPlate) {
-    Drawing typeface;
-    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
-    typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
-    GlyphTemplates glyphs;
-    glyphs.add('K', typeface.glyph(1));
-    glyphs.add('1', typeface.glyph(2));
+    const GlyphTemplates glyphs = Typeface({{'K', K}, {'1', One}});
     const RegionCodes regions = RegionCodes::Parse("77");
     // The text kept, then with no likeness asked, then with no limit either.
     const auto row = [&](bool smudges, bool tallLetters) {
@@ -307,12 +307,7 @@ std::function<bool(int, int)> Leaning(bool (*shape)(int, int, int), double cx, d
 // its pixels looked at along the plate; on a plate seen from the side (its
 // characters upright, their row rising) the 7s still read 7.
 TEST(PlateCheck, LeaningPlates) {
-    Drawing typeface;
-    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return Seven(0, dx, dy); });
-    typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
-    GlyphTemplates glyphs;
-    glyphs.add('7', typeface.glyph(1));
-    glyphs.add('1', typeface.glyph(2));
+    const GlyphTemplates glyphs = Typeface({{'7', Seven}, {'1', One}});
     const RegionCodes regions = RegionCodes::Parse("77");
 
     for (const bool sheared : {false, true}) {
@@ -353,16 +348,7 @@ TEST(PlateCheck, LeaningPlates) {
 // cell shows. Without the photo, or with smudges where the region is,
 // nothing changes.
 TEST(PlateCheck, ThePhotoIsLookedAtWhereThePassesFailed) {
-    Drawing typeface;
-    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
-    typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
-    typeface.draw(3, 60, 83, 8, 39, [](int dx, int dy) { return Seven(60, dx, dy); });
-    typeface.draw(4, 90, 113, 8, 39, [](int dx, int dy) { return C(90, dx, dy); });
-    GlyphTemplates glyphs;
-    glyphs.add('K', typeface.glyph(1));
-    glyphs.add('1', typeface.glyph(2));
-    glyphs.add('7', typeface.glyph(3));
-    glyphs.add('C', typeface.glyph(4));
+    const GlyphTemplates glyphs = Typeface({{'K', K}, {'1', One}, {'7', Seven}, {'C', C}});
     const RegionCodes regions = RegionCodes::Parse("11 17 71 77");
 
     // The passes' map: K111KK, the first K without its stem, read C.
@@ -426,14 +412,7 @@ bool Stretched(bool (*shape)(int, int, int), int from, int to, int x0, int x1, i
 // passes have found any of the region's digits: where the photo shows them,
 // apart or run together by a smear across their tops, they are read.
 TEST(PlateCheck, TheRegionIsReadWhereThePlateHasIt) {
-    Drawing typeface;
-    typeface.draw(1, 0, 23, 8, 39, [](int dx, int dy) { return K(0, dx, dy); });
-    typeface.draw(2, 30, 53, 8, 39, [](int dx, int dy) { return One(30, dx, dy); });
-    typeface.draw(3, 60, 83, 8, 39, [](int dx, int dy) { return Seven(60, dx, dy); });
-    GlyphTemplates glyphs;
-    glyphs.add('K', typeface.glyph(1));
-    glyphs.add('1', typeface.glyph(2));
-    glyphs.add('7', typeface.glyph(3));
+    const GlyphTemplates glyphs = Typeface({{'K', K}, {'1', One}, {'7', Seven}});
     const RegionCodes regions = RegionCodes::Parse("11 17 71 77 111 117 171 177 711 717 771 777");
 
     // Each shape with the columns of its cell its ink spans: a "1" takes the
