@@ -570,18 +570,14 @@ std::optional<PlateLayout> LayoutOf(const PlateResult& result, const PlateCheckI
     for (uint32_t i = 0; i < kMainCharacters; ++i) {
         const std::optional<SegmentBox> b = SlotBox(input.table, result.plateSlots, i);
         if (!b) return std::nullopt;
-        const uint32_t s = result.plateSlots.segment[i];
-        double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
-        for (int y = b->y; y < b->y + b->h; ++y)
-            for (int x = b->x; x < b->x + b->w; ++x) {
-                if (segment::ValueLabel(input.map[size_t(y) * input.width + size_t(x)]) != s) continue;
-                const double u = f.uu * (x + 0.5) + f.uv * (y + 0.5), v = f.vu * (x + 0.5) + f.vv * (y + 0.5);
-                u0 = std::min(u0, u), u1 = std::max(u1, u), v0 = std::min(v0, v), v1 = std::max(v1, v);
-            }
-        if (u0 > u1) return std::nullopt;
+        const std::optional<FrameExtent> e =
+            ExtentOf(input.map, input.width, std::span(&result.plateSlots.segment[i], 1), *b, f);
+        if (!e) return std::nullopt;
+        // From the box's corner to the frame's origin.
+        const double u = f.uu * b->x + f.uv * b->y + (e->u0 + e->u1) / 2, v = f.vu * b->x + f.vv * b->y;
         const bool letter = i == 0 || i == 4 || i == 5;
-        points[2 * i] = {kMainMiddle[i], letter ? kLetterTop : kDigitTop, (u0 + u1) / 2, v1 + 0.5};
-        points[2 * i + 1] = {kMainMiddle[i], kMainBottom, (u0 + u1) / 2, v0 - 0.5};
+        points[2 * i] = {kMainMiddle[i], letter ? kLetterTop : kDigitTop, u, v + e->v1};
+        points[2 * i + 1] = {kMainMiddle[i], kMainBottom, u, v + e->v0};
     }
     PlateLayout layout;
     for (const Point& p : points) {

@@ -92,6 +92,20 @@ GlyphFrame GlyphFrame::Sheared(double slope) {
     return {1, 0, -slope, 1};
 }
 
+std::optional<FrameExtent> ExtentOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
+                                    const SegmentBox& b, const GlyphFrame& f) {
+    double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
+    for (int y = 0; y < b.h; ++y)
+        for (int x = 0; x < b.w; ++x)
+            if (IsInk(map, width, segments, b.x + x, b.y + y)) {
+                const double u = f.uu * (x + 0.5) + f.uv * (y + 0.5), v = f.vu * (x + 0.5) + f.vv * (y + 0.5);
+                u0 = std::min(u0, u), u1 = std::max(u1, u), v0 = std::min(v0, v), v1 = std::max(v1, v);
+            }
+    if (u0 > u1) return std::nullopt;
+    // A pixel's centre is half a pixel inside the character's edge.
+    return FrameExtent{u0 - 0.5, u1 + 0.5, v0 - 0.5, v1 + 0.5};
+}
+
 std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
                                      const SegmentBox& b, const GlyphFrame& f) {
     if (f.uu == 1 && f.uv == 0 && f.vu == 0 && f.vv == 1) return GlyphOf(map, width, segments, b);
@@ -100,18 +114,9 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::s
     const auto ink = [&](int x, int y) {
         return x >= b.x && y >= b.y && x < b.x + b.w && y < b.y + b.h && IsInk(map, width, segments, x, y);
     };
-    // The character's extent in the frame, from the box's corner, over its
-    // pixels' centres.
-    double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
-    for (int y = 0; y < b.h; ++y)
-        for (int x = 0; x < b.w; ++x)
-            if (ink(b.x + x, b.y + y)) {
-                const double u = f.uu * (x + 0.5) + f.uv * (y + 0.5), v = f.vu * (x + 0.5) + f.vv * (y + 0.5);
-                u0 = std::min(u0, u), u1 = std::max(u1, u), v0 = std::min(v0, v), v1 = std::max(v1, v);
-            }
-    if (u0 > u1) return std::nullopt;
-    // A pixel's centre is half a pixel inside the character's edge.
-    u0 -= 0.5, u1 += 0.5, v0 -= 0.5, v1 += 0.5;
+    const std::optional<FrameExtent> extent = ExtentOf(map, width, segments, b, f);
+    if (!extent) return std::nullopt;
+    const auto [u0, u1, v0, v1] = *extent;
     return SampledGrid([&](int64_t i, int64_t j) {
         const double u = u0 + (double(i) + 0.5) * (u1 - u0) / (kGlyphColumns * kSamples);
         const double v = v0 + (double(j) + 0.5) * (v1 - v0) / (kGlyphRows * kSamples);

@@ -44,8 +44,15 @@ struct GlyphFrame {
     // rows rise).
     static GlyphFrame Sheared(double slope);
 };
+// The extent along u and v of the pixels of `segments` in box `b`, from the
+// box's corner to the pixels' outer edges; nothing for a box without them.
+struct FrameExtent {
+    double u0, u1, v0, v1;
+};
+std::optional<FrameExtent> ExtentOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
+                                    const SegmentBox& b, const GlyphFrame& frame);
 // The same for a character lying in `frame`: the grid is stretched to the
-// character's extent along u and v.
+// character's extent along u and v (ExtentOf).
 std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::span<const uint32_t> segments,
                                      const SegmentBox& b, const GlyphFrame& frame);
 
