@@ -116,10 +116,10 @@ std::optional<GlyphFeatures> GlyphOf(const uint32_t* map, uint32_t width, std::s
     };
     const std::optional<FrameExtent> extent = ExtentOf(map, width, segments, b, f);
     if (!extent) return std::nullopt;
-    const auto [u0, u1, v0, v1] = *extent;
+    const FrameExtent e = *extent;
     return SampledGrid([&](int64_t i, int64_t j) {
-        const double u = u0 + (double(i) + 0.5) * (u1 - u0) / (kGlyphColumns * kSamples);
-        const double v = v0 + (double(j) + 0.5) * (v1 - v0) / (kGlyphRows * kSamples);
+        const double u = e.u0 + (double(i) + 0.5) * (e.u1 - e.u0) / (kGlyphColumns * kSamples);
+        const double v = e.v0 + (double(j) + 0.5) * (e.v1 - e.v0) / (kGlyphRows * kSamples);
         const double x = (f.vv * u - f.uv * v) / det, y = (f.uu * v - f.vu * u) / det;
         return ink(b.x + int(std::floor(x)), b.y + int(std::floor(y)));
     });

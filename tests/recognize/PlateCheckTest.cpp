@@ -149,10 +149,11 @@ GlyphTemplates Typeface(std::initializer_list<std::pair<char, bool (*)(int, int,
     Drawing typeface;
     GlyphTemplates glyphs;
     uint32_t label = 0;
-    for (const auto& [symbol, shape] : shapes) {
+    for (const std::pair<char, bool (*)(int, int, int)>& glyph : shapes) {
         const int x = int(label++) * 30;
+        const auto shape = glyph.second;
         typeface.draw(label, x, x + 23, 8, 39, [&](int dx, int dy) { return shape(x, dx, dy); });
-        glyphs.add(symbol, typeface.glyph(label));
+        glyphs.add(glyph.first, typeface.glyph(label));
     }
     return glyphs;
 }
